@@ -1,0 +1,32 @@
+// Field assembly of one record: name kanji, name key, and the rendering of
+// the record's words into a word line and a kanji line.
+#pragma once
+
+#include <string>
+
+#include "records/source_record.h"
+
+struct Dictionary;
+
+// The two lines rendered from a record's words.
+struct RenderedWords {
+  std::string wordLine;   // every processed word followed by one blank
+  std::string kanjiLine;  // the kanji of the words, trailing blanks removed
+};
+
+// Width of the printed name key: the three name parts' capacities.
+const size_t kNameKeyWidth = 21;
+
+// Replaces nameKanji1 to nameKanji3 by the kanji texts of their codes.
+void resolveNameCodes(SourceRecord& record);
+
+// The three name parts joined, upper-cased, with every blank removed.
+std::string buildNameKey(const std::string& name1, const std::string& name2,
+                         const std::string& name3);
+
+// Renders a record's word text. A word is written with the kanji of the
+// codes in its bracket suffix, else with those of its first dictionary entry,
+// else with the name kanji when it is the record's own name, else as "?".
+RenderedWords renderWordText(const std::string& wordText, const std::string& nameKey,
+                             const std::string& nameKanji1, const std::string& nameKanji2,
+                             const std::string& nameKanji3, const Dictionary& dictionary);

@@ -1,0 +1,86 @@
+// Loading kanjis.dat and looking kanji codes up.
+#include "tables/kanji_table.h"
+
+#include <cstdint>
+
+#include "records/counted_field.h"
+#include "textutil/file_io.h"
+
+TextList KanjiTable;
+
+namespace {
+
+const size_t kKanjiRecordSize = 166;
+const size_t kKanjiFieldOffset = 123;
+const size_t kKanjiCapacity = 4;
+const int32_t kFirstKanjiCode = 525;
+const int32_t kFixedCode = 3867;
+const char kFixedCodeText[] = "1037";
+
+bool isScanSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Reads a leading decimal integer as "%d" does: white space skipped, an
+// optional sign, then digits. 0 when there is no number; a number outside
+// the 32-bit range gives -1, which looks up as "?".
+int32_t scanCode(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && isScanSpace(text[i])) {
+    ++i;
+  }
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  int64_t value = 0;
+  bool tooLarge = false;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+    if (value > INT32_MAX) {
+      tooLarge = true;
+      value = INT32_MAX;
+    }
+  }
+  if (tooLarge) {
+    return -1;
+  }
+  return static_cast<int32_t>(negative ? -value : value);
+}
+
+}  // namespace
+
+bool loadKanjiTableFrom(const char* path, TextList& table) {
+  table.clear();
+  InputFile in;
+  if (!openInput(in, path, false)) {
+    return true;
+  }
+  unsigned char record[kKanjiRecordSize];
+  // The first codes name no kanji: their records are read but not looked at.
+  for (int32_t i = 0; i < kFirstKanjiCode; ++i) {
+    readRecordBytes(in, record, kKanjiRecordSize);
+    table.emplace_back();
+  }
+  do {
+    readRecordBytes(in, record, kKanjiRecordSize);
+    table.push_back(decodeField(record, kKanjiFieldOffset, kKanjiCapacity));
+  } while (!in.atEnd);
+  closeInput(in);
+  return reportReadFailure(path, in.error);
+}
+
+bool loadKanjiTable() { return loadKanjiTableFrom("kanjis.dat", KanjiTable); }
+
+void lookupKanjiCode(std::string& code) {
+  replaceAll(code, " ", "", 1);
+  const int32_t n = scanCode(code);
+  if (n == kFixedCode) {
+    code = kFixedCodeText;
+  } else if (n == 0) {
+    code.clear();
+  } else if (n >= kFirstKanjiCode && static_cast<size_t>(n) < KanjiTable.size()) {
+    code = KanjiTable[n];
+  } else {
+    code = "?";
+  }
+}

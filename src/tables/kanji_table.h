@@ -1,0 +1,21 @@
+// The kanji table: the kanji text of every kanji code, loaded from kanjis.dat.
+#pragma once
+
+#include <string>
+
+#include "textutil/textutil.h"
+
+// Kanji texts indexed by kanji code; empty until loadKanjiTable has run.
+extern TextList KanjiTable;
+
+// Fills KanjiTable from kanjis.dat in the current folder (empty when it
+// cannot be opened). False when a read failed; a message has been printed.
+bool loadKanjiTable();
+
+// Fills `table` from the kanji file at `path`; false on a read failure.
+bool loadKanjiTableFrom(const char* path, TextList& table);
+
+// Replaces a code text by its kanji text: blanks removed, a leading decimal
+// number read; "" for no number or 0, the table entry for codes from 525 to
+// the last index, "1037" for 3867, "?" otherwise.
+void lookupKanjiCode(std::string& code);

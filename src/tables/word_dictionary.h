@@ -1,0 +1,38 @@
+// The word dictionary: words and the kanji they are written in, from words.txt.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "textutil/textutil.h"
+
+// One dictionary line: its key, its word and one kanji text per code.
+struct WordEntry {
+  std::string key;
+  std::string word;
+  TextList kanji;
+};
+
+// The entries in file order, with an index from each key to its first entry.
+struct Dictionary {
+  std::vector<WordEntry> entries;
+  std::unordered_map<std::string, size_t> firstByKey;
+};
+
+// The dictionary of the run; empty until loadWordDictionary has run.
+extern Dictionary WordDictionary;
+
+// Fills WordDictionary from words.txt in the current folder, resolving codes
+// through the kanji table (empty when the file cannot be opened). False when
+// a read failed; a message has been printed.
+bool loadWordDictionary();
+
+// Fills `dictionary` from the word file at `path`; false on a read failure.
+bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary);
+
+// Appends an entry, indexing its key unless an earlier entry has it.
+void addWordEntry(Dictionary& dictionary, const WordEntry& entry);
+
+// The first entry whose key equals `key` exactly, or nullptr.
+const WordEntry* findWordEntry(const Dictionary& dictionary, const std::string& key);

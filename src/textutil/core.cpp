@@ -1,0 +1,134 @@
+// Tokenizer, trimming, upper-casing and replace-all.
+#include <algorithm>
+#include <cstring>
+
+#include "textutil/textutil.h"
+
+namespace {
+
+const char kBlank = ' ';
+const char kNewline = '\n';
+const char kQuote = '"';
+
+// Splits at runs of blanks; the first newline reached ends the scan.
+TextList splitAtBlanks(const std::string& text) {
+  TextList raw;
+  size_t p = 0;
+  const size_t n = text.size();
+  while (true) {
+    while (p < n && text[p] == kBlank) {
+      ++p;
+    }
+    // The appended blank of the scan ends a word at the end of the text.
+    size_t e = p;
+    while (e < n && text[e] != kBlank && text[e] != kNewline) {
+      ++e;
+    }
+    if (e == p) {
+      return raw;  // no more text, or a newline
+    }
+    raw.emplace_back(text, p, e - p);
+    p = e;
+  }
+}
+
+bool opensGroup(const std::string& t) { return !t.empty() && t.front() == kQuote; }
+
+bool closesGroup(const std::string& t) { return t.size() >= 2 && t.back() == kQuote; }
+
+}  // namespace
+
+TextList tokenize(const std::string& text) {
+  TextList tokens;
+  bool inGroup = false;
+  std::string group;
+  for (std::string& t : splitAtBlanks(text)) {
+    const bool opens = opensGroup(t);
+    const bool closes = closesGroup(t);
+    if (inGroup) {
+      group += kBlank;
+      group += t;
+      if (closes || (opens && t.size() == 1)) {
+        tokens.push_back(std::move(group));
+        group.clear();
+        inGroup = false;
+      }
+    } else if (opens && !closes) {
+      group = std::move(t);
+      inGroup = true;
+    } else if (opens || !closes) {
+      tokens.push_back(std::move(t));
+    }
+    // A word that closes without opening is dropped.
+  }
+  return tokens;  // an unterminated group is dropped
+}
+
+void trimTrailingBlanks(std::string& text) {
+  size_t n = text.size();
+  while (n > 0 && text[n - 1] == kBlank) {
+    --n;
+  }
+  text.resize(n);
+}
+
+void toUpperCase(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+}
+
+// Works as a stack machine, which gives exactly the result of searching again
+// from the start after every replacement, in time linear in the bytes handled:
+// the output so far never holds an occurrence that ends before its last byte,
+// so the first occurrence in the whole text is the first one completed while
+// bytes are moved over, and a replacement is fed back in front of the rest to
+// find occurrences it forms with what stands before or after it.
+void replaceAll(std::string& text, std::string search, std::string replacement, int32_t length) {
+  const size_t m = search.size();
+  if (m == 0 || replacement.find(search) != std::string::npos) {
+    return;
+  }
+  const size_t n = text.size();
+  const size_t extra = length > static_cast<int64_t>(m) ? static_cast<size_t>(length) - m : 0;
+  const uint64_t insertLimit = 4 * (static_cast<uint64_t>(n) + 1) * (static_cast<uint64_t>(n) + 1);
+  uint64_t inserted = 0;
+
+  std::string out;
+  out.reserve(n);
+  std::string fedBack;  // bytes to read before text[i], stored in reverse order
+  size_t i = 0;
+  const char last = search.back();
+  while (true) {
+    char c;
+    if (!fedBack.empty()) {
+      c = fedBack.back();
+      fedBack.pop_back();
+    } else if (i < n) {
+      c = text[i++];
+    } else {
+      break;
+    }
+    out.push_back(c);
+    if (c != last || out.size() < m ||
+        std::memcmp(out.data() + out.size() - m, search.data(), m) != 0) {
+      continue;
+    }
+    if (inserted + replacement.size() > insertLimit) {
+      break;  // the text keeps growing: stop with this occurrence left in place
+    }
+    inserted += replacement.size();
+    out.resize(out.size() - m);
+    size_t drop = extra;
+    const size_t fromFedBack = std::min(drop, fedBack.size());
+    fedBack.resize(fedBack.size() - fromFedBack);
+    drop -= fromFedBack;
+    i += std::min(drop, n - i);
+    fedBack.append(replacement.rbegin(), replacement.rend());
+  }
+  out.append(fedBack.rbegin(), fedBack.rend());
+  out.append(text, i, std::string::npos);
+  text.swap(out);
+}

@@ -1,0 +1,201 @@
+// Block-buffered file input and output with our own text conventions.
+#include "textutil/file_io.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+InjectedFaults gInjectedFaults;
+
+namespace {
+
+const size_t kBlockSize = 1 << 16;
+const size_t kOutputFlushSize = 1 << 18;
+const int kEndOfData = -1;
+const unsigned char kCtrlZ = 0x1A;
+
+// Reads `n` bytes from the stream, honouring an injected failure.
+size_t readFromStream(std::FILE* f, unsigned char* dst, size_t n, int& error) {
+  int64_t& budget = gInjectedFaults.readFailAfter;
+  if (budget >= 0) {
+    n = std::min(n, static_cast<size_t>(budget));
+    if (n == 0) {
+      error = EIO;
+      return 0;
+    }
+    budget -= static_cast<int64_t>(n);
+  }
+  errno = 0;
+  const size_t got = std::fread(dst, 1, n, f);
+  if (got < n && std::ferror(f)) {
+    error = errno != 0 ? errno : EIO;
+  }
+  return got;
+}
+
+// Refills the block; false when no more data can be had.
+bool refill(InputFile& in) {
+  if (in.atEnd || in.error != 0) {
+    return false;
+  }
+  in.block.resize(kBlockSize);
+  in.pos = 0;
+  in.len = readFromStream(in.file, in.block.data(), kBlockSize, in.error);
+  return in.len > 0;
+}
+
+// The next raw byte, or kEndOfData (marking the end as met).
+int nextRawByte(InputFile& in) {
+  if (in.pos == in.len && !refill(in)) {
+    in.atEnd = true;
+    return kEndOfData;
+  }
+  return in.block[in.pos++];
+}
+
+// The next byte as the platform's text mode delivers it.
+int nextTextByte(InputFile& in) {
+  int c = nextRawByte(in);
+  if (c == kCtrlZ) {
+    in.atEnd = true;  // refill() reads no further once the end is met
+    in.pos = in.len;
+    return kEndOfData;
+  }
+  if (c == '\r') {
+    if (in.pos == in.len && !refill(in)) {
+      return c;  // a final CR is data; the end is met by the next read
+    }
+    if (in.block[in.pos] == '\n') {
+      ++in.pos;
+      return '\n';
+    }
+  }
+  return c;
+}
+
+bool writeToStream(OutputFile& out, const char* data, size_t n) {
+  int64_t& budget = gInjectedFaults.writeFailAfter;
+  if (budget >= 0) {
+    if (static_cast<int64_t>(n) > budget) {
+      out.error = EIO;
+      return false;
+    }
+    budget -= static_cast<int64_t>(n);
+  }
+  errno = 0;
+  if (n > 0 && std::fwrite(data, 1, n, out.file) != n) {
+    out.error = errno != 0 ? errno : EIO;
+    return false;
+  }
+  return true;
+}
+
+void flushBuffer(OutputFile& out) {
+  if (out.error == 0) {
+    writeToStream(out, out.buffer.data(), out.buffer.size());
+  }
+  out.buffer.clear();
+}
+
+}  // namespace
+
+bool openInput(InputFile& in, const char* path, bool text) {
+  in = InputFile();
+  in.text = text;
+  in.file = std::fopen(path, "rb");
+  return in.file != nullptr;
+}
+
+void closeInput(InputFile& in) {
+  if (in.file != nullptr) {
+    std::fclose(in.file);
+    in.file = nullptr;
+  }
+}
+
+void readRecordBytes(InputFile& in, unsigned char* out, size_t n) {
+  size_t done = 0;
+  while (done < n) {
+    if (in.pos == in.len && !refill(in)) {
+      in.atEnd = true;
+      std::memset(out + done, 0xFF, n - done);
+      return;
+    }
+    const size_t take = std::min(n - done, in.len - in.pos);
+    std::memcpy(out + done, in.block.data() + in.pos, take);
+    in.pos += take;
+    done += take;
+  }
+}
+
+bool readLinePiece(InputFile& in, std::string& out, size_t maxChars) {
+  out.clear();
+  while (out.size() < maxChars) {
+    const int c = in.text ? nextTextByte(in) : nextRawByte(in);
+    if (c == kEndOfData) {
+      break;
+    }
+    out.push_back(static_cast<char>(c));
+    if (c == '\n') {
+      break;
+    }
+  }
+  return !out.empty();
+}
+
+bool openOutput(OutputFile& out, const char* path, bool text) {
+  out = OutputFile();
+  out.text = text;
+  errno = 0;
+  out.file = std::fopen(path, "wb");
+  if (out.file == nullptr) {
+    out.error = errno != 0 ? errno : EIO;
+    return false;
+  }
+  out.buffer.reserve(kOutputFlushSize + 1024);
+  return true;
+}
+
+void writeBytes(OutputFile& out, const char* data, size_t n) {
+  if (!out.text) {
+    out.buffer.append(data, n);
+  } else {
+    const char* end = data + n;
+    while (data < end) {
+      const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
+      if (lf == nullptr) {
+        out.buffer.append(data, end);
+        break;
+      }
+      out.buffer.append(data, lf);
+      out.buffer.append("\r\n", 2);
+      data = lf + 1;
+    }
+  }
+  if (out.buffer.size() >= kOutputFlushSize) {
+    flushBuffer(out);
+  }
+}
+
+bool closeOutput(OutputFile& out) {
+  if (out.file == nullptr) {
+    return out.error == 0;
+  }
+  flushBuffer(out);
+  if (std::fflush(out.file) != 0 && out.error == 0) {
+    out.error = errno != 0 ? errno : EIO;
+  }
+  if (std::fclose(out.file) != 0 && out.error == 0) {
+    out.error = errno != 0 ? errno : EIO;
+  }
+  out.file = nullptr;
+  return out.error == 0;
+}
+
+bool reportReadFailure(const char* name, int error) {
+  if (error == 0) {
+    return true;
+  }
+  std::fprintf(stderr, "listconv: cannot read %s: %s\n", name, std::strerror(error));
+  return false;
+}

@@ -1,0 +1,69 @@
+// The library's file layer: block-buffered input and output in binary or
+// Windows text conventions, done by our own code so every platform reads and
+// writes the same bytes. Read and write failures are kept apart from the end
+// of the data and remembered, with the system's error number.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// An input file read in large blocks.
+struct InputFile {
+  std::FILE* file = nullptr;
+  bool text = false;        // CR before LF dropped, byte 0x1A ends the data
+  bool atEnd = false;       // a read has found no more data
+  int error = 0;            // errno of a failed read; the data then ends there
+  std::vector<unsigned char> block;
+  size_t pos = 0;
+  size_t len = 0;
+};
+
+// Opens `path` for reading; false when it cannot be opened.
+bool openInput(InputFile& in, const char* path, bool text);
+
+// Closes the file; safe to call on a file that did not open.
+void closeInput(InputFile& in);
+
+// Fills `out` with the next `n` bytes; bytes past the end of the data read as
+// 0xFF and mark the end as met.
+void readRecordBytes(InputFile& in, unsigned char* out, size_t n);
+
+// Reads the next piece of a line as a line read into a buffer of
+// `maxChars` + 1 bytes would: up to and including the next line feed, at most
+// `maxChars` bytes. False, with `out` empty, when no more data was found.
+bool readLinePiece(InputFile& in, std::string& out, size_t maxChars);
+
+// An output file written in large blocks.
+struct OutputFile {
+  std::FILE* file = nullptr;
+  bool text = false;  // every LF stored as CR LF
+  int error = 0;      // errno of the first failed write, flush or close
+  std::string buffer;
+};
+
+// Creates or empties `path` for writing; false (with `error` set) on failure.
+bool openOutput(OutputFile& out, const char* path, bool text);
+
+// Appends `n` bytes.
+void writeBytes(OutputFile& out, const char* data, size_t n);
+
+// Appends a text.
+inline void writeText(OutputFile& out, const std::string& s) { writeBytes(out, s.data(), s.size()); }
+
+// Writes what is buffered, then closes; false when any write failed.
+bool closeOutput(OutputFile& out);
+
+// Prints "listconv: cannot read NAME: reason" on standard error when `error`
+// is set; true when it is not.
+bool reportReadFailure(const char* name, int error);
+
+// Failures injected by tests: after this many more bytes a read or a write
+// fails with EIO. Negative means never.
+struct InjectedFaults {
+  int64_t readFailAfter = -1;
+  int64_t writeFailAfter = -1;
+};
+extern InjectedFaults gInjectedFaults;

@@ -1,0 +1,137 @@
+// Tests of the tokenizer, trimming, upper-casing and replace-all.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "replace_reference.h"
+#include "textutil/textutil.h"
+
+namespace {
+
+struct TokenizeCase {
+  std::string text;
+  TextList tokens;
+};
+
+TEST(Tokenize, SplitsQuotesAndStopsAtNewline) {
+  const TokenizeCase cases[] = {
+      {"", {}},
+      {"    ", {}},
+      {"  a   b  ", {"a", "b"}},
+      {"a\tb", {"a\tb"}},
+      {"a b\r", {"a", "b\r"}},
+      {"a b\nc d", {"a", "b"}},
+      {"\na b", {}},
+      {"a \n b", {"a"}},
+      {"x \"New York\" y", {"x", "\"New York\"", "y"}},
+      {"x \"New   York\" y", {"x", "\"New York\"", "y"}},
+      {"\"abc\"", {"\"abc\""}},
+      {"a\" b", {"b"}},
+      {"\" a \"", {"\" a \""}},
+      {"x \"open ended", {"x"}},
+      {"\"a \"b c\"", {"\"a \"b c\""}},
+      {"\"", {}},
+      {"\"\"", {"\"\""}},
+      {"\" x", {}},
+      {std::string("a\0b c", 5), {std::string("a\0b", 3), "c"}},
+      {"\x80\xff \x81", {"\x80\xff", "\x81"}},
+  };
+  for (const TokenizeCase& c : cases) {
+    EXPECT_EQ(tokenize(c.text), c.tokens) << "text: '" << c.text << "'";
+  }
+}
+
+TEST(TrimTrailingBlanks, RemovesOnlyTrailingBlanks) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"  a b  ", "  a b"}, {"   ", ""}, {"", ""}, {"a \n", "a \n"}, {"a\t", "a\t"},
+  };
+  for (const auto& [in, want] : cases) {
+    std::string text = in;
+    trimTrailingBlanks(text);
+    EXPECT_EQ(text, want);
+  }
+}
+
+TEST(ToUpperCase, MapsOnlyAsciiLetters) {
+  std::string text = "(no) ab";
+  toUpperCase(text);
+  EXPECT_EQ(text, "(NO) AB");
+
+  std::string all;
+  for (int c = 0; c < 256; ++c) {
+    all += static_cast<char>(c);
+  }
+  std::string upper = all;
+  toUpperCase(upper);
+  for (int c = 0; c < 256; ++c) {
+    const int want = c >= 'a' && c <= 'z' ? c - 32 : c;
+    EXPECT_EQ(static_cast<unsigned char>(upper[c]), want) << c;
+  }
+}
+
+struct ReplaceCase {
+  std::string text;
+  std::string search;
+  std::string replacement;
+  int32_t length;
+  std::string want;
+};
+
+TEST(ReplaceAll, ReplacesUntilNoOccurrenceIsLeft) {
+  const ReplaceCase cases[] = {
+      {"a     b", "  ", " ", 2, "a b"},
+      {" a b ", " ", "", 1, "ab"},
+      {"a ,b ,c", " ,", ", ", 2, "a, b, c"},
+      {"aabb", "ab", "a", 2, "aa"},
+      {"x   ,", " ,", ", ", 2, "x,   "},
+      {"ab...cd......", "...", "", 3, "abcd"},
+      {"abc", "ab", "xaby", 2, "abc"},     // the replacement holds the search
+      {"abc", "", "x", 0, "abc"},          // an empty search changes nothing
+      {"abcabc", "b", "", 1, "acac"},
+      {"abcd", "b", "X", 2, "aXd"},        // a longer length takes more bytes
+      {"ab", "b", "X", 5, "aX"},           // ... but never past the end
+      {"abcb", "bc", "X", 1, "aXb"},       // a shorter length counts as the search's
+      {std::string("a\0\0b", 4), std::string("\0", 1), "-", 1, "a--b"},
+  };
+  for (const ReplaceCase& c : cases) {
+    std::string text = c.text;
+    replaceAll(text, c.search, c.replacement, c.length);
+    EXPECT_EQ(text, c.want) << "'" << c.text << "' '" << c.search << "' '" << c.replacement << "'";
+  }
+}
+
+TEST(ReplaceAll, EndsWhenReplacementsKeepFeedingThemselves) {
+  // Each replacement forms a new occurrence with what follows it, for ever.
+  std::string text = "aab";
+  replaceAll(text, "ab", "bbaa", 2);
+  std::string reference = "aab";
+  replaceAllByRestarting(reference, "ab", "bbaa", 2);
+  EXPECT_EQ(text, reference);
+  EXPECT_LE(text.size(), 3 + 4 * 16 + 4u);
+}
+
+TEST(ReplaceAll, EqualsSearchingAgainFromTheStart) {
+  std::mt19937 rng(12345);
+  const std::string alphabet = "ab ,.";
+  auto randomText = [&](size_t maxLen) {
+    std::string s(rng() % (maxLen + 1), ' ');
+    for (char& c : s) {
+      c = alphabet[rng() % alphabet.size()];
+    }
+    return s;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const std::string text = randomText(24);
+    const std::string search = randomText(3);
+    const std::string replacement = randomText(4);
+    const int32_t length = static_cast<int32_t>(search.size()) + static_cast<int32_t>(rng() % 4) - 1;
+    std::string fast = text;
+    std::string slow = text;
+    replaceAll(fast, search, replacement, length);
+    replaceAllByRestarting(slow, search, replacement, length);
+    ASSERT_EQ(fast, slow) << "'" << text << "' '" << search << "' '" << replacement << "' "
+                          << length;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// Builders for the binary data files used by the tests.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+
+namespace fixtures {
+
+// Where a listing record field lies: its count byte and its capacity.
+struct Field {
+  size_t countOffset;
+  size_t capacity;
+};
+
+const Field kEntryId{4, 8};
+const Field kName1{13, 7};
+const Field kName2{21, 7};
+const Field kName3{29, 7};
+const Field kNameCode1{37, 4};
+const Field kNameCode2{42, 4};
+const Field kNameCode3{47, 4};
+const Field kDetail1{52, 8};
+const Field kDetail2{61, 8};
+const Field kPeriod{70, 12};
+const Field kDetail3{83, 18};
+const Field kDetail4{102, 18};
+const Field kDetail5{121, 10};
+const Field kDetail6{132, 10};
+const Field kDetail7{143, 10};
+const Field kWordText{154, 255};
+const Field kNote{410, 255};
+
+const size_t kRecordSize = 666;
+const size_t kKanjiRecordSize = 166;
+
+// Builds one 666-byte listing record; fields not set are empty (count 0).
+struct Record {
+  std::string bytes = std::string(kRecordSize, '\0');
+
+  // Sets a field to `text` with the count byte text.size().
+  Record& set(Field f, const std::string& text) {
+    return setCounted(f, static_cast<unsigned char>(text.size()), text);
+  }
+  // Sets the count byte and copies `slot` (cut to the capacity) into the slot.
+  Record& setCounted(Field f, unsigned char count, const std::string& slot) {
+    bytes[f.countOffset] = static_cast<char>(count);
+    bytes.replace(f.countOffset + 1, slot.size() < f.capacity ? slot.size() : f.capacity, slot,
+                  0, f.capacity);
+    return *this;
+  }
+  operator std::string() const { return bytes; }
+};
+
+// A kanjis.dat of `records` records whose kanji fields hold the given texts
+// (count byte = text length) and whose other bytes are filler.
+inline std::string kanjiFile(size_t records, const std::map<size_t, std::string>& kanji) {
+  std::string data(records * kKanjiRecordSize, 'x');
+  for (size_t i = 0; i < records; ++i) {
+    data[i * kKanjiRecordSize + 123] = 0;
+  }
+  for (const auto& [code, text] : kanji) {
+    if (code >= records) {
+      continue;
+    }
+    const size_t at = code * kKanjiRecordSize + 123;
+    data[at] = static_cast<char>(text.size());
+    data.replace(at + 1, text.size() < 4 ? text.size() : 4, text, 0, 4);
+  }
+  return data;
+}
+
+}  // namespace fixtures
