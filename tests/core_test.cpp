@@ -85,12 +85,12 @@ TEST(ReplaceAll, ReplacesUntilNoOccurrenceIsLeft) {
       {"aabb", "ab", "a", 2, "aa"},
       {"x   ,", " ,", ", ", 2, "x,   "},
       {"ab...cd......", "...", "", 3, "abcd"},
-      {"abc", "ab", "xaby", 2, "abc"},     // the replacement holds the search
-      {"abc", "", "x", 0, "abc"},          // an empty search changes nothing
+      {"abc", "ab", "xaby", 2, "abc"},  // the replacement holds the search
+      {"abc", "", "x", 0, "abc"},       // an empty search changes nothing
       {"abcabc", "b", "", 1, "acac"},
-      {"abcd", "b", "X", 2, "aXd"},        // a longer length takes more bytes
-      {"ab", "b", "X", 5, "aX"},           // ... but never past the end
-      {"abcb", "bc", "X", 1, "aXb"},       // a shorter length counts as the search's
+      {"abcd", "b", "X", 2, "aXd"},   // a longer length takes more bytes
+      {"ab", "b", "X", 5, "aX"},      // ... but never past the end
+      {"abcb", "bc", "X", 1, "aXb"},  // a shorter length counts as the search's
       {std::string("a\0\0b", 4), std::string("\0", 1), "-", 1, "a--b"},
   };
   for (const ReplaceCase& c : cases) {
@@ -124,7 +124,8 @@ TEST(ReplaceAll, EqualsSearchingAgainFromTheStart) {
     const std::string text = randomText(24);
     const std::string search = randomText(3);
     const std::string replacement = randomText(4);
-    const int32_t length = static_cast<int32_t>(search.size()) + static_cast<int32_t>(rng() % 4) - 1;
+    const int32_t length =
+        static_cast<int32_t>(search.size()) + static_cast<int32_t>(rng() % 4) - 1;
     std::string fast = text;
     std::string slow = text;
     replaceAll(fast, search, replacement, length);

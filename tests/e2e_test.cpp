@@ -5,7 +5,6 @@
 // LISTCONV_CONSOLE_CRLF is set, console output is compared with every CR LF
 // taken as LF, the console convention of that platform.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,13 +70,15 @@ class Workdir {
   ~Workdir() { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
-  void put(const std::string& name, const std::string& bytes) const { writeFile(path(name), bytes); }
+  void put(const std::string& name, const std::string& bytes) const {
+    writeFile(path(name), bytes);
+  }
 
   RunResult run(const std::string& args = "") const {
     const std::string exe = envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT);
     const std::string runner = envOr("LISTCONV_RUNNER", "");
-    const std::string cmd = "cd '" + dir_ + "' && " + runner + " '" + exe + "' " + args +
-                            " >'" + path(".stdout") + "' 2>'" + path(".stderr") + "' </dev/null";
+    const std::string cmd = "cd '" + dir_ + "' && " + runner + " '" + exe + "' " + args + " >'" +
+                            path(".stdout") + "' 2>'" + path(".stderr") + "' </dev/null";
     RunResult r;
     const int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -160,8 +161,8 @@ TEST(EndToEnd, ThreeRecordsAndTheExtraPassAtTheBoundary) {
 
 TEST(EndToEnd, BlankIdsLeaveNoGapInTheNumbers) {
   Workdir w;
-  w.put("list.rec", records({Record(), listed("A"), Record(), Record(), listed("B"), Record(),
-                             listed("C")}));
+  w.put("list.rec",
+        records({Record(), listed("A"), Record(), Record(), listed("B"), Record(), listed("C")}));
   const RunResult r = w.run();
   EXPECT_EQ(r.out, "\n3 records written to file LIST.TXT\n");
   EXPECT_EQ(r.listing, plainBlock(1, "A") + plainBlock(2, "B") + plainBlock(3, "C"));

@@ -45,8 +45,8 @@ struct Record {
   // Sets the count byte and copies `slot` (cut to the capacity) into the slot.
   Record& setCounted(Field f, unsigned char count, const std::string& slot) {
     bytes[f.countOffset] = static_cast<char>(count);
-    bytes.replace(f.countOffset + 1, slot.size() < f.capacity ? slot.size() : f.capacity, slot,
-                  0, f.capacity);
+    bytes.replace(f.countOffset + 1, slot.size() < f.capacity ? slot.size() : f.capacity, slot, 0,
+                  f.capacity);
     return *this;
   }
   operator std::string() const { return bytes; }

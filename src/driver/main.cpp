@@ -2,4 +2,6 @@
 #include "driver/run.h"
 
 // Command-line arguments are accepted and change nothing.
-int main() { return runConversion(); }
+int main() {
+  return runConversion();
+}

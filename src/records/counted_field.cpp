@@ -3,8 +3,7 @@
 
 #include <cstring>
 
-void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset,
-                     size_t capacity) {
+void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset, size_t capacity) {
   out.assign(capacity, ' ');
   const signed char count = static_cast<signed char>(bytes[offset]);
   if (count <= 0) {
@@ -14,8 +13,7 @@ void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset
   const unsigned char* slot = bytes + offset + 1;
   const void* zero = std::memchr(slot, 0, copied);
   if (zero != nullptr) {
-    out.assign(reinterpret_cast<const char*>(slot),
-               static_cast<const unsigned char*>(zero) - slot);
+    out.assign(reinterpret_cast<const char*>(slot), static_cast<const unsigned char*>(zero) - slot);
     return;
   }
   out.replace(0, copied, reinterpret_cast<const char*>(slot), copied);

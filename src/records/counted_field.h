@@ -9,8 +9,7 @@
 // `capacity` bytes, blanks over whose start the first min(count, capacity)
 // slot bytes are copied when the count is above 0; a copied zero byte ends
 // the text there. Precondition: offset + 1 + capacity bytes are readable.
-void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset,
-                     size_t capacity);
+void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset, size_t capacity);
 
 // The decoded field as a new text.
 std::string decodeField(const unsigned char* bytes, size_t offset, size_t capacity);

@@ -13,14 +13,15 @@ const char kSeparatorLine[] = "----------\n";
 // Writes a value as "%s" prints it: up to its first zero byte.
 void put(std::string& line, const std::string& value) {
   const void* zero = std::memchr(value.data(), 0, value.size());
-  const size_t n =
-      zero == nullptr ? value.size() : static_cast<const char*>(zero) - value.data();
+  const size_t n = zero == nullptr ? value.size() : static_cast<const char*>(zero) - value.data();
   line.append(value.data(), n);
 }
 
 }  // namespace
 
-bool isListed(const SourceRecord& record) { return record.entryId != kUnlistedId; }
+bool isListed(const SourceRecord& record) {
+  return record.entryId != kUnlistedId;
+}
 
 std::string formatBlockNumber(int64_t number) {
   std::string digits = std::to_string(number < 0 ? -number : number);

@@ -10,8 +10,8 @@ struct OutputFile;
 
 // The values of a block that are more than a decoded field.
 struct BlockValues {
-  std::string nameKey;    // padded to 21 characters
-  std::string period;     // the annotated period
+  std::string nameKey;  // padded to 21 characters
+  std::string period;   // the annotated period
   std::string wordLine;
   std::string kanjiLine;
 };

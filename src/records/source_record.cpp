@@ -14,14 +14,14 @@ struct FieldLayout {
 };
 
 const FieldLayout kFields[] = {
-    {4, 8, &SourceRecord::entryId},      {13, 7, &SourceRecord::name1},
-    {21, 7, &SourceRecord::name2},       {29, 7, &SourceRecord::name3},
-    {37, 4, &SourceRecord::nameCode1},   {42, 4, &SourceRecord::nameCode2},
-    {47, 4, &SourceRecord::nameCode3},   {52, 8, &SourceRecord::detail1},
-    {61, 8, &SourceRecord::detail2},     {70, 12, &SourceRecord::period},
-    {83, 18, &SourceRecord::detail3},    {102, 18, &SourceRecord::detail4},
-    {121, 10, &SourceRecord::detail5},   {132, 10, &SourceRecord::detail6},
-    {143, 10, &SourceRecord::detail7},   {154, 255, &SourceRecord::wordText},
+    {4, 8, &SourceRecord::entryId},    {13, 7, &SourceRecord::name1},
+    {21, 7, &SourceRecord::name2},     {29, 7, &SourceRecord::name3},
+    {37, 4, &SourceRecord::nameCode1}, {42, 4, &SourceRecord::nameCode2},
+    {47, 4, &SourceRecord::nameCode3}, {52, 8, &SourceRecord::detail1},
+    {61, 8, &SourceRecord::detail2},   {70, 12, &SourceRecord::period},
+    {83, 18, &SourceRecord::detail3},  {102, 18, &SourceRecord::detail4},
+    {121, 10, &SourceRecord::detail5}, {132, 10, &SourceRecord::detail6},
+    {143, 10, &SourceRecord::detail7}, {154, 255, &SourceRecord::wordText},
     {410, 255, &SourceRecord::note},
 };
 

@@ -14,23 +14,23 @@ using RecordBytes = std::array<unsigned char, kRecordSize>;
 // The decoded fields of one listing record, blank-padded to their capacities
 // unless a zero byte ended them, plus the kanji texts of the name codes.
 struct SourceRecord {
-  std::string entryId;    // 8; eight blanks means the record is not listed
-  std::string name1;      // 7
-  std::string name2;      // 7
-  std::string name3;      // 7
-  std::string nameCode1;  // 4
-  std::string nameCode2;  // 4
-  std::string nameCode3;  // 4
-  std::string detail1;    // 8
-  std::string detail2;    // 8
-  std::string period;     // 12
-  std::string detail3;    // 18
-  std::string detail4;    // 18
-  std::string detail5;    // 10
-  std::string detail6;    // 10
-  std::string detail7;    // 10
-  std::string wordText;   // 255 (at most 127 meaningful)
-  std::string note;       // 255 (at most 127 meaningful)
+  std::string entryId;     // 8; eight blanks means the record is not listed
+  std::string name1;       // 7
+  std::string name2;       // 7
+  std::string name3;       // 7
+  std::string nameCode1;   // 4
+  std::string nameCode2;   // 4
+  std::string nameCode3;   // 4
+  std::string detail1;     // 8
+  std::string detail2;     // 8
+  std::string period;      // 12
+  std::string detail3;     // 18
+  std::string detail4;     // 18
+  std::string detail5;     // 10
+  std::string detail6;     // 10
+  std::string detail7;     // 10
+  std::string wordText;    // 255 (at most 127 meaningful)
+  std::string note;        // 255 (at most 127 meaningful)
   std::string nameKanji1;  // starts as nameCode1, resolved to its kanji text
   std::string nameKanji2;
   std::string nameKanji3;

@@ -17,7 +17,9 @@ const int32_t kFirstKanjiCode = 525;
 const int32_t kFixedCode = 3867;
 const char kFixedCodeText[] = "1037";
 
-bool isScanSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isScanSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Reads a leading decimal integer as "%d" does: white space skipped, an
 // optional sign, then digits. 0 when there is no number; a number outside
@@ -69,7 +71,9 @@ bool loadKanjiTableFrom(const char* path, TextList& table) {
   return reportReadFailure(path, in.error);
 }
 
-bool loadKanjiTable() { return loadKanjiTableFrom("kanjis.dat", KanjiTable); }
+bool loadKanjiTable() {
+  return loadKanjiTableFrom("kanjis.dat", KanjiTable);
+}
 
 void lookupKanjiCode(std::string& code) {
   replaceAll(code, " ", "", 1);

@@ -56,7 +56,9 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   return reportReadFailure(path, in.error);
 }
 
-bool loadWordDictionary() { return loadWordDictionaryFrom("words.txt", WordDictionary); }
+bool loadWordDictionary() {
+  return loadWordDictionaryFrom("words.txt", WordDictionary);
+}
 
 const WordEntry* findWordEntry(const Dictionary& dictionary, const std::string& key) {
   const auto it = dictionary.firstByKey.find(key);

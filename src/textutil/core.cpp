@@ -32,9 +32,13 @@ TextList splitAtBlanks(const std::string& text) {
   }
 }
 
-bool opensGroup(const std::string& t) { return !t.empty() && t.front() == kQuote; }
+bool opensGroup(const std::string& t) {
+  return !t.empty() && t.front() == kQuote;
+}
 
-bool closesGroup(const std::string& t) { return t.size() >= 2 && t.back() == kQuote; }
+bool closesGroup(const std::string& t) {
+  return t.size() >= 2 && t.back() == kQuote;
+}
 
 }  // namespace
 

@@ -13,9 +13,9 @@
 // An input file read in large blocks.
 struct InputFile {
   std::FILE* file = nullptr;
-  bool text = false;        // CR before LF dropped, byte 0x1A ends the data
-  bool atEnd = false;       // a read has found no more data
-  int error = 0;            // errno of a failed read; the data then ends there
+  bool text = false;   // CR before LF dropped, byte 0x1A ends the data
+  bool atEnd = false;  // a read has found no more data
+  int error = 0;       // errno of a failed read; the data then ends there
   std::vector<unsigned char> block;
   size_t pos = 0;
   size_t len = 0;
@@ -51,7 +51,9 @@ bool openOutput(OutputFile& out, const char* path, bool text);
 void writeBytes(OutputFile& out, const char* data, size_t n);
 
 // Appends a text.
-inline void writeText(OutputFile& out, const std::string& s) { writeBytes(out, s.data(), s.size()); }
+inline void writeText(OutputFile& out, const std::string& s) {
+  writeBytes(out, s.data(), s.size());
+}
 
 // Writes what is buffered, then closes; false when any write failed.
 bool closeOutput(OutputFile& out);

@@ -1,0 +1,190 @@
+// Tests of the kanji table and the word dictionary.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "fixtures.h"
+#include "tables/kanji_table.h"
+#include "tables/word_dictionary.h"
+
+namespace {
+
+// Writes `bytes` to a scratch file that is removed again at the end of scope.
+struct ScratchFile {
+  std::string path;
+  explicit ScratchFile(const std::string& bytes, const char* name = "tables_test.tmp")
+      : path(name) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  ~ScratchFile() { std::remove(path.c_str()); }
+};
+
+// Loads a kanji table into the global KanjiTable for the test's duration.
+struct LoadedKanji {
+  explicit LoadedKanji(const std::string& bytes) {
+    ScratchFile f(bytes);
+    EXPECT_TRUE(loadKanjiTableFrom(f.path.c_str(), KanjiTable));
+  }
+  ~LoadedKanji() { KanjiTable.clear(); }
+};
+
+std::string lookup(std::string code) {
+  lookupKanjiCode(code);
+  return code;
+}
+
+TEST(KanjiTable, SizeFollowsTheRecordsRead) {
+  const struct {
+    std::string bytes;
+    size_t entries;
+  } cases[] = {
+      {"", 526},
+      {fixtures::kanjiFile(100, {}), 526},
+      {fixtures::kanjiFile(525, {}), 526},
+      {fixtures::kanjiFile(600, {}), 601},
+      {fixtures::kanjiFile(600, {}) + "abc", 601},
+  };
+  for (const auto& c : cases) {
+    LoadedKanji table(c.bytes);
+    EXPECT_EQ(KanjiTable.size(), c.entries) << c.bytes.size();
+    for (size_t i = 0; i < 525 && i < KanjiTable.size(); ++i) {
+      ASSERT_EQ(KanjiTable[i], "");
+    }
+  }
+}
+
+TEST(KanjiTable, MissingFileLeavesTheTableEmpty) {
+  EXPECT_TRUE(loadKanjiTableFrom("no-such-kanji-file.dat", KanjiTable));
+  EXPECT_TRUE(KanjiTable.empty());
+  EXPECT_EQ(lookup("600"), "?");
+  EXPECT_EQ(lookup("3867"), "1037");
+  EXPECT_EQ(lookup("0"), "");
+}
+
+TEST(KanjiTable, KanjiFieldFollowsTheCountByte) {
+  std::string bytes = fixtures::kanjiFile(
+      606, {{525, "AB"}, {526, "ABCDEFG"}, {527, std::string("A\0CD", 4)}, {528, "A"}});
+  bytes[529 * 166 + 123] = static_cast<char>(0x85);  // negative count
+  bytes.replace(529 * 166 + 124, 4, "WXYZ");
+  bytes.replace(0, 166, std::string(166, '\x05'));  // the first records are never looked at
+  LoadedKanji table(bytes);
+  EXPECT_EQ(KanjiTable[525], "AB  ");
+  EXPECT_EQ(KanjiTable[526], "ABCD");
+  EXPECT_EQ(KanjiTable[527], "A");
+  EXPECT_EQ(KanjiTable[528], "A   ");
+  EXPECT_EQ(KanjiTable[529], "    ");
+  EXPECT_EQ(KanjiTable[606], "    ");  // the read that met the end
+}
+
+TEST(KanjiTable, PartialLastRecordKeepsWhatIsThere) {
+  std::string bytes = fixtures::kanjiFile(601, {{600, "KJ"}});
+  bytes.resize(600 * 166 + 126);  // count byte and two slot bytes of record 600
+  bytes[600 * 166 + 123] = 4;
+  LoadedKanji table(bytes);
+  ASSERT_EQ(KanjiTable.size(), 601u);
+  EXPECT_EQ(KanjiTable[600], "KJ\xff\xff");
+}
+
+TEST(LookupKanjiCode, ReadsTheCodeAsADecimalNumber) {
+  LoadedKanji table(
+      fixtures::kanjiFile(600, {{525, "k525"}, {526, "k526"}, {599, "k599"}, {3867, "nope"}}));
+  const std::pair<std::string, std::string> cases[] = {
+      {"599", "k599"},
+      {"600", "    "},
+      {"601", "?"},
+      {" 5 2 6", "k526"},
+      {"0525", "k525"},
+      {"524", "?"},
+      {"-7", "?"},
+      {"0000", ""},
+      {"", ""},
+      {"    ", ""},
+      {"abcd", ""},
+      {"12ab", "?"},
+      {"3867", "1037"},
+      {"+526", "k526"},
+      {"\t526", "k526"},
+      {"-0", ""},
+      {"+-5", ""},
+      {"526x600", "k526"},
+      {"99999999999", "?"},
+      {"2147483647", "?"},
+      {"-2147483648", "?"},
+      {"-99999999999", "?"},
+      {"00000000000000000000526", "k526"},
+  };
+  for (const auto& [code, want] : cases) {
+    EXPECT_EQ(lookup(code), want) << "code '" << code << "'";
+  }
+}
+
+// Loads `text` as words.txt through the given kanji table.
+Dictionary loadWords(const std::string& text) {
+  ScratchFile f(text, "words_test.tmp");
+  Dictionary d;
+  EXPECT_TRUE(loadWordDictionaryFrom(f.path.c_str(), d));
+  return d;
+}
+
+TEST(WordDictionary, EntriesCarryWordAndKanjiOver) {
+  LoadedKanji table(fixtures::kanjiFile(701, {{600, "P"}, {601, "Q"}, {700, "R"}}));
+  const Dictionary d = loadWords(
+      "AAA X 600 601\r\nBBB Y 700\r\nCCC\r\nDDD Z\n\n   \r\n  EEE   W   600  \nFFF V 12 3867 x\n");
+  ASSERT_EQ(d.entries.size(), 6u);
+  const struct {
+    std::string key, word;
+    TextList kanji;
+  } want[] = {
+      {"AAA", "X", {"P   ", "Q   "}}, {"BBB", "Y", {"R   "}}, {"CCC", "Y", {"R   "}},
+      {"DDD", "Z", {"R   "}},         {"EEE", "W", {"P   "}}, {"FFF", "V", {"?", "1037", ""}},
+  };
+  for (size_t i = 0; i < d.entries.size(); ++i) {
+    EXPECT_EQ(d.entries[i].key, want[i].key) << i;
+    EXPECT_EQ(d.entries[i].word, want[i].word) << i;
+    EXPECT_EQ(d.entries[i].kanji, want[i].kanji) << i;
+  }
+}
+
+TEST(WordDictionary, ReadsWindowsTextInPiecesOf79) {
+  const std::string longLine(100, 'L');
+  const Dictionary d = loadWords("A1 \"New York\" 0\r\nA2\rx y\r\n" + longLine +
+                                 "\nLAST w 0\x1a"
+                                 "AFTER z 0\n");
+  ASSERT_EQ(d.entries.size(), 5u);
+  EXPECT_EQ(d.entries[0].word, "\"New York\"");
+  EXPECT_EQ(d.entries[0].kanji, TextList({""}));
+  EXPECT_EQ(d.entries[1].key, "A2\rx");  // a lone CR is data
+  EXPECT_EQ(d.entries[2].key, longLine.substr(0, 79));
+  EXPECT_EQ(d.entries[3].key, longLine.substr(79));
+  EXPECT_EQ(d.entries[4].key, "LAST");  // 0x1A ends the data, no line feed needed
+}
+
+TEST(WordDictionary, LineOf79AndLineFeedAddsAnEmptyPiece) {
+  const Dictionary d = loadWords(std::string(78, 'a') + "\r\n" + std::string(79, 'b') + "\r\nc\n");
+  ASSERT_EQ(d.entries.size(), 3u);
+  EXPECT_EQ(d.entries[0].key.size(), 78u);
+  EXPECT_EQ(d.entries[1].key.size(), 79u);
+  EXPECT_EQ(d.entries[2].key, "c");
+}
+
+TEST(WordDictionary, FirstEntryWinsAndKeysAreCaseSensitive) {
+  const Dictionary d = loadWords("KEY one\nKEY two\nkey three\n");
+  ASSERT_EQ(d.entries.size(), 3u);
+  ASSERT_NE(findWordEntry(d, "KEY"), nullptr);
+  EXPECT_EQ(findWordEntry(d, "KEY")->word, "one");
+  EXPECT_EQ(findWordEntry(d, "key")->word, "three");
+  EXPECT_EQ(findWordEntry(d, "KE"), nullptr);
+}
+
+TEST(WordDictionary, EmptyAndMissingFilesGiveNoEntries) {
+  EXPECT_TRUE(loadWords("").entries.empty());
+  EXPECT_TRUE(loadWords("\r\n   \n\x1a"
+                        "A b\n")
+                  .entries.empty());
+  Dictionary d;
+  EXPECT_TRUE(loadWordDictionaryFrom("no-such-words-file.txt", d));
+  EXPECT_TRUE(d.entries.empty());
+}
+
+}  // namespace
