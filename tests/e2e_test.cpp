@@ -189,6 +189,29 @@ TEST(EndToEnd, ArgumentsChangeNothing) {
   EXPECT_EQ(withArgs.listing, plain.listing);
 }
 
+TEST(EndToEnd, AllThreeFilesMakeACompleteBlock) {
+  Workdir w;
+  w.put("kanjis.dat", fixtures::kanjiFile(603, {{600, "P"}, {601, "Q"}, {602, "R"}}));
+  w.put("words.txt", "AB x 600 601\r\nCD y 602\r\n");
+  Record r;
+  r.set(fixtures::kEntryId, "ID1").set(fixtures::kName1, "e").set(fixtures::kName2, "f");
+  r.set(fixtures::kNameCode1, "600").set(fixtures::kNameCode2, "").set(fixtures::kNameCode3, "602");
+  r.set(fixtures::kPeriod, "SHOWA").set(fixtures::kWordText, "ab, cd[601] ef zz (no)");
+  r.set(fixtures::kNote, "note   ");
+  w.put("list.rec", records({Record(), r}));
+  const RunResult res = w.run();
+  EXPECT_EQ(res.status, 0);
+  EXPECT_EQ(res.out, "\n1 records written to file LIST.TXT\n");
+  EXPECT_EQ(
+      res.listing,
+      "00001 ID1     , EF                    (P     R   )\r\n"
+      "        ,         , SHOWA(1926-1988)(1312-1316),                   ,                   \r\n"
+      "          ,           ,           \r\n"
+      "AB, CD EF ZZ (NO) \r\n"
+      "P Q, Q P R ?\r\n"
+      "note\r\n\r\n----------\r\n");
+}
+
 TEST(EndToEnd, SampleDataGivesTheExpectedListing) {
   Workdir w;
   for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
