@@ -95,15 +95,20 @@ void replaceAll(std::string& text, std::string search, std::string replacement, 
   if (m == 0 || replacement.find(search) != std::string::npos) {
     return;
   }
+  const size_t first = text.find(search);
+  if (first == std::string::npos) {
+    return;  // the common case: nothing to do, nothing allocated
+  }
   const size_t n = text.size();
   const size_t extra = length > static_cast<int64_t>(m) ? static_cast<size_t>(length) - m : 0;
   const uint64_t insertLimit = 4 * (static_cast<uint64_t>(n) + 1) * (static_cast<uint64_t>(n) + 1);
   uint64_t inserted = 0;
 
-  std::string out;
+  // The text before the first occurrence holds none: it starts the output.
+  std::string out(text, 0, first);
   out.reserve(n);
   std::string fedBack;  // bytes to read before text[i], stored in reverse order
-  size_t i = 0;
+  size_t i = first;
   const char last = search.back();
   while (true) {
     char c;
