@@ -1,6 +1,8 @@
 // Builders for the binary data files used by the tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <map>
 #include <string>
@@ -68,6 +70,12 @@ inline std::string kanjiFile(size_t records, const std::map<size_t, std::string>
     data.replace(at + 1, text.size() < 4 ? text.size() : 4, text, 0, 4);
   }
   return data;
+}
+
+// A file name private to the running test, so tests can run in parallel.
+inline std::string scratchName(const std::string& suffix) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return std::string(info->test_suite_name()) + "." + info->name() + "." + suffix;
 }
 
 }  // namespace fixtures

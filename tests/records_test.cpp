@@ -85,7 +85,8 @@ TEST(DecodeSourceRecord, PutsEveryFieldInItsPlace) {
 
 // Writes one block through a real file and returns the file's bytes.
 std::string blockBytes(const SourceRecord& record, const BlockValues& values, int64_t& count) {
-  const char* path = "block_test_output.txt";
+  const std::string name = fixtures::scratchName("block.txt");
+  const char* path = name.c_str();
   OutputFile out;
   EXPECT_TRUE(openOutput(out, path, true));
   writeListingBlock(out, record, values, count);

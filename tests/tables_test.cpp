@@ -13,8 +13,8 @@ namespace {
 // Writes `bytes` to a scratch file that is removed again at the end of scope.
 struct ScratchFile {
   std::string path;
-  explicit ScratchFile(const std::string& bytes, const char* name = "tables_test.tmp")
-      : path(name) {
+  explicit ScratchFile(const std::string& bytes, const char* suffix = "tmp")
+      : path(fixtures::scratchName(suffix)) {
     std::ofstream(path, std::ios::binary) << bytes;
   }
   ~ScratchFile() { std::remove(path.c_str()); }
@@ -121,7 +121,7 @@ TEST(LookupKanjiCode, ReadsTheCodeAsADecimalNumber) {
 
 // Loads `text` as words.txt through the given kanji table.
 Dictionary loadWords(const std::string& text) {
-  ScratchFile f(text, "words_test.tmp");
+  ScratchFile f(text, "words.tmp");
   Dictionary d;
   EXPECT_TRUE(loadWordDictionaryFrom(f.path.c_str(), d));
   return d;
