@@ -1,1 +1,137 @@
-// (filled in by the text library work)
+// Case-insensitive search and comparison, lower-casing, white space removal
+// and ordered joining.
+#include <algorithm>
+#include <cstring>
+
+#include "textutil/textutil.h"
+
+namespace {
+
+// The capital of a small letter a-z; every other byte unchanged.
+char upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// True when `a` sorts before `b`, byte by byte as unsigned values, a prefix first.
+bool lessUnsigned(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+  });
+}
+
+}  // namespace
+
+bool charEqualsIgnoreCase(char a, char b) {
+  return upper(a) == upper(b);
+}
+
+// In an empty text nothing is found, not even an empty pattern; elsewhere an
+// empty pattern is found at the start.
+bool lacksIgnoreCase(const std::string& text, const std::string& pattern) {
+  if (text.empty()) {
+    return true;
+  }
+  if (pattern.empty()) {
+    return false;
+  }
+  return std::search(text.begin(), text.end(), pattern.begin(), pattern.end(),
+                     charEqualsIgnoreCase) == text.end();
+}
+
+void toLowerCase(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+}
+
+void removeWhitespace(std::string& text) {
+  const char* const kWhitespace[] = {" ", "\n", "\t", "\r", "\x0c"};
+  for (const char* w : kWhitespace) {
+    replaceAll(text, w, "", 1);
+  }
+}
+
+// Searches an upper-cased shadow of the text and applies every replacement to
+// the text and the shadow alike; the replacement goes into the shadow as it
+// is, so later searches compare the upper-cased search with its own letters.
+// Apart from that this is replaceAll: searching again from the start after
+// every replacement, the same handling of `length`, and the same growth limit,
+// worked as the same stack machine (see core.cpp).
+//
+// Besides a replacement holding the search itself, one holding the upper-cased
+// search is refused too, leaving the text unchanged: the shadow would find it
+// again after every replacement, for ever (search "abc", replacement "xABCx").
+// Where the text has no occurrence that gives the same unchanged text; with one
+// it would never end.
+void replaceAllIgnoreCase(std::string& text, std::string search, std::string replacement,
+                          int32_t length) {
+  const size_t m = search.size();
+  if (m == 0 || replacement.find(search) != std::string::npos) {
+    return;
+  }
+  toUpperCase(search);
+  if (replacement.find(search) != std::string::npos) {
+    return;
+  }
+  const size_t n = text.size();
+  const size_t extra = length > static_cast<int64_t>(m) ? static_cast<size_t>(length) - m : 0;
+  const uint64_t insertLimit = 4 * (static_cast<uint64_t>(n) + 1) * (static_cast<uint64_t>(n) + 1);
+  uint64_t inserted = 0;
+
+  std::string out;
+  std::string outShadow;
+  out.reserve(n);
+  outShadow.reserve(n);
+  // Replacement bytes to read before text[i], in reverse order; they stand
+  // the same in the text and in the shadow.
+  std::string fedBack;
+  size_t i = 0;
+  const char last = search.back();
+  while (true) {
+    char c;
+    char shadow;
+    if (!fedBack.empty()) {
+      c = shadow = fedBack.back();
+      fedBack.pop_back();
+    } else if (i < n) {
+      c = text[i++];
+      shadow = upper(c);
+    } else {
+      break;
+    }
+    out.push_back(c);
+    outShadow.push_back(shadow);
+    if (shadow != last || outShadow.size() < m ||
+        std::memcmp(outShadow.data() + outShadow.size() - m, search.data(), m) != 0) {
+      continue;
+    }
+    if (inserted + replacement.size() > insertLimit) {
+      break;  // the text keeps growing: stop with this occurrence left in place
+    }
+    inserted += replacement.size();
+    out.resize(out.size() - m);
+    outShadow.resize(outShadow.size() - m);
+    size_t drop = extra;
+    const size_t fromFedBack = std::min(drop, fedBack.size());
+    fedBack.resize(fedBack.size() - fromFedBack);
+    drop -= fromFedBack;
+    i += std::min(drop, n - i);
+    fedBack.append(replacement.rbegin(), replacement.rend());
+  }
+  out.append(fedBack.rbegin(), fedBack.rend());
+  out.append(text, i, std::string::npos);
+  text.swap(out);
+}
+
+// An empty pattern occurs in every text.
+bool containsButNot(const std::string& text, const std::string& wanted,
+                    const std::string& unwanted) {
+  return text.find(wanted) != std::string::npos && text.find(unwanted) == std::string::npos;
+}
+
+// Equal texts keep their order.
+std::string joinOrdered(const std::string& first, const std::string& second) {
+  return lessUnsigned(second, first) ? second + first : first + second;
+}

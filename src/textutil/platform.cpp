@@ -1,1 +1,35 @@
-// (filled in by the text library work)
+// Thread waits on Windows and elsewhere.
+#include "textutil/platform.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+void platformWait(uint32_t milliseconds) {
+  Sleep(static_cast<DWORD>(milliseconds));
+}
+
+int platformWaitAlertable(uint32_t milliseconds) {
+  return static_cast<int>(SleepEx(static_cast<DWORD>(milliseconds), TRUE));
+}
+
+#else
+#include <chrono>
+#include <thread>
+
+// sleep_for resumes after a signal until the whole time has passed.
+void platformWait(uint32_t milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+int platformWaitAlertable(uint32_t milliseconds) {
+  platformWait(milliseconds);
+  return 0;
+}
+
+#endif

@@ -55,7 +55,10 @@ void toLowerCase(std::string& text);
 // Removes every blank, newline, tab, carriage return and form feed.
 void removeWhitespace(std::string& text);
 
-// Like replaceAll, but finds `search` without regard to letter case.
+// Like replaceAll, but finds `search` without regard to letter case: it
+// searches an upper-cased shadow of the text into which replacements go as
+// they are. Does nothing when `search` is empty or when `replacement` holds
+// `search` or its upper-cased form. `length` is taken as replaceAll takes it.
 void replaceAllIgnoreCase(std::string& text, std::string search, std::string replacement,
                           int32_t length);
 
@@ -76,7 +79,9 @@ void percentDecode(std::string& text);
 std::string tagContent(int32_t index, const std::string& tag, const std::string& text);
 
 // The content of the next <tag>...</tag> element at or after `cursor`; moves
-// the cursor one byte past the start of the opening tag, or to -1.
+// the cursor one byte past the start of the opening tag, onto an opening tag
+// that has no closing tag after it, or to -1 (also for a negative cursor, and
+// for an opening tag at or beyond position 2^31 - 1).
 std::string nextTagContent(const std::string& tag, const std::string& text, int32_t& cursor);
 
 // Removes every <tag>...</tag> element, contents included.
@@ -88,20 +93,25 @@ void removeTagElements(const std::string& tag, std::string& text);
 // cannot be opened after three attempts 200 ms apart.
 std::string readTextFile(const std::string& path);
 
-// Suspends the calling thread for `seconds` seconds; returns 0.
+// Suspends the calling thread for `seconds` seconds (none when negative);
+// returns 0.
 int sleepSeconds(int32_t seconds);
 
-// Suspends the calling thread for `milliseconds` in an alertable wait;
-// returns the platform wait's result.
+// Suspends the calling thread for `milliseconds` in an alertable wait (none
+// when negative); returns the platform wait's result, 0 when the time ran out.
 int sleepMilliseconds(int32_t milliseconds);
 
 // ---- Word cursor and word queries (words.cpp) ----
 
 // Reads the `count`-th next word from `cursor`; leaves the cursor on the byte
-// that ended it, or sets it to -1 and the word to "" when words run out.
+// that ended it, or sets it to -1 and the word to "" when words run out. A
+// count of 0 or less changes nothing; a negative cursor reads no word. Words
+// ending beyond position 2^31 - 1 are not reached.
 void nextWord(int32_t count, std::string text, int32_t& cursor, std::string& word);
 
-// Sets `rest` to everything from the first non-blank at or after `cursor`.
+// Sets `rest` to everything from the first non-blank at or after `cursor` and
+// the cursor to the text's length (-1 when there is no rest, or when the
+// length does not fit in the cursor). A negative cursor gives "" and stays.
 void restOfText(std::string text, int32_t& cursor, std::string& rest);
 
 // The number of words before the first newline.
@@ -119,7 +129,8 @@ void reverseWords(std::string& text);
 // The words not in `stopList`, each written as blank, word and two blanks.
 std::string removeWords(const std::string& text, const std::string& stopList);
 
-// True when some `first` is followed, `distance` words later, by `second`.
+// True when some `first` is followed, `distance` words later, by `second`
+// (distance 0: directly after it). A negative distance gives false.
 bool wordsAtDistance(const std::string& text, const std::string& first, const std::string& second,
                      int32_t distance);
 
