@@ -168,6 +168,15 @@ TEST(WordDictionary, LineOf79AndLineFeedAddsAnEmptyPiece) {
   EXPECT_EQ(d.entries[2].key, "c");
 }
 
+TEST(WordDictionary, ZeroByteEndsTheLinePiece) {
+  LoadedKanji table(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q"}}));
+  const Dictionary d = loadWords(std::string("A X 600\0 601\r\nB\0C Y\nD Z 601\n", 28));
+  ASSERT_EQ(d.entries.size(), 3u);
+  EXPECT_EQ(d.entries[0].kanji, TextList({"P   "}));
+  EXPECT_EQ(d.entries[1].key, "B");
+  EXPECT_EQ(d.entries[2].key, "D");
+}
+
 TEST(WordDictionary, FirstEntryWinsAndKeysAreCaseSensitive) {
   const Dictionary d = loadWords("KEY one\nKEY two\nkey three\n");
   ASSERT_EQ(d.entries.size(), 3u);

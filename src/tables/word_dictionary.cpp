@@ -1,6 +1,8 @@
 // Loading words.txt and finding words in it.
 #include "tables/word_dictionary.h"
 
+#include <algorithm>
+
 #include "tables/kanji_table.h"
 #include "textutil/file_io.h"
 
@@ -47,6 +49,8 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   WordEntry working;
   std::string line;
   while (readLinePiece(in, line, kLinePieceMax)) {
+    // The line buffer's text ends at its first zero byte.
+    line.resize(std::min(line.size(), line.find('\0')));
     takeLine(tokenize(line), working);
     if (!working.key.empty()) {
       addWordEntry(dictionary, working);
