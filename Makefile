@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all build run test clean
+.PHONY: all build run test difftest clean
 
 all: build
 
@@ -27,6 +27,12 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Compares the program with the reference model on many random inputs.
+DIFFTEST_CASES ?= 2000
+difftest: build
+	python3 tools/model/difftest.py --self-test --count $(DIFFTEST_CASES) \
+	  --exe $(BUILD)/listconv --keep $(BUILD)/difftest-failures
 
 clean:
 	rm -rf $(BUILD)
