@@ -47,7 +47,9 @@ def data_set(build, data_root, kanji, words, records):
 
 
 def timed(argv, folder, shell=False):
-    """Runs a command in `folder`; returns (seconds, peak RSS in KiB, stdout)."""
+    """Runs a command in `folder`; returns (wall seconds, CPU seconds, peak RSS in KiB,
+    stdout). CPU time (user + system, the command's children included) varies less
+    with the machine's load than wall time."""
     start = time.perf_counter()
     child = subprocess.Popen(argv, cwd=folder, shell=shell, stdout=subprocess.PIPE,
                              stderr=subprocess.STDOUT)
@@ -59,7 +61,7 @@ def timed(argv, folder, shell=False):
     if child.returncode != 0:
         fail("%s failed in %s (status %d): %s" % (argv, folder, child.returncode,
                                                    out.decode(errors="replace").strip()))
-    return seconds, usage.ru_maxrss, out
+    return seconds, usage.ru_utime + usage.ru_stime, usage.ru_maxrss, out
 
 
 def compare(listconv, folder, runs):
@@ -67,21 +69,24 @@ def compare(listconv, folder, runs):
     name = os.path.basename(folder)
     ref = name + ".list.txt"
     # Warm-up: fills the page cache, checks the program, keeps its listing.
-    _, _, out = timed([listconv], folder)
+    _, _, _, out = timed([listconv], folder)
     shutil.copyfile(os.path.join(folder, "list.txt"), os.path.join(folder, "..", ref))
     floor = FLOOR_COMMAND.format(ref=ref)
     timed(floor, folder, shell=True)
 
     conv_times, floor_times, ratios, rss = [], [], [], []
+    conv_cpu, floor_cpu = [], []
     for i in range(runs):
         order = ("conv", "floor") if i % 2 == 0 else ("floor", "conv")
         pair = {}
         for which in order:
             if which == "conv":
-                seconds, peak, _ = timed([listconv], folder)
+                seconds, cpu, peak, _ = timed([listconv], folder)
                 rss.append(peak)
+                conv_cpu.append(cpu)
             else:
-                seconds, _, _ = timed(floor, folder, shell=True)
+                seconds, cpu, _, _ = timed(floor, folder, shell=True)
+                floor_cpu.append(cpu)
             pair[which] = seconds
         conv_times.append(pair["conv"])
         floor_times.append(pair["floor"])
@@ -92,6 +97,8 @@ def compare(listconv, folder, runs):
         "conv": statistics.median(conv_times),
         "floor": statistics.median(floor_times),
         "ratio": statistics.median(ratios),
+        "conv_cpu": statistics.median(conv_cpu),
+        "floor_cpu": statistics.median(floor_cpu),
         "conv_all": conv_times,
         "floor_all": floor_times,
         "rss_kib": max(rss),
@@ -115,6 +122,8 @@ def print_comparison(result, runs):
     print("  I/O floor median %7.3f s   runs: %s" % (
         result["floor"], " ".join("%.3f" % t for t in result["floor_all"])))
     print("  median of per-pair ratios listconv / floor: %.2f" % result["ratio"])
+    print("  CPU time (user + system) median: listconv %.3f s, floor %.3f s" % (
+        result["conv_cpu"], result["floor_cpu"]))
     print("  listconv peak resident memory: %.1f MiB" % (result["rss_kib"] / 1024.0))
 
 
@@ -132,14 +141,15 @@ def run_scaling(args, listconv):
     print()
     print("scaling (K = %d, median of %d runs each, alternating with the floor)"
           % (DEFAULT_KANJI, args.scale_runs))
-    print("%8s %9s %11s %10s %8s %7s %13s %13s" % (
-        "W", "R", "listconv s", "floor s", "ratio", "RSS MiB", "us/record", "extra us/rec"))
+    print("%7s %8s %11s %9s %7s %9s %9s %8s %11s" % (
+        "W", "R", "listconv s", "floor s", "ratio", "conv CPU", "floor CPU", "RSS MiB",
+        "CPU us/rec"))
     for words, records, r in rows:
-        per_record = 1e6 * r["conv"] / records
-        extra = 1e6 * (r["conv"] - r["floor"]) / records
-        print("%8d %9d %11.3f %10.3f %8.2f %7.1f %13.2f %13.2f" % (
-            words, records, r["conv"], r["floor"], r["ratio"], r["rss_kib"] / 1024.0,
-            per_record, extra))
+        print("%7d %8d %11.3f %9.3f %7.2f %9.3f %9.3f %8.1f %11.2f" % (
+            words, records, r["conv"], r["floor"], r["ratio"], r["conv_cpu"], r["floor_cpu"],
+            r["rss_kib"] / 1024.0, 1e6 * r["conv_cpu"] / records))
+    print("(s: median wall seconds; CPU: median user + system seconds; "
+          "ratio: median of per-pair wall ratios)")
 
 
 PROFILE_LINE = re.compile(r"^\s*([\d,]+) \(\s*([\d.]+)%\)\s+[^:]*:(.*?)(?: \[(.*)\])?$")
