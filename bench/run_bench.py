@@ -1,0 +1,240 @@
+#!/usr/bin/env python3
+"""Times listconv against an I/O floor on generated data sets.
+
+The floor does the least any converter must: it reads the three inputs
+(cat to /dev/null) and writes a list.txt of the same size as listconv's
+(cat of a saved listing). Runs alternate between the two, so load on the
+machine falls on both alike. Peak resident memory comes from wait4().
+
+    run_bench.py --build DIR [--runs N] [--scale-runs N] [--no-scaling]
+    run_bench.py --build DIR --profile [--profile-records R]
+"""
+
+import argparse
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+DEFAULT_KANJI = 7000
+DEFAULT_WORDS = 30000
+DEFAULT_RECORDS = 100000
+INPUTS = ("kanjis.dat", "words.txt", "list.rec")
+FLOOR_COMMAND = "cat kanjis.dat words.txt list.rec >/dev/null && cat ../{ref} >list.txt"
+
+
+def fail(message):
+    print("run_bench: " + message, file=sys.stderr)
+    sys.exit(1)
+
+
+def data_set(build, data_root, kanji, words, records):
+    """Generates a data set unless an up-to-date one is there; returns its folder."""
+    generator = os.path.join(build, "bench", "listconv_bench_data")
+    folder = os.path.join(data_root, "k%d-w%d-r%d" % (kanji, words, records))
+    stamp = os.path.join(folder, ".complete")
+    if os.path.exists(stamp) and os.path.getmtime(stamp) >= os.path.getmtime(generator):
+        return folder
+    shutil.rmtree(folder, ignore_errors=True)
+    subprocess.run([generator, "--kanji", str(kanji), "--words", str(words),
+                    "--records", str(records), "--out", folder], check=True,
+                   stdout=subprocess.DEVNULL)
+    open(stamp, "w").close()
+    return folder
+
+
+def timed(argv, folder, shell=False):
+    """Runs a command in `folder`; returns (wall seconds, CPU seconds, peak RSS in KiB,
+    stdout). CPU time (user + system, the command's children included) varies less
+    with the machine's load than wall time."""
+    start = time.perf_counter()
+    child = subprocess.Popen(argv, cwd=folder, shell=shell, stdout=subprocess.PIPE,
+                             stderr=subprocess.STDOUT)
+    out = child.stdout.read()
+    child.stdout.close()
+    _, status, usage = os.wait4(child.pid, 0)
+    seconds = time.perf_counter() - start
+    child.returncode = os.waitstatus_to_exitcode(status)
+    if child.returncode != 0:
+        fail("%s failed in %s (status %d): %s" % (argv, folder, child.returncode,
+                                                   out.decode(errors="replace").strip()))
+    return seconds, usage.ru_utime + usage.ru_stime, usage.ru_maxrss, out
+
+
+def compare(listconv, folder, runs):
+    """Times listconv and the floor, alternating; returns a dict of results."""
+    name = os.path.basename(folder)
+    ref = name + ".list.txt"
+    # Warm-up: fills the page cache, checks the program, keeps its listing.
+    _, _, _, out = timed([listconv], folder)
+    shutil.copyfile(os.path.join(folder, "list.txt"), os.path.join(folder, "..", ref))
+    floor = FLOOR_COMMAND.format(ref=ref)
+    timed(floor, folder, shell=True)
+
+    conv_times, floor_times, ratios, rss = [], [], [], []
+    conv_cpu, floor_cpu = [], []
+    for i in range(runs):
+        order = ("conv", "floor") if i % 2 == 0 else ("floor", "conv")
+        pair = {}
+        for which in order:
+            if which == "conv":
+                seconds, cpu, peak, _ = timed([listconv], folder)
+                rss.append(peak)
+                conv_cpu.append(cpu)
+            else:
+                seconds, cpu, _, _ = timed(floor, folder, shell=True)
+                floor_cpu.append(cpu)
+            pair[which] = seconds
+        conv_times.append(pair["conv"])
+        floor_times.append(pair["floor"])
+        ratios.append(pair["conv"] / pair["floor"])
+    sizes = {f: os.path.getsize(os.path.join(folder, f)) for f in INPUTS + ("list.txt",)}
+    os.remove(os.path.join(folder, "..", ref))
+    return {
+        "conv": statistics.median(conv_times),
+        "floor": statistics.median(floor_times),
+        "ratio": statistics.median(ratios),
+        "conv_cpu": statistics.median(conv_cpu),
+        "floor_cpu": statistics.median(floor_cpu),
+        "conv_all": conv_times,
+        "floor_all": floor_times,
+        "rss_kib": max(rss),
+        "sizes": sizes,
+        "summary": out.decode(errors="replace").strip(),
+    }
+
+
+def mib(n):
+    return n / (1024.0 * 1024.0)
+
+
+def print_comparison(result, runs):
+    s = result["sizes"]
+    print("data: kanjis.dat %.1f MiB, words.txt %.1f MiB, list.rec %.1f MiB -> list.txt %.1f MiB"
+          % (mib(s["kanjis.dat"]), mib(s["words.txt"]), mib(s["list.rec"]), mib(s["list.txt"])))
+    print("listconv says: %s" % result["summary"])
+    print("%d runs each, alternating" % runs)
+    print("  listconv  median %7.3f s   runs: %s" % (
+        result["conv"], " ".join("%.3f" % t for t in result["conv_all"])))
+    print("  I/O floor median %7.3f s   runs: %s" % (
+        result["floor"], " ".join("%.3f" % t for t in result["floor_all"])))
+    print("  median of per-pair ratios listconv / floor: %.2f" % result["ratio"])
+    print("  CPU time (user + system) median: listconv %.3f s, floor %.3f s" % (
+        result["conv_cpu"], result["floor_cpu"]))
+    print("  listconv peak resident memory: %.1f MiB" % (result["rss_kib"] / 1024.0))
+
+
+def run_scaling(args, listconv):
+    cases = [(DEFAULT_WORDS, DEFAULT_RECORDS), (DEFAULT_WORDS, 10 * DEFAULT_RECORDS),
+             (10 * DEFAULT_WORDS, DEFAULT_RECORDS)]
+    rows = []
+    for words, records in cases:
+        folder = data_set(args.build, args.data, DEFAULT_KANJI, words, records)
+        result = compare(listconv, folder, args.scale_runs)
+        default = (words, records) == (DEFAULT_WORDS, DEFAULT_RECORDS)
+        if not default and not args.keep_data:
+            shutil.rmtree(folder)
+        rows.append((words, records, result))
+    print()
+    print("scaling (K = %d, median of %d runs each, alternating with the floor)"
+          % (DEFAULT_KANJI, args.scale_runs))
+    print("%7s %8s %11s %9s %7s %9s %9s %8s %11s" % (
+        "W", "R", "listconv s", "floor s", "ratio", "conv CPU", "floor CPU", "RSS MiB",
+        "CPU us/rec"))
+    for words, records, r in rows:
+        print("%7d %8d %11.3f %9.3f %7.2f %9.3f %9.3f %8.1f %11.2f" % (
+            words, records, r["conv"], r["floor"], r["ratio"], r["conv_cpu"], r["floor_cpu"],
+            r["rss_kib"] / 1024.0, 1e6 * r["conv_cpu"] / records))
+    print("(s: median wall seconds; CPU: median user + system seconds; "
+          "ratio: median of per-pair wall ratios)")
+
+
+PROFILE_LINE = re.compile(r"^\s*([\d,]+) \(\s*([\d.]+)%\)\s+[^:]*:(.*?)(?: \[(.*)\])?$")
+STARTUP = ("(below main)", "__libc_start_main", "0x0")
+SHORT_NAMES = (
+    ("std::__cxx11::basic_string<char, std::char_traits<char>, std::allocator<char> >",
+     "std::string"),
+    ("std::vector<std::string, std::allocator<std::string > >", "TextList"),
+    ("(anonymous namespace)::", ""),
+)
+
+
+def profile_rows(report):
+    """(share in percent, function, object) of each function line of a report."""
+    rows = []
+    for line in report.splitlines():
+        m = PROFILE_LINE.match(line)
+        if not m or "PROGRAM TOTALS" in line:
+            continue
+        function = m.group(3)
+        if any(function.startswith(s) for s in STARTUP):
+            continue
+        for long_name, short_name in SHORT_NAMES:
+            function = function.replace(long_name, short_name)
+        rows.append((float(m.group(2)), function, os.path.basename(m.group(4) or "")))
+    return rows
+
+
+def run_profile(args, listconv):
+    if shutil.which("valgrind") is None or shutil.which("callgrind_annotate") is None:
+        fail("valgrind is not installed")
+    folder = data_set(args.build, args.data, DEFAULT_KANJI, DEFAULT_WORDS, args.profile_records)
+    out_file = os.path.abspath(os.path.join(args.data, "callgrind.out"))
+    subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=" + out_file,
+                    listconv], cwd=folder, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    for inclusive in ("yes", "no"):
+        report = subprocess.run(["callgrind_annotate", "--inclusive=" + inclusive,
+                                 "--threshold=99", out_file],
+                                check=True, capture_output=True, text=True).stdout
+        total = re.search(r"([\d,]+) \(100.0%\)\s+PROGRAM TOTALS", report)
+        print("---- callgrind, K = %d, W = %d, R = %d: %s instructions; share by function, %s ----"
+              % (DEFAULT_KANJI, DEFAULT_WORDS, args.profile_records,
+                 total.group(1) if total else "?",
+                 "callees included" if inclusive == "yes" else "own code only"))
+        for share, function, obj in profile_rows(report)[:args.profile_top]:
+            print("%6.2f%%  %s  [%s]" % (share, function[:120], obj))
+    print("full data: callgrind_annotate %s" % out_file)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", required=True, help="build folder with listconv")
+    parser.add_argument("--data", help="where data sets go (default BUILD/data)")
+    parser.add_argument("--runs", type=int, default=5, help="timed runs of each (default 5)")
+    parser.add_argument("--scale-runs", type=int, default=3,
+                        help="timed runs of each per scaling case (default 3)")
+    parser.add_argument("--no-scaling", action="store_true", help="skip the scaling table")
+    parser.add_argument("--keep-data", action="store_true",
+                        help="keep the scaling data sets (over 1 GiB)")
+    parser.add_argument("--profile", action="store_true",
+                        help="profile one run with callgrind instead of timing")
+    parser.add_argument("--profile-records", type=int, default=10000)
+    parser.add_argument("--profile-top", type=int, default=25)
+    args = parser.parse_args()
+    if args.runs < 1 or args.scale_runs < 1:
+        fail("--runs and --scale-runs must be at least 1")
+    args.data = args.data or os.path.join(args.build, "data")
+    listconv = os.path.abspath(os.path.join(args.build, "listconv"))
+    if not os.path.exists(listconv):
+        fail("no listconv in " + args.build)
+    os.makedirs(args.data, exist_ok=True)
+
+    if args.profile:
+        run_profile(args, listconv)
+        return
+    print("Timings are wall-clock; on a shared machine they vary with its load.")
+    folder = data_set(args.build, args.data, DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS)
+    print("---- listconv against the I/O floor, K = %d, W = %d, R = %d ----"
+          % (DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS))
+    print_comparison(compare(listconv, folder, args.runs), args.runs)
+    if not args.no_scaling:
+        run_scaling(args, listconv)
+
+
+if __name__ == "__main__":
+    main()
