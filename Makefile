@@ -28,13 +28,12 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-<<<<<<< HEAD
 # Compares the program with the reference model on many random inputs.
 DIFFTEST_CASES ?= 2000
 difftest: build
 	python3 tools/model/difftest.py --self-test --count $(DIFFTEST_CASES) \
 	  --exe $(BUILD)/listconv --keep $(BUILD)/difftest-failures
-=======
+
 # Benchmarks: a Release build in its own folder, generated data
 # under it (never committed), listconv timed against an I/O floor, a scaling
 # table, then the micro-benchmarks. BENCH_ARGS go to bench/run_bench.py
@@ -58,7 +57,6 @@ bench: bench-build
 # Instruction profile of one listconv run on a smaller set (R = 10000).
 bench-profile: bench-build
 	python3 bench/run_bench.py --build $(BENCH_BUILD) --profile $(BENCH_ARGS)
->>>>>>> bench
 
 clean:
 	rm -rf $(BUILD)
