@@ -5,7 +5,6 @@
 // LISTCONV_CONSOLE_CRLF is set, console output is compared with every CR LF
 // taken as LF, the console convention of that platform.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,7 +26,12 @@ std::string envOr(const char* name, const std::string& fallback) {
   return v != nullptr && *v != '\0' ? v : fallback;
 }
 
+// The bytes of a regular file; empty for anything else.
 std::string readFile(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return "";
+  }
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
@@ -71,13 +75,15 @@ class Workdir {
   ~Workdir() { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
-  void put(const std::string& name, const std::string& bytes) const { writeFile(path(name), bytes); }
+  void put(const std::string& name, const std::string& bytes) const {
+    writeFile(path(name), bytes);
+  }
 
   RunResult run(const std::string& args = "") const {
     const std::string exe = envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT);
     const std::string runner = envOr("LISTCONV_RUNNER", "");
-    const std::string cmd = "cd '" + dir_ + "' && " + runner + " '" + exe + "' " + args +
-                            " >'" + path(".stdout") + "' 2>'" + path(".stderr") + "' </dev/null";
+    const std::string cmd = "cd '" + dir_ + "' && " + runner + " '" + exe + "' " + args + " >'" +
+                            path(".stdout") + "' 2>'" + path(".stderr") + "' </dev/null";
     RunResult r;
     const int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -160,8 +166,8 @@ TEST(EndToEnd, ThreeRecordsAndTheExtraPassAtTheBoundary) {
 
 TEST(EndToEnd, BlankIdsLeaveNoGapInTheNumbers) {
   Workdir w;
-  w.put("list.rec", records({Record(), listed("A"), Record(), Record(), listed("B"), Record(),
-                             listed("C")}));
+  w.put("list.rec",
+        records({Record(), listed("A"), Record(), Record(), listed("B"), Record(), listed("C")}));
   const RunResult r = w.run();
   EXPECT_EQ(r.out, "\n3 records written to file LIST.TXT\n");
   EXPECT_EQ(r.listing, plainBlock(1, "A") + plainBlock(2, "B") + plainBlock(3, "C"));
@@ -186,6 +192,41 @@ TEST(EndToEnd, ArgumentsChangeNothing) {
   EXPECT_EQ(withArgs.status, 0);
   EXPECT_EQ(withArgs.out, plain.out);
   EXPECT_EQ(withArgs.listing, plain.listing);
+}
+
+// kanjis.dat and list.rec are binary, so a Ctrl-Z or CR in them is data;
+// words.txt drops the CR of CR LF and ends at Ctrl-Z. Both hold on every
+// platform the program is built for.
+TEST(EndToEnd, BinaryInputsAreReadRawAndTheDictionaryAsWindowsText) {
+  const std::string kanji = "\x1a\r\x93\xfa";
+  Workdir w;
+  w.put("kanjis.dat", fixtures::kanjiFile(601, {{600, kanji}}));
+  Record record = listed("A\x1a\rB");
+  record.set(fixtures::kNameCode1, "600").set(fixtures::kWordText, "ab ef zz");
+  w.put("list.rec", record);
+  w.put("words.txt", "AB X 600\r\nEF\r\n\x1a\r\nZZ Y 600\r\n");
+  const RunResult windowsText = w.run();
+  w.put("words.txt", "AB X 600\nEF\n");
+  const RunResult unixText = w.run();
+
+  EXPECT_EQ(windowsText.out, "\n1 records written to file LIST.TXT\n");
+  EXPECT_EQ(windowsText.listing, unixText.listing);
+  EXPECT_EQ(windowsText.listing.substr(0, 16), "00001 A\x1a\rB    , ");
+  EXPECT_NE(windowsText.listing.find(" (" + kanji + "  )\r\n"), std::string::npos);
+  // AB and EF (which takes the kanji of the line before it) are found; ZZ,
+  // after the Ctrl-Z, is not.
+  EXPECT_NE(windowsText.listing.find("\r\n" + kanji + " " + kanji + " ?\r\n"), std::string::npos);
+}
+
+// A listing that cannot be created is the one failure the program reports.
+TEST(EndToEnd, UncreatableListingFailsWithStatus1) {
+  Workdir w;
+  w.put("list.rec", listed("A"));
+  ASSERT_EQ(mkdir(w.path("list.txt").c_str(), 0755), 0);
+  const RunResult r = w.run();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "\n");
+  EXPECT_NE(r.err.find("listconv: cannot create list.txt"), std::string::npos);
 }
 
 TEST(EndToEnd, SampleDataGivesTheExpectedListing) {
