@@ -26,7 +26,12 @@ std::string envOr(const char* name, const std::string& fallback) {
   return v != nullptr && *v != '\0' ? v : fallback;
 }
 
+// The bytes of a regular file; empty for anything else.
 std::string readFile(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return "";
+  }
   std::ifstream in(path, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
@@ -210,6 +215,41 @@ TEST(EndToEnd, AllThreeFilesMakeACompleteBlock) {
       "AB, CD EF ZZ (NO) \r\n"
       "P Q, Q P R ?\r\n"
       "note\r\n\r\n----------\r\n");
+}
+
+// kanjis.dat and list.rec are binary, so a Ctrl-Z or CR in them is data;
+// words.txt drops the CR of CR LF and ends at Ctrl-Z. Both hold on every
+// platform the program is built for.
+TEST(EndToEnd, BinaryInputsAreReadRawAndTheDictionaryAsWindowsText) {
+  const std::string kanji = "\x1a\r\x93\xfa";
+  Workdir w;
+  w.put("kanjis.dat", fixtures::kanjiFile(601, {{600, kanji}}));
+  Record record = listed("A\x1a\rB");
+  record.set(fixtures::kNameCode1, "600").set(fixtures::kWordText, "ab ef zz");
+  w.put("list.rec", record);
+  w.put("words.txt", "AB X 600\r\nEF\r\n\x1a\r\nZZ Y 600\r\n");
+  const RunResult windowsText = w.run();
+  w.put("words.txt", "AB X 600\nEF\n");
+  const RunResult unixText = w.run();
+
+  EXPECT_EQ(windowsText.out, "\n1 records written to file LIST.TXT\n");
+  EXPECT_EQ(windowsText.listing, unixText.listing);
+  EXPECT_EQ(windowsText.listing.substr(0, 16), "00001 A\x1a\rB    , ");
+  EXPECT_NE(windowsText.listing.find(" (" + kanji + "  )\r\n"), std::string::npos);
+  // AB and EF (which takes the kanji of the line before it) are found; ZZ,
+  // after the Ctrl-Z, is not.
+  EXPECT_NE(windowsText.listing.find("\r\n" + kanji + " " + kanji + " ?\r\n"), std::string::npos);
+}
+
+// A listing that cannot be created fails the run with status 1.
+TEST(EndToEnd, UncreatableListingFailsWithStatus1) {
+  Workdir w;
+  w.put("list.rec", listed("A"));
+  ASSERT_EQ(mkdir(w.path("list.txt").c_str(), 0755), 0);
+  const RunResult r = w.run();
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "\n");
+  EXPECT_NE(r.err.find("listconv: cannot create list.txt"), std::string::npos);
 }
 
 TEST(EndToEnd, SampleDataGivesTheExpectedListing) {
