@@ -1,7 +1,10 @@
 // Tests of the name key and of the rendering of a record's words.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "records/field_assembly.h"
+#include "render_reference.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
 
@@ -87,6 +90,43 @@ TEST_F(RenderWordText, WordsOfEllipsesOnlyAreLeftOut) {
     EXPECT_EQ(r.wordLine, c.wordLine) << "text '" << c.text << "'";
     EXPECT_EQ(r.kanjiLine, c.kanjiLine) << "text '" << c.text << "'";
   }
+}
+
+// Kanji texts and name kanji made of blanks and commas stress the rules that
+// rework the whole kanji line.
+TEST(RenderWordTextFast, EqualsTheStepByStepRendering) {
+  KanjiTable.assign(605, "");
+  KanjiTable[600] = "P";
+  KanjiTable[601] = " ,";
+  KanjiTable[602] = "    ";
+  KanjiTable[603] = ",";
+  KanjiTable[604] = "a  b";
+  Dictionary dictionary;
+  addWordEntry(dictionary, WordEntry{"AB", "", {"X", " ,"}});
+  addWordEntry(dictionary, WordEntry{"CD", "", {"", "  ", ","}});
+  addWordEntry(dictionary, WordEntry{"GH", "", {}});
+  addWordEntry(dictionary, WordEntry{"AB CD", "", {"Y"}});
+  addWordEntry(dictionary, WordEntry{"\"AB CD\"", "", {"Q"}});
+  const char* pieces[] = {"ab", "cd", "gh", "ef", "zz", "(no)", "...", ".", ",", "[", "]", "600",
+                          "601", "602", "603", "604", " ", "  ", "\"", "x", "0", "\n", "\t"};
+  const char* nameKanji[] = {"N", "", " ", " ,", "  ", ",", "M M"};
+  std::mt19937 rng(2024);
+  RenderedWords fast;
+  for (int i = 0; i < 30000; ++i) {
+    std::string text;
+    for (size_t n = rng() % 14; n > 0; --n) {
+      text += pieces[rng() % (sizeof pieces / sizeof *pieces)];
+    }
+    const std::string nameKey = rng() % 4 == 0 ? "" : "EF";
+    const std::string k1 = nameKanji[rng() % 7], k2 = nameKanji[rng() % 7],
+                      k3 = nameKanji[rng() % 7];
+    renderWordTextInto(text, nameKey, k1, k2, k3, dictionary, fast);
+    const RenderedWords slow = reference::renderWordText(text, nameKey, k1, k2, k3, dictionary);
+    ASSERT_EQ(fast.wordLine, slow.wordLine) << "text '" << text << "'";
+    ASSERT_EQ(fast.kanjiLine, slow.kanjiLine) << "text '" << text << "' name kanji '" << k1
+                                              << "' '" << k2 << "' '" << k3 << "'";
+  }
+  KanjiTable.clear();
 }
 
 TEST(BuildNameKey, JoinsUpperCasesAndDropsBlanks) {

@@ -19,32 +19,17 @@ namespace {
 const char kRecordFile[] = "list.rec";
 const char kListingFile[] = "list.txt";
 
-// Builds a record's block values; the record's name kanji and note are
-// resolved and trimmed in place.
-void assembleRecord(SourceRecord& record, BlockValues& values) {
-  resolveNameCodes(record);
-  trimTrailingBlanks(record.note);
-  values.nameKey = buildNameKey(record.name1, record.name2, record.name3);
-  RenderedWords words = renderWordText(record.wordText, values.nameKey, record.nameKanji1,
-                                       record.nameKanji2, record.nameKanji3, WordDictionary);
-  values.wordLine.swap(words.wordLine);
-  values.kanjiLine.swap(words.kanjiLine);
-  if (values.nameKey.size() < kNameKeyWidth) {
-    values.nameKey.append(kNameKeyWidth - values.nameKey.size(), ' ');
-  }
-  values.period = annotateEra(record.period);
-}
-
 // Converts every record of `in` into `out`; returns the number of blocks.
 int64_t convertRecords(InputFile& in, OutputFile& out) {
   int64_t recordCount = 0;
   RecordBytes bytes;
   SourceRecord record;
   BlockValues values;
+  RenderedWords scratch;
   do {
     readSourceRecord(in, bytes);
     decodeSourceRecordInto(bytes, record);
-    assembleRecord(record, values);
+    assembleRecord(record, WordDictionary, values, scratch);
     writeListingBlock(out, record, values, recordCount);
   } while (!in.atEnd && out.error == 0);
   return recordCount;

@@ -1,6 +1,12 @@
 // Name key and word rendering.
+//
+// Every rule here gives exactly the result of applying the text library's
+// replaceAll step by step (each step is named in the comments); the work is
+// fused into single passes over reused buffers because it runs for every
+// word of every record.
 #include "records/field_assembly.h"
 
+#include "records/era_annotation.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
 #include "textutil/textutil.h"
@@ -8,6 +14,85 @@
 namespace {
 
 const char kNoWord[] = "(NO)";
+
+bool isBlankOrComma(char c) { return c == ' ' || c == ','; }
+
+// Removes every "..." as replacing it by nothing until none is left does:
+// a run of k dots keeps k mod 3 of them.
+void removeEllipses(std::string& word) {
+  size_t out = 0;
+  size_t i = 0;
+  while (i < word.size()) {
+    if (word[i] != '.') {
+      word[out++] = word[i++];
+      continue;
+    }
+    size_t end = i;
+    while (end < word.size() && word[end] == '.') {
+      ++end;
+    }
+    for (size_t kept = (end - i) % 3; kept > 0; --kept) {
+      word[out++] = '.';
+    }
+    i = end;
+  }
+  word.resize(out);
+}
+
+// Turns commas into blanks, collapses runs of blanks into one blank, and
+// removes trailing blanks: "," -> " ", then "  " -> " ", then trimming.
+void cleanCommasAndBlanks(std::string& word) {
+  size_t out = 0;
+  for (char c : word) {
+    if (c == ',') {
+      c = ' ';
+    }
+    if (c == ' ' && out > 0 && word[out - 1] == ' ') {
+      continue;
+    }
+    word[out++] = c;
+  }
+  word.resize(out);
+  trimTrailingBlanks(word);
+}
+
+// Collapses every run of blanks into one blank: "  " -> " " until none is left.
+void collapseBlankRuns(std::string& line) {
+  size_t out = 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == ' ' && out > 0 && line[out - 1] == ' ') {
+      continue;
+    }
+    line[out++] = line[i];
+  }
+  line.resize(out);
+}
+
+// Replaces " ," by ", " until none is left, which moves the commas of every
+// run of blanks and commas in front of its blanks. Precondition: no " ,"
+// stands before position `from`, so only the run reaching `from` and what
+// follows need to be looked at.
+void moveCommasBeforeBlanks(std::string& line, size_t from) {
+  size_t start = from < line.size() ? from : line.size();
+  while (start > 0 && isBlankOrComma(line[start - 1])) {
+    --start;
+  }
+  size_t i = start;
+  while (i < line.size()) {
+    if (!isBlankOrComma(line[i])) {
+      ++i;
+      continue;
+    }
+    size_t end = i;
+    size_t commas = 0;
+    for (; end < line.size() && isBlankOrComma(line[end]); ++end) {
+      commas += line[end] == ',';
+    }
+    line.replace(i, commas, commas, ',');
+    line.replace(i + commas, end - i - commas, end - i - commas, ' ');
+    i = end;
+  }
+}
 
 // The kanji of the codes in a bracket suffix such as "[600,601]", each
 // preceded by a blank; `suffix` is the part after the "[".
@@ -20,33 +105,63 @@ std::string bracketKanjiOf(std::string suffix) {
     kanji += ' ';
     kanji += code;
   }
-  replaceAll(kanji, "  ", " ", 2);
+  collapseBlankRuns(kanji);
   return kanji;
 }
 
-// Appends the kanji of one cleaned word to the kanji line.
-void appendWordKanji(const std::string& word, const std::string& bracketKanji,
-                     const std::string& nameKey, const std::string& nameKanji1,
-                     const std::string& nameKanji2, const std::string& nameKanji3,
-                     const Dictionary& dictionary, std::string& kanjiLine) {
-  if (!bracketKanji.empty()) {
-    kanjiLine += bracketKanji;
-    kanjiLine += ' ';
+// Appends a list of kanji texts, each followed by a blank.
+void appendKanji(const TextList& kanji, std::string& line) {
+  for (const std::string& k : kanji) {
+    line += k;
+    line += ' ';
+  }
+}
+
+// Renders one word (not "(NO)") into the two lines.
+void renderWord(std::string& word, const std::string& nameKey, const std::string& nameKanji1,
+                const std::string& nameKanji2, const std::string& nameKanji3,
+                const Dictionary& dictionary, RenderedWords& out) {
+  removeEllipses(word);
+  if (word.empty()) {
+    // A word made only of ellipses is no word at all: it is left out of both
+    // lines rather than shown as an unknown word.
     return;
   }
-  if (const WordEntry* entry = findWordEntry(dictionary, word)) {
-    for (const std::string& kanji : entry->kanji) {
-      kanjiLine += kanji;
-      kanjiLine += ' ';
-    }
-    return;
+  const bool comma = word.back() == ',';
+  cleanCommasAndBlanks(word);
+
+  std::string& line = out.kanjiLine;
+  size_t unsettled = line.size();  // where a " ," may stand from now on
+  out.bracket.clear();
+  const size_t open = word.find('[');
+  if (open != std::string::npos && open > 0) {
+    out.bracket = bracketKanjiOf(word.substr(open + 1));
+    word.resize(open);
   }
-  if (word == nameKey) {
-    kanjiLine += nameKanji1 + " " + nameKanji2 + " " + nameKanji3 + " ";
-    replaceAll(kanjiLine, "  ", " ", 2);
-    return;
+  if (!out.bracket.empty()) {
+    line += out.bracket;
+    line += ' ';
+  } else if (const WordEntry* entry = findWordEntry(dictionary, word)) {
+    appendKanji(entry->kanji, line);
+  } else if (word == nameKey) {
+    line += nameKanji1;
+    line += ' ';
+    line += nameKanji2;
+    line += ' ';
+    line += nameKanji3;
+    line += ' ';
+    collapseBlankRuns(line);
+    unsettled = 0;
+  } else {
+    line += "? ";
   }
-  kanjiLine += "? ";
+  if (comma) {
+    line += ',';
+    word += ',';
+  }
+  moveCommasBeforeBlanks(line, unsettled);
+  out.wordLine += word;
+  out.wordLine += ' ';
 }
 
 }  // namespace
@@ -59,58 +174,58 @@ void resolveNameCodes(SourceRecord& record) {
 
 std::string buildNameKey(const std::string& name1, const std::string& name2,
                          const std::string& name3) {
-  std::string key = name1 + name2 + name3;
-  toUpperCase(key);
-  replaceAll(key, " ", "", 1);
+  std::string key;
+  for (const std::string* part : {&name1, &name2, &name3}) {
+    for (char c : *part) {
+      if (c == ' ') {
+        continue;
+      }
+      key += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+  }
   return key;
+}
+
+void renderWordTextInto(const std::string& wordText, const std::string& nameKey,
+                        const std::string& nameKanji1, const std::string& nameKanji2,
+                        const std::string& nameKanji3, const Dictionary& dictionary,
+                        RenderedWords& out) {
+  out.wordLine.clear();
+  out.kanjiLine.clear();
+  out.text = wordText;
+  trimTrailingBlanks(out.text);
+  toUpperCase(out.text);
+  forEachToken(out.text, out.group, [&](std::string_view token) {
+    out.word.assign(token);
+    if (out.word == kNoWord) {
+      out.wordLine += out.word;  // kept in the word line, adds no kanji
+      out.wordLine += ' ';
+      return;
+    }
+    renderWord(out.word, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary, out);
+  });
+  trimTrailingBlanks(out.kanjiLine);
 }
 
 RenderedWords renderWordText(const std::string& wordText, const std::string& nameKey,
                              const std::string& nameKanji1, const std::string& nameKanji2,
                              const std::string& nameKanji3, const Dictionary& dictionary) {
-  std::string text = wordText;
-  trimTrailingBlanks(text);
-  toUpperCase(text);
-  TextList words = tokenize(text);
-
   RenderedWords out;
-  std::string& kanjiLine = out.kanjiLine;
-  for (std::string& word : words) {
-    if (word == kNoWord) {
-      continue;  // kept in the word line, adds nothing to the kanji line
-    }
-    replaceAll(word, "...", "", 3);
-    if (word.empty()) {
-      // A word made only of ellipses is no word at all: it is left out of
-      // both lines rather than shown as an unknown word.
-      continue;
-    }
-    const bool comma = word.back() == ',';
-    replaceAll(word, ",", " ", 1);
-    replaceAll(word, "  ", " ", 2);
-    trimTrailingBlanks(word);
-
-    std::string bracketKanji;
-    const size_t open = word.find('[');
-    if (open != std::string::npos && open > 0) {
-      bracketKanji = bracketKanjiOf(word.substr(open + 1));
-      word.resize(open);
-    }
-    appendWordKanji(word, bracketKanji, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary,
-                    kanjiLine);
-    if (comma) {
-      kanjiLine += ',';
-      word += ',';
-    }
-    replaceAll(kanjiLine, " ,", ", ", 2);
-  }
-
-  for (const std::string& word : words) {
-    if (!word.empty()) {
-      out.wordLine += word;
-      out.wordLine += ' ';
-    }
-  }
-  trimTrailingBlanks(kanjiLine);
+  renderWordTextInto(wordText, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary, out);
   return out;
+}
+
+void assembleRecord(SourceRecord& record, const Dictionary& dictionary, BlockValues& values,
+                    RenderedWords& scratch) {
+  resolveNameCodes(record);
+  trimTrailingBlanks(record.note);
+  values.nameKey = buildNameKey(record.name1, record.name2, record.name3);
+  renderWordTextInto(record.wordText, values.nameKey, record.nameKanji1, record.nameKanji2,
+                     record.nameKanji3, dictionary, scratch);
+  values.wordLine.swap(scratch.wordLine);
+  values.kanjiLine.swap(scratch.kanjiLine);
+  values.nameKey.resize(kNameKeyWidth > values.nameKey.size() ? kNameKeyWidth
+                                                               : values.nameKey.size(),
+                        ' ');
+  values.period = annotateEra(record.period);
 }

@@ -4,14 +4,20 @@
 
 #include <string>
 
+#include "records/listing_writer.h"
 #include "records/source_record.h"
 
 struct Dictionary;
 
-// The two lines rendered from a record's words.
+// The two lines rendered from a record's words, with scratch space that is
+// reused from one record to the next.
 struct RenderedWords {
   std::string wordLine;   // every processed word followed by one blank
   std::string kanjiLine;  // the kanji of the words, trailing blanks removed
+  std::string text;       // scratch: the upper-cased word text
+  std::string word;       // scratch: the word being processed
+  std::string group;      // scratch: a double-quoted group of words
+  std::string bracket;    // scratch: the kanji of a word's bracket suffix
 };
 
 // Width of the printed name key: the three name parts' capacities.
@@ -24,9 +30,23 @@ void resolveNameCodes(SourceRecord& record);
 std::string buildNameKey(const std::string& name1, const std::string& name2,
                          const std::string& name3);
 
-// Renders a record's word text. A word is written with the kanji of the
-// codes in its bracket suffix, else with those of its first dictionary entry,
-// else with the name kanji when it is the record's own name, else as "?".
+// Renders a record's word text into `out`. A word is written with the kanji
+// of the codes in its bracket suffix, else with those of its first dictionary
+// entry, else with the name kanji when it is the record's own name, else as
+// "?". "(NO)" adds nothing to the kanji line; a word made only of "..." is
+// left out of both lines.
+void renderWordTextInto(const std::string& wordText, const std::string& nameKey,
+                        const std::string& nameKanji1, const std::string& nameKanji2,
+                        const std::string& nameKanji3, const Dictionary& dictionary,
+                        RenderedWords& out);
+
+// The same, returning new lines.
 RenderedWords renderWordText(const std::string& wordText, const std::string& nameKey,
                              const std::string& nameKanji1, const std::string& nameKanji2,
                              const std::string& nameKanji3, const Dictionary& dictionary);
+
+// Everything done to a decoded record before its block is written: name
+// kanji resolved, note trimmed (both in place), name key, word and kanji
+// lines and the annotated period into `values`. `scratch` is reused.
+void assembleRecord(SourceRecord& record, const Dictionary& dictionary, BlockValues& values,
+                    RenderedWords& scratch);

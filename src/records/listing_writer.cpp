@@ -37,8 +37,8 @@ void writeListingBlock(OutputFile& out, const SourceRecord& record, const BlockV
     return;
   }
   ++recordCount;
-  std::string block;
-  block.reserve(512);
+  static thread_local std::string block;  // reused: no allocation per block
+  block.clear();
   block += formatBlockNumber(recordCount);
   block += ' ';
   put(block, record.entryId);

@@ -1,6 +1,7 @@
 // Loading kanjis.dat and looking kanji codes up.
 #include "tables/kanji_table.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "records/counted_field.h"
@@ -76,7 +77,7 @@ bool loadKanjiTable() {
 }
 
 void lookupKanjiCode(std::string& code) {
-  replaceAll(code, " ", "", 1);
+  code.erase(std::remove(code.begin(), code.end(), ' '), code.end());  // every blank goes
   const int32_t n = scanCode(code);
   if (n == kFixedCode) {
     code = kFixedCodeText;

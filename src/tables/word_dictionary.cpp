@@ -33,11 +33,51 @@ void takeLine(const TextList& tokens, WordEntry& entry) {
   }
 }
 
+uint64_t hashKey(std::string_view key) {
+  uint64_t h = 14695981039346656037ull;  // FNV-1a
+  for (const char c : key) {
+    h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  }
+  return h ^ (h >> 29);
+}
+
+// The slot that holds `key`, or the free slot where it would go.
+// Precondition: the index has at least one free slot.
+size_t findSlot(const Dictionary& dictionary, std::string_view key) {
+  const size_t mask = dictionary.slots.size() - 1;
+  size_t slot = hashKey(key) & mask;
+  while (true) {
+    const uint32_t at = dictionary.slots[slot];
+    if (at == 0 || dictionary.entries[at - 1].key == key) {
+      return slot;
+    }
+    slot = (slot + 1) & mask;
+  }
+}
+
+// Doubles the index and places every indexed entry again.
+void growIndex(Dictionary& dictionary) {
+  std::vector<uint32_t> old;
+  old.swap(dictionary.slots);
+  dictionary.slots.assign(old.empty() ? 64 : old.size() * 2, 0);
+  for (const uint32_t at : old) {
+    if (at != 0) {
+      dictionary.slots[findSlot(dictionary, dictionary.entries[at - 1].key)] = at;
+    }
+  }
+}
+
 }  // namespace
 
 void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
-  dictionary.firstByKey.emplace(entry.key, dictionary.entries.size());
+  if (dictionary.slots.size() < 2 * (dictionary.entries.size() + 1)) {
+    growIndex(dictionary);
+  }
+  const size_t slot = findSlot(dictionary, entry.key);
   dictionary.entries.push_back(entry);
+  if (dictionary.slots[slot] == 0) {
+    dictionary.slots[slot] = static_cast<uint32_t>(dictionary.entries.size());
+  }
 }
 
 bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
@@ -64,7 +104,10 @@ bool loadWordDictionary() {
   return loadWordDictionaryFrom("words.txt", WordDictionary);
 }
 
-const WordEntry* findWordEntry(const Dictionary& dictionary, const std::string& key) {
-  const auto it = dictionary.firstByKey.find(key);
-  return it == dictionary.firstByKey.end() ? nullptr : &dictionary.entries[it->second];
+const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view key) {
+  if (dictionary.slots.empty()) {
+    return nullptr;
+  }
+  const uint32_t found = dictionary.slots[findSlot(dictionary, key)];
+  return found == 0 ? nullptr : &dictionary.entries[found - 1];
 }

@@ -2,7 +2,8 @@
 #pragma once
 
 #include <string>
-#include <unordered_map>
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "textutil/textutil.h"
@@ -17,7 +18,9 @@ struct WordEntry {
 // The entries in file order, with an index from each key to its first entry.
 struct Dictionary {
   std::vector<WordEntry> entries;
-  std::unordered_map<std::string, size_t> firstByKey;
+  // Open-addressing hash index over the keys: entry number + 1, or 0 for a
+  // free slot. Its size is a power of two, at least twice the entry count.
+  std::vector<uint32_t> slots;
 };
 
 // The dictionary of the run; empty until loadWordDictionary has run.
@@ -35,4 +38,4 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary);
 void addWordEntry(Dictionary& dictionary, const WordEntry& entry);
 
 // The first entry whose key equals `key` exactly, or nullptr.
-const WordEntry* findWordEntry(const Dictionary& dictionary, const std::string& key);
+const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view key);

@@ -4,73 +4,16 @@
 
 #include "textutil/textutil.h"
 
-namespace {
-
-const char kBlank = ' ';
-const char kNewline = '\n';
-const char kQuote = '"';
-
-// Splits at runs of blanks; the first newline reached ends the scan.
-TextList splitAtBlanks(const std::string& text) {
-  TextList raw;
-  size_t p = 0;
-  const size_t n = text.size();
-  while (true) {
-    while (p < n && text[p] == kBlank) {
-      ++p;
-    }
-    // The appended blank of the scan ends a word at the end of the text.
-    size_t e = p;
-    while (e < n && text[e] != kBlank && text[e] != kNewline) {
-      ++e;
-    }
-    if (e == p) {
-      return raw;  // no more text, or a newline
-    }
-    raw.emplace_back(text, p, e - p);
-    p = e;
-  }
-}
-
-bool opensGroup(const std::string& t) {
-  return !t.empty() && t.front() == kQuote;
-}
-
-bool closesGroup(const std::string& t) {
-  return t.size() >= 2 && t.back() == kQuote;
-}
-
-}  // namespace
-
 TextList tokenize(const std::string& text) {
   TextList tokens;
-  bool inGroup = false;
   std::string group;
-  for (std::string& t : splitAtBlanks(text)) {
-    const bool opens = opensGroup(t);
-    const bool closes = closesGroup(t);
-    if (inGroup) {
-      group += kBlank;
-      group += t;
-      if (closes || (opens && t.size() == 1)) {
-        tokens.push_back(std::move(group));
-        group.clear();
-        inGroup = false;
-      }
-    } else if (opens && !closes) {
-      group = std::move(t);
-      inGroup = true;
-    } else if (opens || !closes) {
-      tokens.push_back(std::move(t));
-    }
-    // A word that closes without opening is dropped.
-  }
-  return tokens;  // an unterminated group is dropped
+  forEachToken(text, group, [&tokens](std::string_view t) { tokens.emplace_back(t); });
+  return tokens;
 }
 
 void trimTrailingBlanks(std::string& text) {
   size_t n = text.size();
-  while (n > 0 && text[n - 1] == kBlank) {
+  while (n > 0 && text[n - 1] == ' ') {
     --n;
   }
   text.resize(n);

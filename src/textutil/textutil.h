@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // An ordered list of texts, stored by value.
@@ -23,6 +24,48 @@ using TextList = std::vector<std::string>;
 // the next word ending with one; the group is rebuilt with single blanks, its
 // quotes kept. A lone closing word is dropped, and so is an unterminated group.
 TextList tokenize(const std::string& text);
+
+// Calls `emit(std::string_view)` for every token that tokenize() would give,
+// in order, without building a list; `group` is scratch space for the
+// rebuilt double-quoted groups. A token viewed may live in `text` or in
+// `group` and stays valid only during the call.
+template <typename Emit>
+void forEachToken(std::string_view text, std::string& group, Emit&& emit) {
+  bool inGroup = false;
+  size_t p = 0;
+  const size_t n = text.size();
+  while (true) {
+    while (p < n && text[p] == ' ') {
+      ++p;
+    }
+    size_t e = p;
+    while (e < n && text[e] != ' ' && text[e] != '\n') {
+      ++e;
+    }
+    if (e == p) {
+      break;  // no more text, or a newline ends the scan
+    }
+    const std::string_view t = text.substr(p, e - p);
+    p = e;
+    const bool opens = t.front() == '"';
+    const bool closes = t.size() >= 2 && t.back() == '"';
+    if (inGroup) {
+      group += ' ';
+      group.append(t);
+      if (closes || (opens && t.size() == 1)) {
+        emit(std::string_view(group));
+        inGroup = false;
+      }
+    } else if (opens && !closes) {
+      group.assign(t);
+      inGroup = true;
+    } else if (opens || !closes) {
+      emit(t);
+    }
+    // A token that closes without opening is dropped, and so is a group
+    // still open at the end.
+  }
+}
 
 // Removes blanks (0x20 only) from the end of the text.
 void trimTrailingBlanks(std::string& text);
