@@ -73,14 +73,10 @@ void setUp() {
     gSamples.resolved.push_back(decoded);
 
     BlockValues values;
-    values.nameKey = buildNameKey(decoded.name1, decoded.name2, decoded.name3);
-    gSamples.nameKeys.push_back(values.nameKey);
-    RenderedWords words = renderWordText(decoded.wordText, values.nameKey, decoded.nameKanji1,
-                                         decoded.nameKanji2, decoded.nameKanji3, WordDictionary);
-    values.nameKey.resize(std::max(values.nameKey.size(), kNameKeyWidth), ' ');
-    values.wordLine = words.wordLine;
-    values.kanjiLine = words.kanjiLine;
-    values.period = annotateEra(decoded.period);
+    RenderedWords scratch;
+    SourceRecord assembled = decodeSourceRecord(bytes);
+    assembleRecord(assembled, WordDictionary, values, scratch);
+    gSamples.nameKeys.push_back(buildNameKey(decoded.name1, decoded.name2, decoded.name3));
     gSamples.values.push_back(values);
 
     std::string text = decoded.wordText;
@@ -247,20 +243,11 @@ void BM_ConvertRecord(benchmark::State& state) {
   int64_t recordCount = 0;
   SourceRecord record;
   BlockValues values;
+  RenderedWords scratch;
   size_t n = 0;
   for (auto _ : state) {
     decodeSourceRecordInto(gSamples.bytes[nextSample(n)], record);
-    resolveNameCodes(record);
-    trimTrailingBlanks(record.note);
-    values.nameKey = buildNameKey(record.name1, record.name2, record.name3);
-    RenderedWords words = renderWordText(record.wordText, values.nameKey, record.nameKanji1,
-                                         record.nameKanji2, record.nameKanji3, WordDictionary);
-    values.wordLine.swap(words.wordLine);
-    values.kanjiLine.swap(words.kanjiLine);
-    if (values.nameKey.size() < kNameKeyWidth) {
-      values.nameKey.append(kNameKeyWidth - values.nameKey.size(), ' ');
-    }
-    values.period = annotateEra(record.period);
+    assembleRecord(record, WordDictionary, values, scratch);
     writeListingBlock(out, record, values, recordCount);
   }
   closeOutput(out);

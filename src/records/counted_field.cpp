@@ -3,20 +3,19 @@
 
 #include <cstring>
 
-void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset, size_t capacity) {
-  out.assign(capacity, ' ');
+void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset,
+                     size_t capacity) {
   const signed char count = static_cast<signed char>(bytes[offset]);
-  if (count <= 0) {
-    return;
-  }
-  const size_t copied = static_cast<size_t>(count) < capacity ? count : capacity;
-  const unsigned char* slot = bytes + offset + 1;
+  const size_t copied =
+      count <= 0 ? 0 : (static_cast<size_t>(count) < capacity ? count : capacity);
+  const char* slot = reinterpret_cast<const char*>(bytes + offset + 1);
   const void* zero = std::memchr(slot, 0, copied);
   if (zero != nullptr) {
-    out.assign(reinterpret_cast<const char*>(slot), static_cast<const unsigned char*>(zero) - slot);
+    out.assign(slot, static_cast<const char*>(zero) - slot);  // a zero byte ends the text
     return;
   }
-  out.replace(0, copied, reinterpret_cast<const char*>(slot), copied);
+  out.assign(slot, copied);
+  out.append(capacity - copied, ' ');
 }
 
 std::string decodeField(const unsigned char* bytes, size_t offset, size_t capacity) {

@@ -6,6 +6,8 @@
 // word of every record.
 #include "records/field_assembly.h"
 
+#include <algorithm>
+
 #include "records/era_annotation.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
@@ -85,28 +87,35 @@ void moveCommasBeforeBlanks(std::string& line, size_t from) {
     }
     size_t end = i;
     size_t commas = 0;
+    bool settled = true;  // no comma after a blank in this run
     for (; end < line.size() && isBlankOrComma(line[end]); ++end) {
-      commas += line[end] == ',';
+      if (line[end] == ',') {
+        settled = settled && commas == end - i;
+        ++commas;
+      }
     }
-    line.replace(i, commas, commas, ',');
-    line.replace(i + commas, end - i - commas, end - i - commas, ' ');
+    if (!settled) {
+      std::fill(line.begin() + i, line.begin() + i + commas, ',');
+      std::fill(line.begin() + i + commas, line.begin() + end, ' ');
+    }
     i = end;
   }
 }
 
-// The kanji of the codes in a bracket suffix such as "[600,601]", each
-// preceded by a blank; `suffix` is the part after the "[".
-std::string bracketKanjiOf(std::string suffix) {
-  replaceAll(suffix, "]", "", 1);
-  replaceAll(suffix, ",", " ", 1);
-  std::string kanji;
-  for (std::string& code : tokenize(suffix)) {
-    lookupKanjiCode(code);
-    kanji += ' ';
-    kanji += code;
-  }
-  collapseBlankRuns(kanji);
-  return kanji;
+// Sets out.bracket to the kanji of the codes in a bracket suffix such as
+// "[600,601]", each preceded by a blank; `suffix` is the part after the "["
+// and is used up. "]" -> "", "," -> " ", then "  " -> " " on the kanji.
+void bracketKanjiOf(std::string& suffix, RenderedWords& out) {
+  suffix.erase(std::remove(suffix.begin(), suffix.end(), ']'), suffix.end());
+  std::replace(suffix.begin(), suffix.end(), ',', ' ');
+  out.bracket.clear();
+  forEachToken(suffix, out.codeGroup, [&out](std::string_view code) {
+    out.code.assign(code);
+    lookupKanjiCode(out.code);
+    out.bracket += ' ';
+    out.bracket += out.code;
+  });
+  collapseBlankRuns(out.bracket);
 }
 
 // Appends a list of kanji texts, each followed by a blank.
@@ -135,7 +144,8 @@ void renderWord(std::string& word, const std::string& nameKey, const std::string
   out.bracket.clear();
   const size_t open = word.find('[');
   if (open != std::string::npos && open > 0) {
-    out.bracket = bracketKanjiOf(word.substr(open + 1));
+    out.suffix.assign(word, open + 1, std::string::npos);
+    bracketKanjiOf(out.suffix, out);
     word.resize(open);
   }
   if (!out.bracket.empty()) {

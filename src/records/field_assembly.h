@@ -18,6 +18,9 @@ struct RenderedWords {
   std::string word;       // scratch: the word being processed
   std::string group;      // scratch: a double-quoted group of words
   std::string bracket;    // scratch: the kanji of a word's bracket suffix
+  std::string suffix;     // scratch: the codes of a bracket suffix
+  std::string code;       // scratch: one code of a bracket suffix
+  std::string codeGroup;  // scratch: a double-quoted group of codes
 };
 
 // Width of the printed name key: the three name parts' capacities.

@@ -13,24 +13,26 @@ namespace {
 // A line is read into an 80-byte buffer: at most 79 bytes at a time.
 const size_t kLinePieceMax = 79;
 
-// Sets the working entry from one line's tokens. Only the key is reset for
-// every line: word and kanji keep the values of the latest line that had them.
-void takeLine(const TextList& tokens, WordEntry& entry) {
+// Sets the working entry from one line: token 1 is the key, token 2 the
+// word, every later token a kanji code. Only the key is reset for every line:
+// word and kanji keep the values of the latest line that had them.
+void takeLine(std::string_view line, std::string& group, WordEntry& entry) {
   entry.key.clear();
-  if (tokens.size() >= 1) {
-    entry.key = tokens[0];
-  }
-  if (tokens.size() >= 2) {
-    entry.word = tokens[1];
-  }
-  if (tokens.size() >= 3) {
-    entry.kanji.clear();
-    for (size_t i = 2; i < tokens.size(); ++i) {
-      std::string code = tokens[i];
-      lookupKanjiCode(code);
-      entry.kanji.push_back(std::move(code));
+  size_t n = 0;
+  forEachToken(line, group, [&n, &entry](std::string_view token) {
+    ++n;
+    if (n == 1) {
+      entry.key.assign(token);
+    } else if (n == 2) {
+      entry.word.assign(token);
+    } else {
+      if (n == 3) {
+        entry.kanji.clear();
+      }
+      entry.kanji.emplace_back(token);
+      lookupKanjiCode(entry.kanji.back());
     }
-  }
+  });
 }
 
 uint64_t hashKey(std::string_view key) {
@@ -88,10 +90,11 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   }
   WordEntry working;
   std::string line;
+  std::string group;
   while (readLinePiece(in, line, kLinePieceMax)) {
     // The line buffer's text ends at its first zero byte.
     line.resize(std::min(line.size(), line.find('\0')));
-    takeLine(tokenize(line), working);
+    takeLine(line, group, working);
     if (!working.key.empty()) {
       addWordEntry(dictionary, working);
     }

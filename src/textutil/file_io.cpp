@@ -131,6 +131,22 @@ void readRecordBytes(InputFile& in, unsigned char* out, size_t n) {
 bool readLinePiece(InputFile& in, std::string& out, size_t maxChars) {
   out.clear();
   while (out.size() < maxChars) {
+    if (in.pos == in.len && !refill(in)) {
+      in.atEnd = true;
+      break;
+    }
+    // Take the run of bytes that need no translation in one piece.
+    const unsigned char* run = in.block.data() + in.pos;
+    const size_t room = std::min(in.len - in.pos, maxChars - out.size());
+    size_t n = 0;
+    while (n < room && run[n] != '\n' && !(in.text && (run[n] == '\r' || run[n] == kCtrlZ))) {
+      ++n;
+    }
+    out.append(reinterpret_cast<const char*>(run), n);
+    in.pos += n;
+    if (n == room) {
+      continue;
+    }
     const int c = in.text ? nextTextByte(in) : nextRawByte(in);
     if (c == kEndOfData) {
       break;
