@@ -118,29 +118,25 @@ void bracketKanjiOf(std::string& suffix, RenderedWords& out) {
   collapseBlankRuns(out.bracket);
 }
 
-// Appends a list of kanji texts, each followed by a blank.
-void appendKanji(const TextList& kanji, std::string& line) {
-  for (const std::string& k : kanji) {
-    line += k;
-    line += ' ';
+// True when the word holds a character that the cleaning rules change.
+bool needsCleaning(const std::string& word) {
+  for (const char c : word) {
+    if (c == '.' || c == ',' || c == ' ') {
+      return true;
+    }
   }
+  return false;
 }
 
-// Renders one word (not "(NO)") into the two lines.
-void renderWord(std::string& word, const std::string& nameKey, const std::string& nameKanji1,
-                const std::string& nameKanji2, const std::string& nameKanji3,
-                const Dictionary& dictionary, RenderedWords& out) {
-  removeEllipses(word);
-  if (word.empty()) {
-    // A word made only of ellipses is no word at all: it is left out of both
-    // lines rather than shown as an unknown word.
-    return;
-  }
-  const bool comma = word.back() == ',';
-  cleanCommasAndBlanks(word);
-
+// Appends the kanji of a cleaned word: those of its bracket suffix, else of
+// its first dictionary entry, else the name kanji when it is the record's own
+// name, else "? ". Returns where a " ," may stand in the line from now on.
+size_t appendWordKanji(std::string& word, const std::string& nameKey,
+                       const std::string& nameKanji1, const std::string& nameKanji2,
+                       const std::string& nameKanji3, const Dictionary& dictionary,
+                       RenderedWords& out) {
   std::string& line = out.kanjiLine;
-  size_t unsettled = line.size();  // where a " ," may stand from now on
+  const size_t before = line.size();
   out.bracket.clear();
   const size_t open = word.find('[');
   if (open != std::string::npos && open > 0) {
@@ -152,7 +148,7 @@ void renderWord(std::string& word, const std::string& nameKey, const std::string
     line += out.bracket;
     line += ' ';
   } else if (const WordEntry* entry = findWordEntry(dictionary, word)) {
-    appendKanji(entry->kanji, line);
+    line += entry->kanjiText;
   } else if (word == nameKey) {
     line += nameKanji1;
     line += ' ';
@@ -161,15 +157,39 @@ void renderWord(std::string& word, const std::string& nameKey, const std::string
     line += nameKanji3;
     line += ' ';
     collapseBlankRuns(line);
-    unsettled = 0;
+    return 0;
   } else {
     line += "? ";
   }
+  return before;
+}
+
+// Renders one word (not "(NO)") into the two lines.
+void renderWord(std::string& word, const std::string& nameKey, const std::string& nameKanji1,
+                const std::string& nameKanji2, const std::string& nameKanji3,
+                const Dictionary& dictionary, RenderedWords& out) {
+  bool comma = false;
+  if (needsCleaning(word)) {
+    removeEllipses(word);
+    if (word.empty()) {
+      // A word made only of ellipses is no word at all: it is left out of both
+      // lines rather than shown as an unknown word.
+      return;
+    }
+    comma = word.back() == ',';
+    cleanCommasAndBlanks(word);
+  }
+  std::string& line = out.kanjiLine;
+  const size_t changedFrom =
+      appendWordKanji(word, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary, out);
   if (comma) {
     line += ',';
     word += ',';
   }
-  moveCommasBeforeBlanks(line, unsettled);
+  // The line held no " ," before this word; only what it added can make one.
+  if (line.find(',', changedFrom) != std::string::npos) {
+    moveCommasBeforeBlanks(line, changedFrom);
+  }
   out.wordLine += word;
   out.wordLine += ' ';
 }

@@ -77,6 +77,12 @@ void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
   }
   const size_t slot = findSlot(dictionary, entry.key);
   dictionary.entries.push_back(entry);
+  std::string& text = dictionary.entries.back().kanjiText;
+  text.clear();
+  for (const std::string& kanji : entry.kanji) {
+    text += kanji;
+    text += ' ';
+  }
   if (dictionary.slots[slot] == 0) {
     dictionary.slots[slot] = static_cast<uint32_t>(dictionary.entries.size());
   }

@@ -13,6 +13,7 @@ struct WordEntry {
   std::string key;
   std::string word;
   TextList kanji;
+  std::string kanjiText;  // the kanji, each followed by a blank; set by addWordEntry
 };
 
 // The entries in file order, with an index from each key to its first entry.

@@ -12,7 +12,12 @@ TextList tokenize(const std::string& text) {
 }
 
 void trimTrailingBlanks(std::string& text) {
+  static const char kEightBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
   size_t n = text.size();
+  // Fixed-width fields end in long runs of blanks: step over them eight at a time.
+  while (n >= 8 && std::memcmp(text.data() + n - 8, kEightBlanks, 8) == 0) {
+    n -= 8;
+  }
   while (n > 0 && text[n - 1] == ' ') {
     --n;
   }
