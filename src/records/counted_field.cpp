@@ -14,8 +14,9 @@ void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset
     out.assign(slot, static_cast<const char*>(zero) - slot);  // a zero byte ends the text
     return;
   }
-  out.assign(slot, copied);
-  out.append(capacity - copied, ' ');
+  out.resize(capacity);
+  std::memcpy(&out[0], slot, copied);
+  std::memset(&out[0] + copied, ' ', capacity - copied);
 }
 
 std::string decodeField(const unsigned char* bytes, size_t offset, size_t capacity) {

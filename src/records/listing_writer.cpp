@@ -10,12 +10,22 @@ namespace {
 const char kUnlistedId[] = "        ";
 const char kSeparatorLine[] = "----------\n";
 
-// Writes a value as "%s" prints it: up to its first zero byte.
-void put(std::string& line, const std::string& value) {
-  const void* zero = std::memchr(value.data(), 0, value.size());
-  const size_t n = zero == nullptr ? value.size() : static_cast<const char*>(zero) - value.data();
-  line.append(value.data(), n);
-}
+// Lays a block out in a buffer sized beforehand, so that no piece needs a
+// capacity check of its own.
+struct BlockBuilder {
+  char* at;
+
+  void literal(const char* text, size_t n) {
+    std::memcpy(at, text, n);
+    at += n;
+  }
+  // A value as "%s" prints it: up to its first zero byte.
+  void value(const std::string& v) {
+    const void* zero = std::memchr(v.data(), 0, v.size());
+    const size_t n = zero == nullptr ? v.size() : static_cast<const char*>(zero) - v.data();
+    literal(v.data(), n);
+  }
+};
 
 }  // namespace
 
@@ -37,45 +47,68 @@ void writeListingBlock(OutputFile& out, const SourceRecord& record, const BlockV
     return;
   }
   ++recordCount;
+  const std::string number = formatBlockNumber(recordCount);
+  const std::string* values_[] = {&number,
+                                  &record.entryId,
+                                  &values.nameKey,
+                                  &record.nameKanji1,
+                                  &record.nameKanji2,
+                                  &record.nameKanji3,
+                                  &record.detail1,
+                                  &record.detail2,
+                                  &values.period,
+                                  &record.detail3,
+                                  &record.detail4,
+                                  &record.detail5,
+                                  &record.detail6,
+                                  &record.detail7,
+                                  &values.wordLine,
+                                  &values.kanjiLine,
+                                  &record.note};
+  size_t bound = 64;  // the literal parts of the seven lines
+  for (const std::string* v : values_) {
+    bound += v->size();
+  }
   static thread_local std::string block;  // reused: no allocation per block
-  block.clear();
-  block += formatBlockNumber(recordCount);
-  block += ' ';
-  put(block, record.entryId);
-  block += ", ";
-  put(block, values.nameKey);
-  block += " (";
-  put(block, record.nameKanji1);
-  block += ' ';
-  put(block, record.nameKanji2);
-  block += ' ';
-  put(block, record.nameKanji3);
-  block += ")\n";
+  block.resize(bound);
+  BlockBuilder b{&block[0]};
+  b.value(number);
+  b.literal(" ", 1);
+  b.value(record.entryId);
+  b.literal(", ", 2);
+  b.value(values.nameKey);
+  b.literal(" (", 2);
+  b.value(record.nameKanji1);
+  b.literal(" ", 1);
+  b.value(record.nameKanji2);
+  b.literal(" ", 1);
+  b.value(record.nameKanji3);
+  b.literal(")\n", 2);
 
-  put(block, record.detail1);
-  block += ", ";
-  put(block, record.detail2);
-  block += ", ";
-  put(block, values.period);
-  block += ", ";
-  put(block, record.detail3);
-  block += ", ";
-  put(block, record.detail4);
-  block += '\n';
+  b.value(record.detail1);
+  b.literal(", ", 2);
+  b.value(record.detail2);
+  b.literal(", ", 2);
+  b.value(values.period);
+  b.literal(", ", 2);
+  b.value(record.detail3);
+  b.literal(", ", 2);
+  b.value(record.detail4);
+  b.literal("\n", 1);
 
-  put(block, record.detail5);
-  block += ", ";
-  put(block, record.detail6);
-  block += ", ";
-  put(block, record.detail7);
-  block += '\n';
+  b.value(record.detail5);
+  b.literal(", ", 2);
+  b.value(record.detail6);
+  b.literal(", ", 2);
+  b.value(record.detail7);
+  b.literal("\n", 1);
 
-  put(block, values.wordLine);
-  block += '\n';
-  put(block, values.kanjiLine);
-  block += '\n';
-  put(block, record.note);
-  block += "\n\n";
-  block += kSeparatorLine;
-  writeText(out, block);
+  b.value(values.wordLine);
+  b.literal("\n", 1);
+  b.value(values.kanjiLine);
+  b.literal("\n", 1);
+  b.value(record.note);
+  b.literal("\n\n", 2);
+  b.literal(kSeparatorLine, sizeof kSeparatorLine - 1);
+  writeBytes(out, block.data(), b.at - block.data());
 }

@@ -26,9 +26,8 @@ void trimTrailingBlanks(std::string& text) {
 
 void toUpperCase(std::string& text) {
   for (char& c : text) {
-    if (c >= 'a' && c <= 'z') {
-      c = static_cast<char>(c - 'a' + 'A');
-    }
+    const unsigned char u = static_cast<unsigned char>(c);
+    c = static_cast<char>(static_cast<unsigned>(u - 'a') < 26u ? u - ('a' - 'A') : u);
   }
 }
 
