@@ -118,36 +118,26 @@ void bracketKanjiOf(std::string& suffix, RenderedWords& out) {
   collapseBlankRuns(out.bracket);
 }
 
-// True when the word holds a character that the cleaning rules change.
-bool needsCleaning(const std::string& word) {
+// True when the word holds a character that the cleaning rules or the
+// bracket rule look at; other words are rendered as they stand.
+bool needsCleaning(std::string_view word) {
   for (const char c : word) {
-    if (c == '.' || c == ',' || c == ' ') {
+    if (c == '.' || c == ',' || c == ' ' || c == '[') {
       return true;
     }
   }
   return false;
 }
 
-// Appends the kanji of a cleaned word: those of its bracket suffix, else of
-// its first dictionary entry, else the name kanji when it is the record's own
+// Appends the kanji of a word that has no bracket rendering: those of its
+// first dictionary entry, else the name kanji when it is the record's own
 // name, else "? ". Returns where a " ," may stand in the line from now on.
-size_t appendWordKanji(std::string& word, const std::string& nameKey,
-                       const std::string& nameKanji1, const std::string& nameKanji2,
-                       const std::string& nameKanji3, const Dictionary& dictionary,
-                       RenderedWords& out) {
-  std::string& line = out.kanjiLine;
+size_t appendFoundKanji(std::string_view word, const std::string& nameKey,
+                        const std::string& nameKanji1, const std::string& nameKanji2,
+                        const std::string& nameKanji3, const Dictionary& dictionary,
+                        std::string& line) {
   const size_t before = line.size();
-  out.bracket.clear();
-  const size_t open = word.find('[');
-  if (open != std::string::npos && open > 0) {
-    out.suffix.assign(word, open + 1, std::string::npos);
-    bracketKanjiOf(out.suffix, out);
-    word.resize(open);
-  }
-  if (!out.bracket.empty()) {
-    line += out.bracket;
-    line += ' ';
-  } else if (const WordEntry* entry = findWordEntry(dictionary, word)) {
+  if (const WordEntry* entry = findWordEntry(dictionary, word)) {
     line += entry->kanjiText;
   } else if (word == nameKey) {
     line += nameKanji1;
@@ -164,34 +154,53 @@ size_t appendWordKanji(std::string& word, const std::string& nameKey,
   return before;
 }
 
-// Renders one word (not "(NO)") into the two lines.
-void renderWord(std::string& word, const std::string& nameKey, const std::string& nameKanji1,
-                const std::string& nameKanji2, const std::string& nameKanji3,
-                const Dictionary& dictionary, RenderedWords& out) {
-  bool comma = false;
-  if (needsCleaning(word)) {
-    removeEllipses(word);
-    if (word.empty()) {
-      // A word made only of ellipses is no word at all: it is left out of both
-      // lines rather than shown as an unknown word.
-      return;
-    }
-    comma = word.back() == ',';
-    cleanCommasAndBlanks(word);
-  }
+// Ends a word: its comma goes behind its kanji, the commas of the kanji line
+// move in front of the blanks (" ," -> ", "), and the word joins the word line.
+void finishWord(std::string_view word, bool comma, size_t changedFrom, RenderedWords& out) {
   std::string& line = out.kanjiLine;
-  const size_t changedFrom =
-      appendWordKanji(word, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary, out);
   if (comma) {
     line += ',';
-    word += ',';
   }
   // The line held no " ," before this word; only what it added can make one.
   if (line.find(',', changedFrom) != std::string::npos) {
     moveCommasBeforeBlanks(line, changedFrom);
   }
   out.wordLine += word;
+  if (comma) {
+    out.wordLine += ',';
+  }
   out.wordLine += ' ';
+}
+
+// Renders one word (not "(NO)") that the cleaning or bracket rules may change.
+void renderWord(std::string& word, const std::string& nameKey, const std::string& nameKanji1,
+                const std::string& nameKanji2, const std::string& nameKanji3,
+                const Dictionary& dictionary, RenderedWords& out) {
+  removeEllipses(word);
+  if (word.empty()) {
+    // A word made only of ellipses is no word at all: it is left out of both
+    // lines rather than shown as an unknown word.
+    return;
+  }
+  const bool comma = word.back() == ',';
+  cleanCommasAndBlanks(word);
+
+  out.bracket.clear();
+  const size_t open = word.find('[');
+  if (open != std::string::npos && open > 0) {
+    out.suffix.assign(word, open + 1, std::string::npos);
+    bracketKanjiOf(out.suffix, out);
+    word.resize(open);
+  }
+  size_t changedFrom = out.kanjiLine.size();
+  if (!out.bracket.empty()) {
+    out.kanjiLine += out.bracket;
+    out.kanjiLine += ' ';
+  } else {
+    changedFrom = appendFoundKanji(word, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary,
+                                   out.kanjiLine);
+  }
+  finishWord(word, comma, changedFrom, out);
 }
 
 }  // namespace
@@ -226,13 +235,17 @@ void renderWordTextInto(const std::string& wordText, const std::string& nameKey,
   trimTrailingBlanks(out.text);
   toUpperCase(out.text);
   forEachToken(out.text, out.group, [&](std::string_view token) {
-    out.word.assign(token);
-    if (out.word == kNoWord) {
-      out.wordLine += out.word;  // kept in the word line, adds no kanji
+    if (token == kNoWord) {
+      out.wordLine += token;  // kept in the word line, adds no kanji
       out.wordLine += ' ';
-      return;
+    } else if (!needsCleaning(token)) {
+      const size_t changedFrom = appendFoundKanji(token, nameKey, nameKanji1, nameKanji2,
+                                                  nameKanji3, dictionary, out.kanjiLine);
+      finishWord(token, false, changedFrom, out);
+    } else {
+      out.word.assign(token);
+      renderWord(out.word, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary, out);
     }
-    renderWord(out.word, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary, out);
   });
   trimTrailingBlanks(out.kanjiLine);
 }
