@@ -12,7 +12,6 @@
 
 namespace reference {
 
-
 inline const char kNoWord[] = "(NO)";
 
 // The kanji of the codes in a bracket suffix such as "[600,601]", each
@@ -32,9 +31,9 @@ inline std::string bracketKanjiOf(std::string suffix) {
 
 // Appends the kanji of one cleaned word to the kanji line.
 inline void appendWordKanji(const std::string& word, const std::string& bracketKanji,
-                     const std::string& nameKey, const std::string& nameKanji1,
-                     const std::string& nameKanji2, const std::string& nameKanji3,
-                     const Dictionary& dictionary, std::string& kanjiLine) {
+                            const std::string& nameKey, const std::string& nameKanji1,
+                            const std::string& nameKanji2, const std::string& nameKanji3,
+                            const Dictionary& dictionary, std::string& kanjiLine) {
   if (!bracketKanji.empty()) {
     kanjiLine += bracketKanji;
     kanjiLine += ' ';
@@ -55,10 +54,9 @@ inline void appendWordKanji(const std::string& word, const std::string& bracketK
   kanjiLine += "? ";
 }
 
-
 inline RenderedWords renderWordText(const std::string& wordText, const std::string& nameKey,
-                             const std::string& nameKanji1, const std::string& nameKanji2,
-                             const std::string& nameKanji3, const Dictionary& dictionary) {
+                                    const std::string& nameKanji1, const std::string& nameKanji2,
+                                    const std::string& nameKanji3, const Dictionary& dictionary) {
   std::string text = wordText;
   trimTrailingBlanks(text);
   toUpperCase(text);

@@ -107,8 +107,9 @@ TEST(RenderWordTextFast, EqualsTheStepByStepRendering) {
   addWordEntry(dictionary, WordEntry{"GH", "", {}, {}});
   addWordEntry(dictionary, WordEntry{"AB CD", "", {"Y"}, {}});
   addWordEntry(dictionary, WordEntry{"\"AB CD\"", "", {"Q"}, {}});
-  const char* pieces[] = {"ab", "cd", "gh", "ef", "zz", "(no)", "...", ".", ",", "[", "]", "600",
-                          "601", "602", "603", "604", " ", "  ", "\"", "x", "0", "\n", "\t"};
+  const char* pieces[] = {"ab", "cd", "gh", "ef",  "zz",  "(no)", "...", ".",
+                          ",",  "[",  "]",  "600", "601", "602",  "603", "604",
+                          " ",  "  ", "\"", "x",   "0",   "\n",   "\t"};
   const char* nameKanji[] = {"N", "", " ", " ,", "  ", ",", "M M"};
   std::mt19937 rng(2024);
   RenderedWords fast;
@@ -123,8 +124,8 @@ TEST(RenderWordTextFast, EqualsTheStepByStepRendering) {
     renderWordTextInto(text, nameKey, k1, k2, k3, dictionary, fast);
     const RenderedWords slow = reference::renderWordText(text, nameKey, k1, k2, k3, dictionary);
     ASSERT_EQ(fast.wordLine, slow.wordLine) << "text '" << text << "'";
-    ASSERT_EQ(fast.kanjiLine, slow.kanjiLine) << "text '" << text << "' name kanji '" << k1
-                                              << "' '" << k2 << "' '" << k3 << "'";
+    ASSERT_EQ(fast.kanjiLine, slow.kanjiLine)
+        << "text '" << text << "' name kanji '" << k1 << "' '" << k2 << "' '" << k3 << "'";
   }
   KanjiTable.clear();
 }

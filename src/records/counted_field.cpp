@@ -3,11 +3,9 @@
 
 #include <cstring>
 
-void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset,
-                     size_t capacity) {
+void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset, size_t capacity) {
   const signed char count = static_cast<signed char>(bytes[offset]);
-  const size_t copied =
-      count <= 0 ? 0 : (static_cast<size_t>(count) < capacity ? count : capacity);
+  const size_t copied = count <= 0 ? 0 : (static_cast<size_t>(count) < capacity ? count : capacity);
   const char* slot = reinterpret_cast<const char*>(bytes + offset + 1);
   const void* zero = std::memchr(slot, 0, copied);
   if (zero != nullptr) {

@@ -17,7 +17,9 @@ namespace {
 
 const char kNoWord[] = "(NO)";
 
-bool isBlankOrComma(char c) { return c == ' ' || c == ','; }
+bool isBlankOrComma(char c) {
+  return c == ' ' || c == ',';
+}
 
 // Removes every "..." as replacing it by nothing until none is left does:
 // a run of k dots keeps k mod 3 of them.
@@ -267,8 +269,7 @@ void assembleRecord(SourceRecord& record, const Dictionary& dictionary, BlockVal
                      record.nameKanji3, dictionary, scratch);
   values.wordLine.swap(scratch.wordLine);
   values.kanjiLine.swap(scratch.kanjiLine);
-  values.nameKey.resize(kNameKeyWidth > values.nameKey.size() ? kNameKeyWidth
-                                                               : values.nameKey.size(),
-                        ' ');
+  values.nameKey.resize(
+      kNameKeyWidth > values.nameKey.size() ? kNameKeyWidth : values.nameKey.size(), ' ');
   values.period = annotateEra(record.period);
 }

@@ -1,8 +1,8 @@
 // The word dictionary: words and the kanji they are written in, from words.txt.
 #pragma once
 
-#include <string>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "textutil/replace_engine.h"
 #include "textutil/textutil.h"
 
 namespace {
@@ -67,62 +68,14 @@ void removeWhitespace(std::string& text) {
 // it would never end.
 void replaceAllIgnoreCase(std::string& text, std::string search, std::string replacement,
                           int32_t length) {
-  const size_t m = search.size();
-  if (m == 0 || replacement.find(search) != std::string::npos) {
+  if (search.empty() || replacement.find(search) != std::string::npos) {
     return;
   }
   toUpperCase(search);
   if (replacement.find(search) != std::string::npos) {
     return;
   }
-  const size_t n = text.size();
-  const size_t extra = length > static_cast<int64_t>(m) ? static_cast<size_t>(length) - m : 0;
-  const uint64_t insertLimit = 4 * (static_cast<uint64_t>(n) + 1) * (static_cast<uint64_t>(n) + 1);
-  uint64_t inserted = 0;
-
-  std::string out;
-  std::string outShadow;
-  out.reserve(n);
-  outShadow.reserve(n);
-  // Replacement bytes to read before text[i], in reverse order; they stand
-  // the same in the text and in the shadow.
-  std::string fedBack;
-  size_t i = 0;
-  const char last = search.back();
-  while (true) {
-    char c;
-    char shadow;
-    if (!fedBack.empty()) {
-      c = shadow = fedBack.back();
-      fedBack.pop_back();
-    } else if (i < n) {
-      c = text[i++];
-      shadow = upper(c);
-    } else {
-      break;
-    }
-    out.push_back(c);
-    outShadow.push_back(shadow);
-    if (shadow != last || outShadow.size() < m ||
-        std::memcmp(outShadow.data() + outShadow.size() - m, search.data(), m) != 0) {
-      continue;
-    }
-    if (inserted + replacement.size() > insertLimit) {
-      break;  // the text keeps growing: stop with this occurrence left in place
-    }
-    inserted += replacement.size();
-    out.resize(out.size() - m);
-    outShadow.resize(outShadow.size() - m);
-    size_t drop = extra;
-    const size_t fromFedBack = std::min(drop, fedBack.size());
-    fedBack.resize(fedBack.size() - fromFedBack);
-    drop -= fromFedBack;
-    i += std::min(drop, n - i);
-    fedBack.append(replacement.rbegin(), replacement.rend());
-  }
-  out.append(fedBack.rbegin(), fedBack.rend());
-  out.append(text, i, std::string::npos);
-  text.swap(out);
+  replaceEveryOccurrence(text, search, replacement, length, true);
 }
 
 // An empty pattern occurs in every text.

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "textutil/replace_engine.h"
 #include "textutil/textutil.h"
 
 TextList tokenize(const std::string& text) {
@@ -36,13 +37,12 @@ void toUpperCase(std::string& text) {
 // the output so far never holds an occurrence that ends before its last byte,
 // so the first occurrence in the whole text is the first one completed while
 // bytes are moved over, and a replacement is fed back in front of the rest to
-// find occurrences it forms with what stands before or after it.
-void replaceAll(std::string& text, std::string search, std::string replacement, int32_t length) {
+// find occurrences it forms with what stands before or after it. With folding,
+// a shadow of the output holds the bytes as they are compared.
+void replaceEveryOccurrence(std::string& text, const std::string& search,
+                            const std::string& replacement, int32_t length, bool foldText) {
   const size_t m = search.size();
-  if (m == 0 || replacement.find(search) != std::string::npos) {
-    return;
-  }
-  const size_t first = text.find(search);
+  const size_t first = foldText ? 0 : text.find(search);
   if (first == std::string::npos) {
     return;  // the common case: nothing to do, nothing allocated
   }
@@ -54,22 +54,31 @@ void replaceAll(std::string& text, std::string search, std::string replacement, 
   // The text before the first occurrence holds none: it starts the output.
   std::string out(text, 0, first);
   out.reserve(n);
+  std::string shadow;
+  std::string& compared = foldText ? shadow : out;
   std::string fedBack;  // bytes to read before text[i], stored in reverse order
   size_t i = first;
   const char last = search.back();
   while (true) {
     char c;
+    char folded;
     if (!fedBack.empty()) {
-      c = fedBack.back();
+      c = folded = fedBack.back();
       fedBack.pop_back();
     } else if (i < n) {
-      c = text[i++];
+      c = folded = text[i++];
+      if (foldText && c >= 'a' && c <= 'z') {
+        folded = static_cast<char>(c - 'a' + 'A');
+      }
     } else {
       break;
     }
     out.push_back(c);
-    if (c != last || out.size() < m ||
-        std::memcmp(out.data() + out.size() - m, search.data(), m) != 0) {
+    if (foldText) {
+      shadow.push_back(folded);
+    }
+    if (folded != last || compared.size() < m ||
+        std::memcmp(compared.data() + compared.size() - m, search.data(), m) != 0) {
       continue;
     }
     if (inserted + replacement.size() > insertLimit) {
@@ -77,6 +86,9 @@ void replaceAll(std::string& text, std::string search, std::string replacement, 
     }
     inserted += replacement.size();
     out.resize(out.size() - m);
+    if (foldText) {
+      shadow.resize(shadow.size() - m);
+    }
     size_t drop = extra;
     const size_t fromFedBack = std::min(drop, fedBack.size());
     fedBack.resize(fedBack.size() - fromFedBack);
@@ -87,4 +99,11 @@ void replaceAll(std::string& text, std::string search, std::string replacement, 
   out.append(fedBack.rbegin(), fedBack.rend());
   out.append(text, i, std::string::npos);
   text.swap(out);
+}
+
+void replaceAll(std::string& text, std::string search, std::string replacement, int32_t length) {
+  if (search.empty() || replacement.find(search) != std::string::npos) {
+    return;
+  }
+  replaceEveryOccurrence(text, search, replacement, length, false);
 }
