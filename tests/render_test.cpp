@@ -18,9 +18,9 @@ class RenderWordText : public ::testing::Test {
     KanjiTable.assign(602, "");
     KanjiTable[600] = "P";
     KanjiTable[601] = "Q";
-    addWordEntry(dictionary, WordEntry{"GH", "gh", {}, {}});
-    addWordEntry(dictionary, WordEntry{"AB", "ab", {"X", "Y"}, {}});
-    addWordEntry(dictionary, WordEntry{"CD", "cd", {"Z"}, {}});
+    addWordEntry(dictionary, WordEntry{"GH", "gh", {}});
+    addWordEntry(dictionary, WordEntry{"AB", "ab", {"X", "Y"}});
+    addWordEntry(dictionary, WordEntry{"CD", "cd", {"Z"}});
   }
   void TearDown() override { KanjiTable.clear(); }
 
@@ -102,11 +102,11 @@ TEST(RenderWordTextFast, EqualsTheStepByStepRendering) {
   KanjiTable[603] = ",";
   KanjiTable[604] = "a  b";
   Dictionary dictionary;
-  addWordEntry(dictionary, WordEntry{"AB", "", {"X", " ,"}, {}});
-  addWordEntry(dictionary, WordEntry{"CD", "", {"", "  ", ","}, {}});
-  addWordEntry(dictionary, WordEntry{"GH", "", {}, {}});
-  addWordEntry(dictionary, WordEntry{"AB CD", "", {"Y"}, {}});
-  addWordEntry(dictionary, WordEntry{"\"AB CD\"", "", {"Q"}, {}});
+  addWordEntry(dictionary, WordEntry{"AB", "", {"X", " ,"}});
+  addWordEntry(dictionary, WordEntry{"CD", "", {"", "  ", ","}});
+  addWordEntry(dictionary, WordEntry{"GH", "", {}});
+  addWordEntry(dictionary, WordEntry{"AB CD", "", {"Y"}});
+  addWordEntry(dictionary, WordEntry{"\"AB CD\"", "", {"Q"}});
   const char* pieces[] = {"ab", "cd", "gh", "ef",  "zz",  "(no)", "...", ".",
                           ",",  "[",  "]",  "600", "601", "602",  "603", "604",
                           " ",  "  ", "\"", "x",   "0",   "\n",   "\t"};

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <random>
 
 #include "fixtures.h"
 #include "tables/kanji_table.h"
@@ -184,6 +185,42 @@ TEST(WordDictionary, FirstEntryWinsAndKeysAreCaseSensitive) {
   EXPECT_EQ(findWordEntry(d, "KEY")->word, "one");
   EXPECT_EQ(findWordEntry(d, "key")->word, "three");
   EXPECT_EQ(findWordEntry(d, "KE"), nullptr);
+}
+
+TEST(WordDictionary, IndexFindsTheFirstEntryOfEveryKey) {
+  std::mt19937 rng(7);
+  Dictionary d;
+  std::vector<WordEntry> added;
+  for (int i = 0; i < 5000; ++i) {
+    std::string key(1 + rng() % 6, 'A');
+    for (char& c : key) {
+      c = static_cast<char>("AB\0\xff"[rng() % 4]);
+    }
+    WordEntry e{key, std::to_string(i), {std::to_string(i), std::string(rng() % 3, ' ')}};
+    addWordEntry(d, e);
+    added.push_back(e);
+  }
+  for (int i = 0; i < 3000; ++i) {
+    std::string key(1 + rng() % 7, 'A');
+    for (char& c : key) {
+      c = static_cast<char>("AB\0\xff"[rng() % 4]);
+    }
+    const WordEntry* first = nullptr;
+    for (const WordEntry& e : added) {
+      if (e.key == key) {
+        first = &e;
+        break;
+      }
+    }
+    const WordEntry* found = findWordEntry(d, key);
+    std::string_view kanjiText;
+    ASSERT_EQ(found != nullptr, first != nullptr);
+    ASSERT_EQ(findWordKanji(d, key, kanjiText), first != nullptr);
+    if (first != nullptr) {
+      EXPECT_EQ(found->word, first->word);
+      EXPECT_EQ(kanjiText, first->kanji[0] + " " + first->kanji[1] + " ");
+    }
+  }
 }
 
 TEST(WordDictionary, EmptyAndMissingFilesGiveNoEntries) {

@@ -139,8 +139,9 @@ size_t appendFoundKanji(std::string_view word, const std::string& nameKey,
                         const std::string& nameKanji3, const Dictionary& dictionary,
                         std::string& line) {
   const size_t before = line.size();
-  if (const WordEntry* entry = findWordEntry(dictionary, word)) {
-    line += entry->kanjiText;
+  std::string_view kanjiText;
+  if (findWordKanji(dictionary, word, kanjiText)) {
+    line += kanjiText;
   } else if (word == nameKey) {
     line += nameKanji1;
     line += ' ';

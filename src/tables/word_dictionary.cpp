@@ -2,6 +2,7 @@
 #include "tables/word_dictionary.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "tables/kanji_table.h"
 #include "textutil/file_io.h"
@@ -43,28 +44,59 @@ uint64_t hashKey(std::string_view key) {
   return h ^ (h >> 29);
 }
 
+// One packed lookup record, read in place.
+struct PackedKey {
+  uint32_t entry;
+  std::string_view key;
+  std::string_view kanjiText;
+};
+
+const size_t kPackedHeader = 12;
+
+uint32_t readU32(const char* at) {
+  uint32_t v;
+  std::memcpy(&v, at, sizeof v);
+  return v;
+}
+
+void appendU32(std::string& out, size_t v) {
+  const uint32_t u = static_cast<uint32_t>(v);
+  out.append(reinterpret_cast<const char*>(&u), sizeof u);
+}
+
+PackedKey readPacked(const Dictionary& dictionary, size_t offset) {
+  const char* at = dictionary.packed.data() + offset;
+  const uint32_t keyLength = readU32(at + 4);
+  return {readU32(at), std::string_view(at + kPackedHeader, keyLength),
+          std::string_view(at + kPackedHeader + keyLength, readU32(at + 8))};
+}
+
 // The slot that holds `key`, or the free slot where it would go.
 // Precondition: the index has at least one free slot.
-size_t findSlot(const Dictionary& dictionary, std::string_view key) {
+size_t findSlot(const Dictionary& dictionary, std::string_view key, uint64_t hash) {
   const size_t mask = dictionary.slots.size() - 1;
-  size_t slot = hashKey(key) & mask;
-  while (true) {
-    const uint32_t at = dictionary.slots[slot];
-    if (at == 0 || dictionary.entries[at - 1].key == key) {
+  const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const uint64_t at = dictionary.slots[slot];
+    if (at == 0) {
       return slot;
     }
-    slot = (slot + 1) & mask;
+    if ((at & 0xFFFFFFFF00000000ull) == tag &&
+        readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).key == key) {
+      return slot;
+    }
   }
 }
 
-// Doubles the index and places every indexed entry again.
+// Doubles the index and places every indexed key again.
 void growIndex(Dictionary& dictionary) {
-  std::vector<uint32_t> old;
+  std::vector<uint64_t> old;
   old.swap(dictionary.slots);
   dictionary.slots.assign(old.empty() ? 64 : old.size() * 2, 0);
-  for (const uint32_t at : old) {
+  for (const uint64_t at : old) {
     if (at != 0) {
-      dictionary.slots[findSlot(dictionary, dictionary.entries[at - 1].key)] = at;
+      const std::string_view key = readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).key;
+      dictionary.slots[findSlot(dictionary, key, hashKey(key))] = at;
     }
   }
 }
@@ -72,20 +104,29 @@ void growIndex(Dictionary& dictionary) {
 }  // namespace
 
 void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
-  if (dictionary.slots.size() < 2 * (dictionary.entries.size() + 1)) {
+  dictionary.entries.push_back(entry);
+  if (dictionary.slots.size() < 2 * (dictionary.keys + 1)) {
     growIndex(dictionary);
   }
-  const size_t slot = findSlot(dictionary, entry.key);
-  dictionary.entries.push_back(entry);
-  std::string& text = dictionary.entries.back().kanjiText;
-  text.clear();
+  const uint64_t hash = hashKey(entry.key);
+  const size_t slot = findSlot(dictionary, entry.key, hash);
+  if (dictionary.slots[slot] != 0) {
+    return;  // an earlier entry has this key and is the one found
+  }
+  std::string kanjiText;
   for (const std::string& kanji : entry.kanji) {
-    text += kanji;
-    text += ' ';
+    kanjiText += kanji;
+    kanjiText += ' ';
   }
-  if (dictionary.slots[slot] == 0) {
-    dictionary.slots[slot] = static_cast<uint32_t>(dictionary.entries.size());
-  }
+  std::string& packed = dictionary.packed;
+  const size_t offset = packed.size();
+  appendU32(packed, dictionary.entries.size() - 1);
+  appendU32(packed, entry.key.size());
+  appendU32(packed, kanjiText.size());
+  packed += entry.key;
+  packed += kanjiText;
+  dictionary.slots[slot] = (hash & 0xFFFFFFFF00000000ull) | (offset + 1);
+  ++dictionary.keys;
 }
 
 bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
@@ -113,10 +154,24 @@ bool loadWordDictionary() {
   return loadWordDictionaryFrom("words.txt", WordDictionary);
 }
 
+bool findWordKanji(const Dictionary& dictionary, std::string_view key,
+                   std::string_view& kanjiText) {
+  if (dictionary.slots.empty()) {
+    return false;
+  }
+  const uint64_t at = dictionary.slots[findSlot(dictionary, key, hashKey(key))];
+  if (at == 0) {
+    return false;
+  }
+  kanjiText = readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).kanjiText;
+  return true;
+}
+
 const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view key) {
   if (dictionary.slots.empty()) {
     return nullptr;
   }
-  const uint32_t found = dictionary.slots[findSlot(dictionary, key)];
-  return found == 0 ? nullptr : &dictionary.entries[found - 1];
+  const uint64_t at = dictionary.slots[findSlot(dictionary, key, hashKey(key))];
+  return at == 0 ? nullptr
+                 : &dictionary.entries[readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).entry];
 }

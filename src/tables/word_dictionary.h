@@ -13,15 +13,21 @@ struct WordEntry {
   std::string key;
   std::string word;
   TextList kanji;
-  std::string kanjiText;  // the kanji, each followed by a blank; set by addWordEntry
 };
 
 // The entries in file order, with an index from each key to its first entry.
 struct Dictionary {
   std::vector<WordEntry> entries;
-  // Open-addressing hash index over the keys: entry number + 1, or 0 for a
-  // free slot. Its size is a power of two, at least twice the entry count.
-  std::vector<uint32_t> slots;
+  // What a lookup needs of the first entry of every key, packed so that one
+  // lookup touches little memory: per key, its entry number, the length of
+  // the key and of the kanji text (4 bytes each), the key, then the kanji
+  // text (every kanji followed by a blank).
+  std::string packed;
+  // Open-addressing hash index into `packed`: the hash's high 32 bits, then
+  // the record's offset + 1 in the low 32 bits; 0 for a free slot. Its size
+  // is a power of two, at least twice the number of keys.
+  std::vector<uint64_t> slots;
+  size_t keys = 0;
 };
 
 // The dictionary of the run; empty until loadWordDictionary has run.
@@ -40,3 +46,7 @@ void addWordEntry(Dictionary& dictionary, const WordEntry& entry);
 
 // The first entry whose key equals `key` exactly, or nullptr.
 const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view key);
+
+// Finds the first entry whose key equals `key` exactly and sets `kanjiText`
+// to its kanji, each followed by a blank; false when no entry has the key.
+bool findWordKanji(const Dictionary& dictionary, std::string_view key, std::string_view& kanjiText);
