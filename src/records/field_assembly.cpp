@@ -15,7 +15,7 @@
 
 namespace {
 
-const char kNoWord[] = "(NO)";
+constexpr std::string_view kNoWord = "(NO)";
 
 bool isBlankOrComma(char c) {
   return c == ' ' || c == ',';
@@ -123,8 +123,13 @@ void bracketKanjiOf(std::string& suffix, RenderedWords& out) {
 // True when the word holds a character that the cleaning rules or the
 // bracket rule look at; other words are rendered as they stand.
 bool needsCleaning(std::string_view word) {
+  struct Table {
+    bool special[256] = {};
+    Table() { special['.'] = special[','] = special[' '] = special['['] = true; }
+  };
+  static const Table table;
   for (const char c : word) {
-    if (c == '.' || c == ',' || c == ' ' || c == '[') {
+    if (table.special[static_cast<unsigned char>(c)]) {
       return true;
     }
   }
