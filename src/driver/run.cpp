@@ -39,11 +39,17 @@ void reportListingFailure(const char* what, int error) {
   std::fprintf(stderr, "listconv: cannot %s %s: %s\n", what, kListingFile, std::strerror(error));
 }
 
-}  // namespace
+// Flushes the console output; records the reason of the first failure.
+void flushConsole(int& error) {
+  errno = 0;
+  if (std::fflush(stdout) != 0 && error == 0) {
+    error = errno != 0 ? errno : EIO;
+  }
+}
 
-int runConversion() {
-  std::printf("\n");
-  std::fflush(stdout);
+// Loads the tables and converts list.rec into list.txt; returns the exit
+// status. The console output is checked by the caller.
+int convert() {
   bool readsOk = loadKanjiTable();
   readsOk = loadWordDictionary() && readsOk;
 
@@ -71,4 +77,22 @@ int runConversion() {
   }
   std::printf("%" PRId64 " records written to file LIST.TXT\n", recordCount);
   return readsOk ? 0 : 1;
+}
+
+}  // namespace
+
+int runConversion() {
+  int consoleError = 0;
+  std::printf("\n");
+  flushConsole(consoleError);
+  const int status = convert();
+  flushConsole(consoleError);
+  if (consoleError == 0 && !std::ferror(stdout)) {
+    return status;
+  }
+  // A console that cannot be written to (a full disk behind a redirection,
+  // say) fails the run: its summary line is lost.
+  std::fprintf(stderr, "listconv: cannot write to standard output: %s\n",
+               std::strerror(consoleError != 0 ? consoleError : EIO));
+  return 1;
 }
