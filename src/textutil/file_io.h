@@ -13,9 +13,9 @@
 // An input file read in large blocks.
 struct InputFile {
   std::FILE* file = nullptr;
-  bool text = false;        // CR before LF dropped, byte 0x1A ends the data
-  bool atEnd = false;       // a read has found no more data
-  int error = 0;            // errno of a failed read; the data then ends there
+  bool text = false;   // CR before LF dropped, byte 0x1A ends the data
+  bool atEnd = false;  // a read has found no more data
+  int error = 0;       // errno of a failed read; the data then ends there
   std::vector<unsigned char> block;
   size_t pos = 0;
   size_t len = 0;
@@ -51,7 +51,9 @@ bool openOutput(OutputFile& out, const char* path, bool text);
 void writeBytes(OutputFile& out, const char* data, size_t n);
 
 // Appends a text.
-inline void writeText(OutputFile& out, const std::string& s) { writeBytes(out, s.data(), s.size()); }
+inline void writeText(OutputFile& out, const std::string& s) {
+  writeBytes(out, s.data(), s.size());
+}
 
 // Writes what is buffered, then closes; false when any write failed.
 bool closeOutput(OutputFile& out);
@@ -60,8 +62,11 @@ bool closeOutput(OutputFile& out);
 // is set; true when it is not.
 bool reportReadFailure(const char* name, int error);
 
-// Failures injected by tests: after this many more bytes a read or a write
-// fails with EIO. Negative means never.
+// Failures injected by tests. Once this many more bytes have been read
+// (over all files), the next read that would deliver data fails with EIO;
+// once this many more bytes have been written, the next write fails with EIO
+// after writing what fits. Each fires once and then goes back to never.
+// Negative means never.
 struct InjectedFaults {
   int64_t readFailAfter = -1;
   int64_t writeFailAfter = -1;
