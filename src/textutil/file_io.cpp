@@ -9,8 +9,15 @@ InjectedFaults gInjectedFaults;
 
 namespace {
 
-const size_t kBlockSize = 1 << 16;
-const size_t kOutputFlushSize = 1 << 18;
+// The fuzzing build makes both tiny, so that small inputs cross many block ends.
+#ifndef LISTCONV_INPUT_BLOCK_SIZE
+#define LISTCONV_INPUT_BLOCK_SIZE (1 << 16)
+#endif
+#ifndef LISTCONV_OUTPUT_FLUSH_SIZE
+#define LISTCONV_OUTPUT_FLUSH_SIZE (1 << 18)
+#endif
+const size_t kBlockSize = LISTCONV_INPUT_BLOCK_SIZE;
+const size_t kOutputFlushSize = LISTCONV_OUTPUT_FLUSH_SIZE;
 const int kEndOfData = -1;
 const unsigned char kCtrlZ = 0x1A;
 
