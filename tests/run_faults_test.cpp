@@ -1,15 +1,13 @@
 // The whole run with injected read and write failures, in a private folder.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 #include <string>
 
 #include "driver/run.h"
@@ -56,28 +54,26 @@ std::map<std::string, std::string> inputFiles(int records) {
 class RunFaults : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/listconv-run-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    home_ = open(".", O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(home_, 0);
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    home_ = std::filesystem::current_path();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::temp_directory_path() /
+           ("listconv-" + std::string(info->name()) + "-" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(dir_);
+    std::filesystem::current_path(dir_);
   }
   void TearDown() override {
     gInjectedFaults = InjectedFaults();
     KanjiTable.clear();
     WordDictionary = Dictionary();
-    if (home_ >= 0) {
-      EXPECT_EQ(fchdir(home_), 0);
-      close(home_);
-    }
-    std::system(("rm -rf '" + dir_ + "'").c_str());
+    std::filesystem::current_path(home_);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
   }
 
   // Replaces the folder's files by `files`.
   void put(const std::map<std::string, std::string>& files) {
     for (const char* name : {"kanjis.dat", "words.txt", "list.rec", "list.txt"}) {
-      unlink(name);
+      std::filesystem::remove(name);
     }
     for (const auto& [name, bytes] : files) {
       std::ofstream(name, std::ios::binary) << bytes;
@@ -99,8 +95,8 @@ class RunFaults : public ::testing::Test {
     return o;
   }
 
-  std::string dir_;
-  int home_ = -1;
+  std::filesystem::path home_;
+  std::filesystem::path dir_;
 };
 
 // A read failure after `at` bytes of one input file.
