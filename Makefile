@@ -3,7 +3,19 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all build run test difftest clean bench bench-build bench-profile windows test-windows
+# The sanitizer build (AddressSanitizer and UndefinedBehaviorSanitizer) and
+# the fuzzing build each have a folder of their own.
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+SANITIZE_CXX ?= clang++
+FUZZ_CXX ?= clang++
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
+FUZZ_CMAKE_FLAGS ?=
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+.PHONY: all build run test sanitize fuzz difftest clean bench bench-build bench-profile windows test-windows
 
 all: build
 
@@ -27,6 +39,24 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Builds the program and every test with the sanitizers and runs the tests.
+$(ASAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_CXX_COMPILER=$(SANITIZE_CXX) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLISTCONV_SANITIZE=ON
+
+sanitize: $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+# Builds the fuzz targets of fuzz/ and runs each for FUZZ_SECONDS (all of
+# them, or those named in FUZZ_TARGETS), one after the other; FUZZ_CMAKE_FLAGS
+# go to CMake.
+fuzz:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLISTCONV_FUZZ=ON -DLISTCONV_TESTS=OFF $(FUZZ_CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 # Compares the program with the reference model on many random inputs.
 DIFFTEST_CASES ?= 2000
@@ -101,4 +131,4 @@ test-windows: build windows
 	exit $$status
 
 clean:
-	rm -rf $(BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(WINDOWS_BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

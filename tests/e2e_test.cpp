@@ -1,105 +1,18 @@
-// End-to-end tests: the real listconv run in a private folder.
-//
-// LISTCONV_EXE names the program to test (default: this build's), and
-// LISTCONV_RUNNER a command to start it with (such as wine). When
-// LISTCONV_CONSOLE_CRLF is set, console output is compared with every CR LF
-// taken as LF, the console convention of that platform.
+// End-to-end tests: the real listconv run in a private folder (see workdir.h).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "fixtures.h"
+#include "workdir.h"
 
 namespace {
 
+using e2e::readFile;
+using e2e::RunResult;
+using e2e::Workdir;
 using fixtures::Record;
-
-std::string envOr(const char* name, const std::string& fallback) {
-  const char* v = std::getenv(name);
-  return v != nullptr && *v != '\0' ? v : fallback;
-}
-
-// The bytes of a regular file; empty for anything else.
-std::string readFile(const std::string& path) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    return "";
-  }
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-bool exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
-
-std::string withoutCr(std::string s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')) {
-      out += s[i];
-    }
-  }
-  return out;
-}
-
-// What one run of the program left behind.
-struct RunResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-  std::string listing;
-  bool listingExists = false;
-};
-
-// A private folder in which the program runs.
-class Workdir {
- public:
-  Workdir() {
-    char tmpl[] = "/tmp/listconv-e2e-XXXXXX";
-    dir_ = mkdtemp(tmpl);
-  }
-  ~Workdir() { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-
-  std::string path(const std::string& name) const { return dir_ + "/" + name; }
-  void put(const std::string& name, const std::string& bytes) const {
-    writeFile(path(name), bytes);
-  }
-
-  RunResult run(const std::string& args = "") const {
-    const std::string exe = envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT);
-    const std::string runner = envOr("LISTCONV_RUNNER", "");
-    const std::string cmd = "cd '" + dir_ + "' && " + runner + " '" + exe + "' " + args + " >'" +
-                            path(".stdout") + "' 2>'" + path(".stderr") + "' </dev/null";
-    RunResult r;
-    const int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.out = readFile(path(".stdout"));
-    r.err = readFile(path(".stderr"));
-    if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
-      r.out = withoutCr(r.out);
-    }
-    r.listingExists = exists(path("list.txt"));
-    r.listing = readFile(path("list.txt"));
-    return r;
-  }
-
- private:
-  std::string dir_;
-};
 
 std::string records(std::initializer_list<std::string> list) {
   std::string all;

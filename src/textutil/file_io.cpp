@@ -9,26 +9,38 @@ InjectedFaults gInjectedFaults;
 
 namespace {
 
-const size_t kBlockSize = 1 << 16;
-const size_t kOutputFlushSize = 1 << 18;
+// The fuzzing build makes both tiny, so that small inputs cross many block ends.
+#ifndef LISTCONV_INPUT_BLOCK_SIZE
+#define LISTCONV_INPUT_BLOCK_SIZE (1 << 16)
+#endif
+#ifndef LISTCONV_OUTPUT_FLUSH_SIZE
+#define LISTCONV_OUTPUT_FLUSH_SIZE (1 << 18)
+#endif
+const size_t kBlockSize = LISTCONV_INPUT_BLOCK_SIZE;
+const size_t kOutputFlushSize = LISTCONV_OUTPUT_FLUSH_SIZE;
 const int kEndOfData = -1;
 const unsigned char kCtrlZ = 0x1A;
 
-// Reads `n` bytes from the stream, honouring an injected failure.
+// Reads up to `n` bytes from the stream, honouring an injected failure: the
+// budget counts the bytes delivered, and the first read that would deliver
+// more fails, once. A read that meets the end of the data still meets it.
 size_t readFromStream(std::FILE* f, unsigned char* dst, size_t n, int& error) {
   int64_t& budget = gInjectedFaults.readFailAfter;
-  if (budget >= 0) {
+  if (budget > 0) {
     n = std::min(n, static_cast<size_t>(budget));
-    if (n == 0) {
-      error = EIO;
-      return 0;
-    }
-    budget -= static_cast<int64_t>(n);
   }
   errno = 0;
   const size_t got = std::fread(dst, 1, n, f);
   if (got < n && std::ferror(f)) {
     error = errno != 0 ? errno : EIO;
+  }
+  if (budget == 0 && got > 0) {
+    budget = -1;
+    error = EIO;
+    return 0;
+  }
+  if (budget > 0) {
+    budget -= static_cast<int64_t>(got);
   }
   return got;
 }
@@ -73,18 +85,24 @@ int nextTextByte(InputFile& in) {
   return c;
 }
 
+// Writes `n` bytes to the stream, honouring an injected failure: what fits in
+// the budget is written, then the write fails, once.
 bool writeToStream(OutputFile& out, const char* data, size_t n) {
   int64_t& budget = gInjectedFaults.writeFailAfter;
-  if (budget >= 0) {
-    if (static_cast<int64_t>(n) > budget) {
-      out.error = EIO;
-      return false;
-    }
+  const bool injected = budget >= 0 && static_cast<int64_t>(n) > budget;
+  if (injected) {
+    n = static_cast<size_t>(budget);
+    budget = -1;
+  } else if (budget >= 0) {
     budget -= static_cast<int64_t>(n);
   }
   errno = 0;
   if (n > 0 && std::fwrite(data, 1, n, out.file) != n) {
     out.error = errno != 0 ? errno : EIO;
+    return false;
+  }
+  if (injected) {
+    out.error = EIO;
     return false;
   }
   return true;

@@ -62,8 +62,11 @@ bool closeOutput(OutputFile& out);
 // is set; true when it is not.
 bool reportReadFailure(const char* name, int error);
 
-// Failures injected by tests: after this many more bytes a read or a write
-// fails with EIO. Negative means never.
+// Failures injected by tests. Once this many more bytes have been read
+// (over all files), the next read that would deliver data fails with EIO;
+// once this many more bytes have been written, the next write fails with EIO
+// after writing what fits. Each fires once and then goes back to never.
+// Negative means never.
 struct InjectedFaults {
   int64_t readFailAfter = -1;
   int64_t writeFailAfter = -1;

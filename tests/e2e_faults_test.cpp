@@ -1,0 +1,181 @@
+// End-to-end tests of file faults: list.txt that cannot be created or written,
+// and inputs that open but cannot be read. They use Linux facilities
+// (/dev/full, directories that open as files) and are skipped when the
+// program runs through LISTCONV_RUNNER.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "fixtures.h"
+#include "workdir.h"
+
+namespace {
+
+using e2e::RunResult;
+using e2e::Workdir;
+using fixtures::Record;
+
+#define SKIP_UNDER_RUNNER()                                                \
+  if (e2e::runsThroughRunner()) {                                          \
+    GTEST_SKIP() << "file faults are provoked with Linux facilities only"; \
+  }
+
+std::string message(const std::string& what, const std::string& file, int error) {
+  return "listconv: cannot " + what + " " + file + ": " + std::strerror(error) + "\n";
+}
+
+std::string symlinkTarget(const std::string& path) {
+  char buf[PATH_MAX];
+  const ssize_t n = readlink(path.c_str(), buf, sizeof buf);
+  return n < 0 ? "" : std::string(buf, static_cast<size_t>(n));
+}
+
+// Input files that use the kanji table, the dictionary and the records.
+struct InputSet {
+  std::string kanjis = fixtures::kanjiFile(603, {{600, "P"}, {601, "Q"}, {602, "R"}});
+  std::string words = "AB x 600 601\r\nCD y 602\r\n";
+  std::string records;
+};
+
+// `count` listed records whose names and words need both tables.
+std::string recordsOf(int count) {
+  std::string all;
+  for (int i = 0; i < count; ++i) {
+    Record r;
+    r.set(fixtures::kEntryId, "ID" + std::to_string(i)).set(fixtures::kName1, "ef");
+    r.set(fixtures::kNameCode1, "600").set(fixtures::kNameCode3, "602");
+    r.set(fixtures::kWordText, "ab cd[601] ef zz").set(fixtures::kNote, std::string(120, 'n'));
+    all += std::string(r);
+  }
+  return all;
+}
+
+void putInputs(const Workdir& w, const InputSet& in) {
+  w.put("kanjis.dat", in.kanjis);
+  w.put("words.txt", in.words);
+  w.put("list.rec", in.records);
+}
+
+// One way of making list.txt impossible to create, and the reason it gives.
+struct CreateCase {
+  const char* what;
+  const char* prepare;
+  int error;
+};
+
+TEST(FileFaults, ListingThatCannotBeCreatedStopsTheRunWithStatus1) {
+  SKIP_UNDER_RUNNER();
+  const CreateCase cases[] = {
+      {"a directory", "mkdir list.txt", EISDIR},
+      {"a path through a file", "touch plain && ln -s plain/x list.txt", ENOTDIR},
+      {"a path into a missing folder", "ln -s missing/x list.txt", ENOENT},
+      {"a link to itself", "ln -s list.txt list.txt", ELOOP},
+  };
+  for (const CreateCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Workdir w;
+    // list.rec opens but cannot be read: a read would add a message.
+    const RunResult r = w.run("", std::string(c.prepare) + " && mkdir list.rec");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "\n");
+    EXPECT_EQ(r.err, message("create", "list.txt", c.error));
+    EXPECT_FALSE(r.listingIsFile);
+    EXPECT_FALSE(e2e::exists(w.path("missing")));
+    EXPECT_EQ(e2e::readFile(w.path("plain")), "");
+  }
+}
+
+TEST(FileFaults, ListingCannotBeCreatedInARemovedWorkingFolder) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  const RunResult r = w.run("", "mkdir gone && cd gone && rmdir ../gone");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "\n");
+  EXPECT_EQ(r.err, message("create", "list.txt", ENOENT));
+}
+
+TEST(FileFaults, FailedWritesAreReportedWithoutASummary) {
+  SKIP_UNDER_RUNNER();
+  // A few blocks fail when the file is closed; many blocks fail on the way.
+  for (const int count : {1, 1500}) {
+    SCOPED_TRACE(count);
+    Workdir w;
+    InputSet in;
+    in.records = recordsOf(count);
+    putInputs(w, in);
+    const RunResult r = w.run("", "ln -s /dev/full list.txt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "\n");
+    EXPECT_EQ(r.err, message("write", "list.txt", ENOSPC));
+    EXPECT_EQ(symlinkTarget(w.path("list.txt")), "/dev/full");
+  }
+}
+
+TEST(FileFaults, AFullDeviceIsNoFailureWhenNothingIsWritten) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  w.put("list.rec", std::string(Record()));
+  const RunResult withRecords = w.run("", "ln -s /dev/full list.txt");
+  EXPECT_EQ(withRecords.status, 0);
+  EXPECT_EQ(withRecords.out, "\n0 records written to file LIST.TXT\n");
+  EXPECT_EQ(withRecords.err, "");
+
+  Workdir empty;
+  const RunResult withoutRecords = empty.run("", "ln -s /dev/full list.txt");
+  EXPECT_EQ(withoutRecords.status, 0);
+  EXPECT_EQ(withoutRecords.out, "\n");
+  EXPECT_EQ(withoutRecords.err, "");
+}
+
+TEST(FileFaults, UnreadableInputEndsItsDataAndTheRunGoesOn) {
+  SKIP_UNDER_RUNNER();
+  InputSet in;
+  in.records = recordsOf(3);
+  for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
+    SCOPED_TRACE(name);
+    // The run reads the file as if its data ended at once: as an empty file.
+    Workdir expected;
+    putInputs(expected, in);
+    expected.put(name, "");
+    const RunResult want = expected.run();
+    ASSERT_EQ(want.status, 0);
+    ASSERT_EQ(want.err, "");
+
+    Workdir w;
+    putInputs(w, in);
+    const RunResult r = w.run("", std::string("rm ") + name + " && mkdir " + name);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, message("read", name, EISDIR));
+    EXPECT_EQ(r.out, want.out);
+    EXPECT_TRUE(r.listingIsFile);
+    EXPECT_EQ(r.listing, want.listing);
+  }
+}
+
+TEST(FileFaults, EveryUnreadableInputIsNamed) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  const RunResult r = w.run("", "mkdir kanjis.dat words.txt list.rec");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "\n0 records written to file LIST.TXT\n");
+  EXPECT_EQ(r.err, message("read", "kanjis.dat", EISDIR) + message("read", "words.txt", EISDIR) +
+                       message("read", "list.rec", EISDIR));
+  EXPECT_EQ(r.listing, "");
+}
+
+TEST(FileFaults, SuccessfulRunsPrintNothingElse) {
+  InputSet in;
+  in.records = recordsOf(1500);
+  Workdir w;
+  putInputs(w, in);
+  const RunResult r = w.run();
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "\n1500 records written to file LIST.TXT\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_GT(r.listing.size(), 400000u);  // written in several pieces
+}
+
+}  // namespace

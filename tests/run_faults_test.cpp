@@ -1,0 +1,191 @@
+// The whole run with injected read and write failures, in a private folder.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+
+#include "driver/run.h"
+#include "fixtures.h"
+#include "tables/kanji_table.h"
+#include "tables/word_dictionary.h"
+#include "textutil/file_io.h"
+
+namespace {
+
+using fixtures::Record;
+
+// What one run left behind.
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+  std::string listing;
+};
+
+std::string message(const std::string& what, const std::string& file, int error) {
+  return "listconv: cannot " + what + " " + file + ": " + std::strerror(error) + "\n";
+}
+
+// Input files that use the kanji table, the dictionary and the records.
+std::map<std::string, std::string> inputFiles(int records) {
+  std::map<std::string, std::string> files;
+  files["kanjis.dat"] = fixtures::kanjiFile(603, {{600, "P"}, {601, "Q"}, {602, "R"}});
+  files["words.txt"] = "AB x 600 601\r\nCD y 602\r\nEF z 601 602 600\r\n";
+  std::string all;
+  for (int i = 0; i < records; ++i) {
+    Record r;
+    r.set(fixtures::kEntryId, "ID" + std::to_string(i)).set(fixtures::kName1, "gh");
+    r.set(fixtures::kNameCode1, "600").set(fixtures::kNameCode2, "601");
+    r.set(fixtures::kNameCode3, "602").set(fixtures::kWordText, "ab cd ef[601] gh zz");
+    r.set(fixtures::kNote, std::string(120, 'n'));
+    all += std::string(r);
+  }
+  files["list.rec"] = all;
+  return files;
+}
+
+// Runs the conversion in-process, in a private folder of its own.
+class RunFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = std::filesystem::current_path();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::temp_directory_path() /
+           ("listconv-" + std::string(info->name()) + "-" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(dir_);
+    std::filesystem::current_path(dir_);
+  }
+  void TearDown() override {
+    gInjectedFaults = InjectedFaults();
+    KanjiTable.clear();
+    WordDictionary = Dictionary();
+    std::filesystem::current_path(home_);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+
+  // Replaces the folder's files by `files`.
+  void put(const std::map<std::string, std::string>& files) {
+    for (const char* name : {"kanjis.dat", "words.txt", "list.rec", "list.txt"}) {
+      std::filesystem::remove(name);
+    }
+    for (const auto& [name, bytes] : files) {
+      std::ofstream(name, std::ios::binary) << bytes;
+    }
+  }
+
+  // Runs the conversion with `faults` in force.
+  Outcome run(InjectedFaults faults = InjectedFaults()) {
+    gInjectedFaults = faults;
+    Outcome o;
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    o.status = runConversion();
+    o.out = ::testing::internal::GetCapturedStdout();
+    o.err = ::testing::internal::GetCapturedStderr();
+    gInjectedFaults = InjectedFaults();
+    std::ifstream in("list.txt", std::ios::binary);
+    o.listing.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return o;
+  }
+
+  std::filesystem::path home_;
+  std::filesystem::path dir_;
+};
+
+// A read failure after `at` bytes of one input file.
+struct ReadCase {
+  const char* file;
+  size_t at;
+};
+
+TEST_F(RunFaults, AFailedReadEndsThatFileThereAndTheRunGoesOn) {
+  const std::map<std::string, std::string> files = inputFiles(4);
+  const size_t kanjiSize = files.at("kanjis.dat").size();
+  const size_t wordsSize = files.at("words.txt").size();
+  const ReadCase cases[] = {
+      {"kanjis.dat", 0},
+      {"kanjis.dat", 525 * 166 + 7},  // inside the first record that is looked at
+      {"kanjis.dat", 601 * 166},      // at a record boundary, past a block of input
+      {"kanjis.dat", kanjiSize - 1},
+      {"words.txt", 0},
+      {"words.txt", 5},   // in the middle of a line
+      {"words.txt", 13},  // between CR and LF
+      {"words.txt", wordsSize - 1},
+      {"list.rec", 0},
+      {"list.rec", 10},       // inside the id of the first record
+      {"list.rec", 666 * 2},  // at a record boundary
+      {"list.rec", 666 * 3 + 400},
+  };
+  for (const ReadCase& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " after " + std::to_string(c.at) + " bytes");
+    // What the run gives when the file's data really ends there.
+    std::map<std::string, std::string> cut = files;
+    cut[c.file].resize(c.at);
+    put(cut);
+    const Outcome want = run();
+    ASSERT_EQ(want.status, 0);
+    ASSERT_EQ(want.err, "");
+
+    // The reads go kanjis.dat, words.txt, list.rec: the budget covers the
+    // files before this one.
+    InjectedFaults faults;
+    faults.readFailAfter = static_cast<int64_t>(c.at);
+    if (std::string(c.file) != "kanjis.dat") {
+      faults.readFailAfter += static_cast<int64_t>(kanjiSize);
+    }
+    if (std::string(c.file) == "list.rec") {
+      faults.readFailAfter += static_cast<int64_t>(wordsSize);
+    }
+    put(files);
+    const Outcome got = run(faults);
+    EXPECT_EQ(got.status, 1);
+    EXPECT_EQ(got.err, message("read", c.file, EIO));
+    EXPECT_EQ(got.out, want.out);
+    EXPECT_EQ(got.listing, want.listing);
+  }
+}
+
+TEST_F(RunFaults, AFailedWriteLeavesWhatWasWrittenAndNoSummary) {
+  // Enough blocks for list.txt to be written in several pieces on the way.
+  put(inputFiles(2000));
+  const Outcome full = run();
+  ASSERT_EQ(full.status, 0);
+  ASSERT_EQ(full.out, "\n2000 records written to file LIST.TXT\n");
+  ASSERT_EQ(full.err, "");
+  ASSERT_GT(full.listing.size(), 600000u);
+
+  const size_t cases[] = {
+      0,                        // the first write
+      1000,                     // inside the first piece
+      400000,                   // a later piece
+      full.listing.size() - 1,  // the last write, when the file is closed
+  };
+  for (const size_t at : cases) {
+    SCOPED_TRACE("write fails after " + std::to_string(at) + " bytes");
+    InjectedFaults faults;
+    faults.writeFailAfter = static_cast<int64_t>(at);
+    const Outcome got = run(faults);
+    EXPECT_EQ(got.status, 1);
+    EXPECT_EQ(got.out, "\n");
+    EXPECT_EQ(got.err, message("write", "list.txt", EIO));
+    EXPECT_EQ(got.listing, full.listing.substr(0, at));
+  }
+
+  // A budget of exactly the listing's size is enough.
+  InjectedFaults exact;
+  exact.writeFailAfter = static_cast<int64_t>(full.listing.size());
+  const Outcome got = run(exact);
+  EXPECT_EQ(got.status, 0);
+  EXPECT_EQ(got.out, full.out);
+  EXPECT_EQ(got.err, "");
+  EXPECT_EQ(got.listing, full.listing);
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+// Runs the real listconv in a private folder, for the end-to-end tests.
+//
+// LISTCONV_EXE names the program to test (default: this build's), and
+// LISTCONV_RUNNER a command to start it with (such as wine). When
+// LISTCONV_CONSOLE_CRLF is set, console output is compared with every CR LF
+// taken as LF, the console convention of that platform.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace e2e {
+
+// The value of an environment variable, or `fallback` when it is unset or empty.
+inline std::string envOr(const char* name, const std::string& fallback) {
+  const char* v = std::getenv(name);
+  return v != nullptr && *v != '\0' ? v : fallback;
+}
+
+// True when the program runs through LISTCONV_RUNNER (another platform's build).
+inline bool runsThroughRunner() {
+  return !envOr("LISTCONV_RUNNER", "").empty();
+}
+
+// The whole content of a file, or "" when it cannot be read.
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Creates or replaces a file with the given bytes.
+inline void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+// True when something exists at `path` (a dangling symlink counts).
+inline bool exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+// The text with every CR LF taken as LF.
+inline std::string withoutCr(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')) {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+// What one run of the program left behind.
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+  std::string listing;         // list.txt, when it is a regular file
+  bool listingExists = false;  // anything named list.txt is there
+  bool listingIsFile = false;  // list.txt is (or leads to) a regular file
+};
+
+// A private folder in which the program runs; removed with everything in it.
+class Workdir {
+ public:
+  Workdir() {
+    char tmpl[] = "/tmp/listconv-e2e-XXXXXX";
+    dir_ = mkdtemp(tmpl);
+  }
+  ~Workdir() { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+  Workdir(const Workdir&) = delete;
+  Workdir& operator=(const Workdir&) = delete;
+
+  std::string path(const std::string& name) const { return dir_ + "/" + name; }
+  void put(const std::string& name, const std::string& bytes) const {
+    writeFile(path(name), bytes);
+  }
+
+  // Runs the program in the folder with `args`. `prepare`, when given, is a
+  // shell command run in the folder just before the program starts.
+  RunResult run(const std::string& args = "", const std::string& prepare = "") const {
+    const std::string exe = envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT);
+    const std::string runner = envOr("LISTCONV_RUNNER", "");
+    const std::string before = prepare.empty() ? "" : prepare + " && ";
+    const std::string cmd = "cd '" + dir_ + "' && " + before + runner + " '" + exe + "' " + args +
+                            " >'" + path(".stdout") + "' 2>'" + path(".stderr") + "' </dev/null";
+    RunResult r;
+    const int raw = std::system(cmd.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = readFile(path(".stdout"));
+    r.err = readFile(path(".stderr"));
+    if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
+      r.out = withoutCr(r.out);
+    }
+    const std::string listing = path("list.txt");
+    r.listingExists = exists(listing);
+    struct stat st;
+    // Only a regular file is read: list.txt may lead to a device such as /dev/full.
+    r.listingIsFile = stat(listing.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (r.listingIsFile) {
+      r.listing = readFile(listing);
+    }
+    return r;
+  }
+
+ private:
+  std::string dir_;
+};
+
+}  // namespace e2e
