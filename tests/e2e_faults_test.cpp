@@ -178,4 +178,24 @@ TEST(FileFaults, SuccessfulRunsPrintNothingElse) {
   EXPECT_GT(r.listing.size(), 400000u);  // written in several pieces
 }
 
+// The summary line is lost when the console cannot be written to, so such a
+// run does not end with status 0.
+TEST(FileFaults, UnwritableConsoleFailsTheRun) {
+  SKIP_UNDER_RUNNER();
+  InputSet in;
+  in.records = recordsOf(2);
+  Workdir w;
+  putInputs(w, in);
+  const std::string wholeListing = w.run().listing;
+  const std::string exe = e2e::envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT);
+  const std::string cmd = "cd '" + w.path("") + "' && '" + exe + "' >/dev/full 2>'" +
+                          w.path(".stderr") + "' </dev/null";
+  const int raw = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  EXPECT_EQ(e2e::readFile(w.path(".stderr")), "listconv: cannot write to standard output: " +
+                                                  std::string(std::strerror(ENOSPC)) + "\n");
+  EXPECT_EQ(e2e::readFile(w.path("list.txt")), wholeListing);  // the listing itself is whole
+}
+
 }  // namespace
