@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "replace_comparison.h"
 #include "replace_reference.h"
 #include "textutil/textutil.h"
 
@@ -111,28 +112,7 @@ TEST(ReplaceAll, EndsWhenReplacementsKeepFeedingThemselves) {
 }
 
 TEST(ReplaceAll, EqualsSearchingAgainFromTheStart) {
-  std::mt19937 rng(12345);
-  const std::string alphabet = "ab ,.";
-  auto randomText = [&](size_t maxLen) {
-    std::string s(rng() % (maxLen + 1), ' ');
-    for (char& c : s) {
-      c = alphabet[rng() % alphabet.size()];
-    }
-    return s;
-  };
-  for (int i = 0; i < 20000; ++i) {
-    const std::string text = randomText(24);
-    const std::string search = randomText(3);
-    const std::string replacement = randomText(4);
-    const int32_t length =
-        static_cast<int32_t>(search.size()) + static_cast<int32_t>(rng() % 4) - 1;
-    std::string fast = text;
-    std::string slow = text;
-    replaceAll(fast, search, replacement, length);
-    replaceAllByRestarting(slow, search, replacement, length);
-    ASSERT_EQ(fast, slow) << "'" << text << "' '" << search << "' '" << replacement << "' "
-                          << length;
-  }
+  expectSameAsReference(12345, "ab ,.", replaceAll, replaceAllByRestarting);
 }
 
 }  // namespace

@@ -3,41 +3,11 @@
 
 #include <random>
 
+#include "replace_comparison.h"
+#include "replace_reference.h"
 #include "textutil/textutil.h"
 
 namespace {
-
-std::string upperOf(std::string s) {
-  toUpperCase(s);
-  return s;
-}
-
-// Searching an upper-cased shadow again from the start after every
-// replacement, one step at a time; replaceAllIgnoreCase must give exactly its
-// results.
-void replaceIgnoringCaseByRestarting(std::string& text, const std::string& search,
-                                     const std::string& replacement, int32_t length) {
-  const std::string upperSearch = upperOf(search);
-  if (search.empty() || replacement.find(search) != std::string::npos ||
-      replacement.find(upperSearch) != std::string::npos) {
-    return;
-  }
-  const size_t take = std::max<int64_t>(length, static_cast<int64_t>(search.size()));
-  const uint64_t n = text.size();
-  const uint64_t insertLimit = 4 * (n + 1) * (n + 1);
-  uint64_t inserted = 0;
-  std::string shadow = upperOf(text);
-  for (size_t pos = shadow.find(upperSearch); pos != std::string::npos;
-       pos = shadow.find(upperSearch)) {
-    if (inserted + replacement.size() > insertLimit) {
-      return;
-    }
-    inserted += replacement.size();
-    const size_t count = std::min(take, text.size() - pos);
-    text.replace(pos, count, replacement);
-    shadow.replace(pos, count, replacement);
-  }
-}
 
 TEST(CharEqualsIgnoreCase, MapsOnlyAsciiLetters) {
   struct Case {
@@ -188,28 +158,7 @@ TEST(ReplaceAllIgnoreCase, EndsWhenReplacementsKeepFeedingThemselves) {
 }
 
 TEST(ReplaceAllIgnoreCase, EqualsSearchingTheShadowAgainFromTheStart) {
-  std::mt19937 rng(4242);
-  const std::string alphabet = "aAbB ,";
-  auto randomText = [&](size_t maxLen) {
-    std::string s(rng() % (maxLen + 1), ' ');
-    for (char& c : s) {
-      c = alphabet[rng() % alphabet.size()];
-    }
-    return s;
-  };
-  for (int i = 0; i < 20000; ++i) {
-    const std::string text = randomText(24);
-    const std::string search = randomText(3);
-    const std::string replacement = randomText(4);
-    const int32_t length =
-        static_cast<int32_t>(search.size()) + static_cast<int32_t>(rng() % 4) - 1;
-    std::string fast = text;
-    std::string slow = text;
-    replaceAllIgnoreCase(fast, search, replacement, length);
-    replaceIgnoringCaseByRestarting(slow, search, replacement, length);
-    ASSERT_EQ(fast, slow) << "'" << text << "' '" << search << "' '" << replacement << "' "
-                          << length;
-  }
+  expectSameAsReference(4242, "aAbB ,", replaceAllIgnoreCase, replaceIgnoringCaseByRestarting);
 }
 
 TEST(ContainsButNot, WantsOneAndRejectsTheOther) {

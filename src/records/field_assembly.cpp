@@ -125,7 +125,11 @@ void bracketKanjiOf(std::string& suffix, RenderedWords& out) {
 bool needsCleaning(std::string_view word) {
   struct Table {
     bool special[256] = {};
-    Table() { special['.'] = special[','] = special[' '] = special['['] = true; }
+    Table() {
+      for (const unsigned char c : {'.', ',', ' ', '['}) {
+        special[c] = true;
+      }
+    }
   };
   static const Table table;
   for (const char c : word) {

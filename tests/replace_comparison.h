@@ -1,0 +1,36 @@
+// A randomised comparison of a replace-all with its plain reference.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+// Compares a replace-all with its plain reference on many generated cases:
+// texts, searches and replacements over `alphabet`, lengths around the
+// search's length.
+template <typename Fast, typename Slow>
+void expectSameAsReference(uint32_t seed, const std::string& alphabet, Fast fast, Slow slow) {
+  std::mt19937 rng(seed);
+  auto randomText = [&](size_t maxLen) {
+    std::string s(rng() % (maxLen + 1), ' ');
+    for (char& c : s) {
+      c = alphabet[rng() % alphabet.size()];
+    }
+    return s;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const std::string text = randomText(24);
+    const std::string search = randomText(3);
+    const std::string replacement = randomText(4);
+    const int32_t length =
+        static_cast<int32_t>(search.size()) + static_cast<int32_t>(rng() % 4) - 1;
+    std::string got = text;
+    std::string want = text;
+    fast(got, search, replacement, length);
+    slow(want, search, replacement, length);
+    ASSERT_EQ(got, want) << "'" << text << "' '" << search << "' '" << replacement << "' "
+                         << length;
+  }
+}
