@@ -70,16 +70,8 @@ TEST(ToUpperCase, MapsOnlyAsciiLetters) {
   }
 }
 
-struct ReplaceCase {
-  std::string text;
-  std::string search;
-  std::string replacement;
-  int32_t length;
-  std::string want;
-};
-
 TEST(ReplaceAll, ReplacesUntilNoOccurrenceIsLeft) {
-  const ReplaceCase cases[] = {
+  const std::vector<ReplaceCase> cases = {
       {"a     b", "  ", " ", 2, "a b"},
       {" a b ", " ", "", 1, "ab"},
       {"a ,b ,c", " ,", ", ", 2, "a, b, c"},
@@ -94,11 +86,7 @@ TEST(ReplaceAll, ReplacesUntilNoOccurrenceIsLeft) {
       {"abcb", "bc", "X", 1, "aXb"},  // a shorter length counts as the search's
       {std::string("a\0\0b", 4), std::string("\0", 1), "-", 1, "a--b"},
   };
-  for (const ReplaceCase& c : cases) {
-    std::string text = c.text;
-    replaceAll(text, c.search, c.replacement, c.length);
-    EXPECT_EQ(text, c.want) << "'" << c.text << "' '" << c.search << "' '" << c.replacement << "'";
-  }
+  expectReplacements(cases, replaceAll);
 }
 
 TEST(ReplaceAll, EndsWhenReplacementsKeepFeedingThemselves) {

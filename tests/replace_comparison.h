@@ -6,6 +6,26 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
+
+// One replace-all call and the text it must leave.
+struct ReplaceCase {
+  std::string text;
+  std::string search;
+  std::string replacement;
+  int32_t length;
+  std::string want;
+};
+
+// Runs `replace` on every case and checks the text it leaves.
+template <typename Replace>
+void expectReplacements(const std::vector<ReplaceCase>& cases, Replace replace) {
+  for (const ReplaceCase& c : cases) {
+    std::string text = c.text;
+    replace(text, c.search, c.replacement, c.length);
+    EXPECT_EQ(text, c.want) << "'" << c.text << "' '" << c.search << "' '" << c.replacement << "'";
+  }
+}
 
 // Compares a replace-all with its plain reference on many generated cases:
 // texts, searches and replacements over `alphabet`, lengths around the

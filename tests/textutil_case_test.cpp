@@ -88,16 +88,8 @@ TEST(RemoveWhitespace, RemovesBlankNewlineTabReturnAndFormFeedOnly) {
   }
 }
 
-struct ReplaceCase {
-  std::string text;
-  std::string search;
-  std::string replacement;
-  int32_t length;
-  std::string want;
-};
-
 TEST(ReplaceAllIgnoreCase, ReplacesEveryOccurrenceWhateverItsCase) {
-  const ReplaceCase cases[] = {
+  const std::vector<ReplaceCase> cases = {
       {"Cat and CAT", "cat", "dog", 3, "dog and dog"},
       {"cAt", "CAT", "dog", 3, "dog"},
       {"abc ABC aBc", "abc", "xAbcx", 3, "xAbcx xAbcx xAbcx"},  // 'xAbcx' holds no 'ABC'
@@ -125,27 +117,19 @@ TEST(ReplaceAllIgnoreCase, ReplacesEveryOccurrenceWhateverItsCase) {
                    "b",
                    5)},
   };
-  for (const ReplaceCase& c : cases) {
-    std::string text = c.text;
-    replaceAllIgnoreCase(text, c.search, c.replacement, c.length);
-    EXPECT_EQ(text, c.want) << "'" << c.text << "' '" << c.search << "' '" << c.replacement << "'";
-  }
+  expectReplacements(cases, replaceAllIgnoreCase);
 }
 
 // A replacement holding the upper-cased search would be found again after
 // every replacement, for ever; it is refused like one holding the search.
 TEST(ReplaceAllIgnoreCase, RefusesAReplacementHoldingTheUpperCasedSearch) {
-  const ReplaceCase cases[] = {
+  const std::vector<ReplaceCase> cases = {
       {"abc ABC", "abc", "xABCx", 3, "abc ABC"},
       {"Cat cat", "cat", "CAT", 3, "Cat cat"},  // would never end, even without growing
       {"no match", "abc", "xABCx", 3, "no match"},
       {"abc", "abc", "ABC", 100, "abc"},
   };
-  for (const ReplaceCase& c : cases) {
-    std::string text = c.text;
-    replaceAllIgnoreCase(text, c.search, c.replacement, c.length);
-    EXPECT_EQ(text, c.want) << "'" << c.text << "' '" << c.search << "' '" << c.replacement << "'";
-  }
+  expectReplacements(cases, replaceAllIgnoreCase);
 }
 
 TEST(ReplaceAllIgnoreCase, EndsWhenReplacementsKeepFeedingThemselves) {

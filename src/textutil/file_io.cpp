@@ -56,13 +56,18 @@ bool refill(InputFile& in) {
   return in.len > 0;
 }
 
+// True when a byte is ready in the block; otherwise marks the end as met.
+bool haveData(InputFile& in) {
+  if (in.pos < in.len || refill(in)) {
+    return true;
+  }
+  in.atEnd = true;
+  return false;
+}
+
 // The next raw byte, or kEndOfData (marking the end as met).
 int nextRawByte(InputFile& in) {
-  if (in.pos == in.len && !refill(in)) {
-    in.atEnd = true;
-    return kEndOfData;
-  }
-  return in.block[in.pos++];
+  return haveData(in) ? in.block[in.pos++] : kEndOfData;
 }
 
 // The next byte as the platform's text mode delivers it.
@@ -134,8 +139,7 @@ void closeInput(InputFile& in) {
 void readRecordBytes(InputFile& in, unsigned char* out, size_t n) {
   size_t done = 0;
   while (done < n) {
-    if (in.pos == in.len && !refill(in)) {
-      in.atEnd = true;
+    if (!haveData(in)) {
       std::memset(out + done, 0xFF, n - done);
       return;
     }
@@ -149,8 +153,7 @@ void readRecordBytes(InputFile& in, unsigned char* out, size_t n) {
 bool readLinePiece(InputFile& in, std::string& out, size_t maxChars) {
   out.clear();
   while (out.size() < maxChars) {
-    if (in.pos == in.len && !refill(in)) {
-      in.atEnd = true;
+    if (!haveData(in)) {
       break;
     }
     // Take the run of bytes that need no translation in one piece.

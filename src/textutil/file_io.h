@@ -50,11 +50,6 @@ bool openOutput(OutputFile& out, const char* path, bool text);
 // Appends `n` bytes.
 void writeBytes(OutputFile& out, const char* data, size_t n);
 
-// Appends a text.
-inline void writeText(OutputFile& out, const std::string& s) {
-  writeBytes(out, s.data(), s.size());
-}
-
 // Writes what is buffered, then closes; false when any write failed.
 bool closeOutput(OutputFile& out);
 
