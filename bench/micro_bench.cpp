@@ -72,10 +72,16 @@ void setUp() {
     trimTrailingBlanks(decoded.note);
     gSamples.resolved.push_back(decoded);
 
-    BlockValues values;
+    RecordView view;
+    decodeRecordView(bytes, view);
+    BlockText block;
     RenderedWords scratch;
-    SourceRecord assembled = decodeSourceRecord(bytes);
-    assembleRecord(assembled, WordDictionary, values, scratch);
+    assembleRecord(view, WordDictionary, block, scratch);
+    BlockValues values;
+    values.nameKey = block.nameKey;
+    values.period = std::string(block.period) + std::string(block.periodRanges);
+    values.wordLine = block.wordLine;
+    values.kanjiLine = block.kanjiLine;
     gSamples.nameKeys.push_back(buildNameKey(decoded.name1, decoded.name2, decoded.name3));
     gSamples.values.push_back(values);
 
@@ -241,14 +247,16 @@ void BM_ConvertRecord(benchmark::State& state) {
     return;
   }
   int64_t recordCount = 0;
-  SourceRecord record;
-  BlockValues values;
+  RecordView record;
+  BlockText block;
   RenderedWords scratch;
   size_t n = 0;
   for (auto _ : state) {
-    decodeSourceRecordInto(gSamples.bytes[nextSample(n)], record);
-    assembleRecord(record, WordDictionary, values, scratch);
-    writeListingBlock(out, record, values, recordCount);
+    decodeRecordView(gSamples.bytes[nextSample(n)], record);
+    if (isListedId(record.field[EntryId])) {
+      assembleRecord(record, WordDictionary, block, scratch);
+      writeBlock(out, block, ++recordCount);
+    }
   }
   closeOutput(out);
   state.SetItemsProcessed(state.iterations());

@@ -23,14 +23,17 @@ const char kListingFile[] = "list.txt";
 int64_t convertRecords(InputFile& in, OutputFile& out) {
   int64_t recordCount = 0;
   RecordBytes bytes;
-  SourceRecord record;
-  BlockValues values;
+  RecordView record;
+  BlockText block;
   RenderedWords scratch;
   do {
     readSourceRecord(in, bytes);
-    decodeSourceRecordInto(bytes, record);
-    assembleRecord(record, WordDictionary, values, scratch);
-    writeListingBlock(out, record, values, recordCount);
+    decodeRecordView(bytes, record);
+    // A record that is not listed shows nothing of what would be worked out.
+    if (isListedId(record.field[EntryId])) {
+      assembleRecord(record, WordDictionary, block, scratch);
+      writeBlock(out, block, ++recordCount);
+    }
   } while (!in.atEnd && out.error == 0);
   return recordCount;
 }

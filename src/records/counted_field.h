@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // Decodes the field whose count byte is at `offset` of `bytes` into `out`:
 // `capacity` bytes, blanks over whose start the first min(count, capacity)
@@ -13,3 +14,8 @@ void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset
 
 // The decoded field as a new text.
 std::string decodeField(const unsigned char* bytes, size_t offset, size_t capacity);
+
+// Decodes the field where it stands: the slot bytes behind the copied ones
+// become blanks, and the result views the decoded text inside `bytes`.
+// Same precondition.
+std::string_view decodeFieldInPlace(char* bytes, size_t offset, size_t capacity);

@@ -349,10 +349,13 @@ const std::string* rangesOf(std::string_view text) {
 
 }  // namespace
 
+std::string_view eraRangesOf(std::string_view period) {
+  const std::string* ranges = rangesOf(period);
+  return ranges == nullptr ? std::string_view() : std::string_view(*ranges);
+}
+
 std::string annotateEra(std::string period) {
   trimTrailingBlanks(period);
-  if (const std::string* ranges = rangesOf(period)) {
-    period += *ranges;
-  }
+  period += eraRangesOf(period);
   return period;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // One row of the era table: a name and the year range it stands for.
 struct EraRow {
@@ -18,3 +19,8 @@ extern const size_t kEraRowCount;
 // The period with its trailing blanks removed, followed by the range of
 // every row whose name equals it, in table order.
 std::string annotateEra(std::string period);
+
+// The ranges annotateEra appends to a period whose trailing blanks are
+// already removed: those of every row named `period`, joined in table
+// order; empty when no row has that name.
+std::string_view eraRangesOf(std::string_view period);

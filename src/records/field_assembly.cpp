@@ -143,13 +143,13 @@ bool needsCleaning(std::string_view word) {
 // Appends the kanji of a word that has no bracket rendering: those of its
 // first dictionary entry, else the name kanji when it is the record's own
 // name, else "? ". Returns where a " ," may stand in the line from now on.
-size_t appendFoundKanji(std::string_view word, const std::string& nameKey,
-                        const std::string& nameKanji1, const std::string& nameKanji2,
-                        const std::string& nameKanji3, const Dictionary& dictionary,
+size_t appendFoundKanji(std::string_view word, uint64_t hash, std::string_view nameKey,
+                        std::string_view nameKanji1, std::string_view nameKanji2,
+                        std::string_view nameKanji3, const Dictionary& dictionary,
                         std::string& line) {
   const size_t before = line.size();
   std::string_view kanjiText;
-  if (findWordKanji(dictionary, word, kanjiText)) {
+  if (findWordKanji(dictionary, word, hash, kanjiText)) {
     line += kanjiText;
   } else if (word == nameKey) {
     line += nameKanji1;
@@ -185,8 +185,8 @@ void finishWord(std::string_view word, bool comma, size_t changedFrom, RenderedW
 }
 
 // Renders one word (not "(NO)") that the cleaning or bracket rules may change.
-void renderWord(std::string& word, const std::string& nameKey, const std::string& nameKanji1,
-                const std::string& nameKanji2, const std::string& nameKanji3,
+void renderWord(std::string& word, std::string_view nameKey, std::string_view nameKanji1,
+                std::string_view nameKanji2, std::string_view nameKanji3,
                 const Dictionary& dictionary, RenderedWords& out) {
   removeEllipses(word);
   if (word.empty()) {
@@ -209,10 +209,78 @@ void renderWord(std::string& word, const std::string& nameKey, const std::string
     out.kanjiLine += out.bracket;
     out.kanjiLine += ' ';
   } else {
-    changedFrom = appendFoundKanji(word, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary,
-                                   out.kanjiLine);
+    changedFrom = appendFoundKanji(word, hashWordKey(word), nameKey, nameKanji1, nameKanji2,
+                                   nameKanji3, dictionary, out.kanjiLine);
   }
   finishWord(word, comma, changedFrom, out);
+}
+
+// The key a word is most likely looked up by: the word itself when it is
+// plain, else the word without its trailing commas and dots and without a
+// bracket suffix. Only the hint for the cache depends on the guess.
+std::string_view likelyKey(std::string_view word, bool plain) {
+  if (plain) {
+    return word;
+  }
+  const size_t open = word.find('[');
+  if (open != std::string_view::npos && open > 0) {
+    word = word.substr(0, open);
+  }
+  while (!word.empty() && (word.back() == ',' || word.back() == '.')) {
+    word.remove_suffix(1);
+  }
+  return word;
+}
+
+// Splits out.text into out.tokens and starts loading the dictionary memory
+// their lookups will touch, so that the lookups of a record wait for memory
+// together rather than one after the other.
+void collectWords(const Dictionary& dictionary, RenderedWords& out) {
+  out.tokens.clear();
+  out.groups.clear();
+  forEachToken(out.text, out.group, [&out](std::string_view token) {
+    WordToken t;
+    t.inGroups = token.data() < out.text.data() || token.data() >= out.text.data() + out.text.size();
+    if (t.inGroups) {
+      t.offset = out.groups.size();
+      out.groups.append(token);
+    } else {
+      t.offset = static_cast<size_t>(token.data() - out.text.data());
+    }
+    t.length = token.size();
+    t.plain = !needsCleaning(token);
+    t.hash = hashWordKey(likelyKey(token, t.plain));
+    out.tokens.push_back(t);
+  });
+  for (const WordToken& t : out.tokens) {
+    prefetchWordSlot(dictionary, t.hash);
+  }
+  for (const WordToken& t : out.tokens) {
+    prefetchWordRecord(dictionary, t.hash);
+  }
+}
+
+// The text without its trailing blanks.
+std::string_view withoutTrailingBlanks(std::string_view text) {
+  size_t n = text.size();
+  while (n > 0 && text[n - 1] == ' ') {
+    --n;
+  }
+  return text.substr(0, n);
+}
+
+// Sets `key` to the name parts joined, upper-cased, without blanks.
+void buildNameKeyInto(std::string_view name1, std::string_view name2, std::string_view name3,
+                      std::string& key) {
+  key.resize(name1.size() + name2.size() + name3.size());
+  char* out = &key[0];
+  for (const std::string_view part : {name1, name2, name3}) {
+    for (char c : part) {
+      *out = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+      out += c != ' ';
+    }
+  }
+  key.resize(out - key.data());
 }
 
 }  // namespace
@@ -226,39 +294,35 @@ void resolveNameCodes(SourceRecord& record) {
 std::string buildNameKey(const std::string& name1, const std::string& name2,
                          const std::string& name3) {
   std::string key;
-  for (const std::string* part : {&name1, &name2, &name3}) {
-    for (char c : *part) {
-      if (c == ' ') {
-        continue;
-      }
-      key += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-  }
+  buildNameKeyInto(name1, name2, name3, key);
   return key;
 }
 
-void renderWordTextInto(const std::string& wordText, const std::string& nameKey,
-                        const std::string& nameKanji1, const std::string& nameKanji2,
-                        const std::string& nameKanji3, const Dictionary& dictionary,
+void renderWordTextInto(std::string_view wordText, std::string_view nameKey,
+                        std::string_view nameKanji1, std::string_view nameKanji2,
+                        std::string_view nameKanji3, const Dictionary& dictionary,
                         RenderedWords& out) {
   out.wordLine.clear();
   out.kanjiLine.clear();
   out.text = wordText;
   trimTrailingBlanks(out.text);
   toUpperCase(out.text);
-  forEachToken(out.text, out.group, [&](std::string_view token) {
+  collectWords(dictionary, out);
+  for (const WordToken& t : out.tokens) {
+    const std::string_view token =
+        std::string_view(t.inGroups ? out.groups : out.text).substr(t.offset, t.length);
     if (token == kNoWord) {
       out.wordLine += token;  // kept in the word line, adds no kanji
       out.wordLine += ' ';
-    } else if (!needsCleaning(token)) {
-      const size_t changedFrom = appendFoundKanji(token, nameKey, nameKanji1, nameKanji2,
+    } else if (t.plain) {
+      const size_t changedFrom = appendFoundKanji(token, t.hash, nameKey, nameKanji1, nameKanji2,
                                                   nameKanji3, dictionary, out.kanjiLine);
       finishWord(token, false, changedFrom, out);
     } else {
       out.word.assign(token);
       renderWord(out.word, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary, out);
     }
-  });
+  }
   trimTrailingBlanks(out.kanjiLine);
 }
 
@@ -270,16 +334,30 @@ RenderedWords renderWordText(const std::string& wordText, const std::string& nam
   return out;
 }
 
-void assembleRecord(SourceRecord& record, const Dictionary& dictionary, BlockValues& values,
+void assembleRecord(const RecordView& record, const Dictionary& dictionary, BlockText& block,
                     RenderedWords& scratch) {
-  resolveNameCodes(record);
-  trimTrailingBlanks(record.note);
-  values.nameKey = buildNameKey(record.name1, record.name2, record.name3);
-  renderWordTextInto(record.wordText, values.nameKey, record.nameKanji1, record.nameKanji2,
-                     record.nameKanji3, dictionary, scratch);
-  values.wordLine.swap(scratch.wordLine);
-  values.kanjiLine.swap(scratch.kanjiLine);
-  values.nameKey.resize(
-      kNameKeyWidth > values.nameKey.size() ? kNameKeyWidth : values.nameKey.size(), ' ');
-  values.period = annotateEra(record.period);
+  const std::string_view* f = record.field;
+  block.entryId = f[EntryId];
+  block.nameKanji1 = kanjiTextOfCode(f[NameCode1]);
+  block.nameKanji2 = kanjiTextOfCode(f[NameCode2]);
+  block.nameKanji3 = kanjiTextOfCode(f[NameCode3]);
+  block.note = withoutTrailingBlanks(f[Note]);
+  buildNameKeyInto(f[Name1], f[Name2], f[Name3], scratch.nameKey);
+  renderWordTextInto(f[WordText], scratch.nameKey, block.nameKanji1, block.nameKanji2,
+                     block.nameKanji3, dictionary, scratch);
+  block.wordLine = scratch.wordLine;
+  block.kanjiLine = scratch.kanjiLine;
+  if (scratch.nameKey.size() < kNameKeyWidth) {
+    scratch.nameKey.resize(kNameKeyWidth, ' ');
+  }
+  block.nameKey = scratch.nameKey;
+  block.detail1 = f[Detail1];
+  block.detail2 = f[Detail2];
+  block.period = withoutTrailingBlanks(f[Period]);
+  block.periodRanges = eraRangesOf(block.period);
+  block.detail3 = f[Detail3];
+  block.detail4 = f[Detail4];
+  block.detail5 = f[Detail5];
+  block.detail6 = f[Detail6];
+  block.detail7 = f[Detail7];
 }

@@ -2,12 +2,24 @@
 // the record's words into a word line and a kanji line.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "records/listing_writer.h"
 #include "records/source_record.h"
 
 struct Dictionary;
+
+// One word of a word text, kept between finding the words and rendering
+// them.
+struct WordToken {
+  size_t offset;   // where the word starts in `text`, or in `groups`
+  size_t length;
+  bool inGroups;   // a double-quoted group, rebuilt in `groups`
+  bool plain;      // nothing in it for the cleaning or bracket rules
+  uint64_t hash;   // hash of the key it is most likely looked up by
+};
 
 // The two lines rendered from a record's words, with scratch space that is
 // reused from one record to the next.
@@ -21,6 +33,9 @@ struct RenderedWords {
   std::string suffix;     // scratch: the codes of a bracket suffix
   std::string code;       // scratch: one code of a bracket suffix
   std::string codeGroup;  // scratch: a double-quoted group of codes
+  std::string groups;     // scratch: the double-quoted groups of `text`
+  std::vector<WordToken> tokens;  // scratch: the words of `text`
+  std::string nameKey;    // the padded name key of the record assembled last
 };
 
 // Width of the printed name key: the three name parts' capacities.
@@ -38,9 +53,9 @@ std::string buildNameKey(const std::string& name1, const std::string& name2,
 // entry, else with the name kanji when it is the record's own name, else as
 // "?". "(NO)" adds nothing to the kanji line; a word made only of "..." is
 // left out of both lines.
-void renderWordTextInto(const std::string& wordText, const std::string& nameKey,
-                        const std::string& nameKanji1, const std::string& nameKanji2,
-                        const std::string& nameKanji3, const Dictionary& dictionary,
+void renderWordTextInto(std::string_view wordText, std::string_view nameKey,
+                        std::string_view nameKanji1, std::string_view nameKanji2,
+                        std::string_view nameKanji3, const Dictionary& dictionary,
                         RenderedWords& out);
 
 // The same, returning new lines.
@@ -48,8 +63,9 @@ RenderedWords renderWordText(const std::string& wordText, const std::string& nam
                              const std::string& nameKanji1, const std::string& nameKanji2,
                              const std::string& nameKanji3, const Dictionary& dictionary);
 
-// Everything done to a decoded record before its block is written: name
-// kanji resolved, note trimmed (both in place), name key, word and kanji
-// lines and the annotated period into `values`. `scratch` is reused.
-void assembleRecord(SourceRecord& record, const Dictionary& dictionary, BlockValues& values,
+// Everything a listed record's block prints, worked out from its decoded
+// fields: name kanji resolved, name key, word and kanji lines, annotated
+// period and trimmed note. The views in `block` stay valid until `scratch`,
+// `record` or the tables change.
+void assembleRecord(const RecordView& record, const Dictionary& dictionary, BlockText& block,
                     RenderedWords& scratch);

@@ -7,38 +7,151 @@
 
 namespace {
 
-const char kUnlistedId[] = "        ";
-const char kSeparatorLine[] = "----------\n";
+const std::string_view kUnlistedId = "        ";
+const std::string_view kSeparator = "----------";
 
-// Lays a block out in a buffer sized beforehand, so that no piece needs a
-// capacity check of its own.
+// The literal bytes of a block, line feeds not counted: the widest case.
+const size_t kLiteralBytes = 48;
+const size_t kLineFeeds = 8;
+
+// True when one of the eight bytes of `x` is a line feed.
+bool hasLineFeed(uint64_t x) {
+  const uint64_t y = x ^ 0x0A0A0A0A0A0A0A0Aull;
+  return ((y - 0x0101010101010101ull) & ~y & 0x8080808080808080ull) != 0;
+}
+
+// Lays a block out in reserved output space; in a text file every line
+// feed, of the layout or inside a value, is stored as CR LF.
 struct BlockBuilder {
   char* at;
+  bool crlf;
 
-  void literal(const char* text, size_t n) {
-    std::memcpy(at, text, n);
-    at += n;
+  void literal(std::string_view text) {
+    std::memcpy(at, text.data(), text.size());
+    at += text.size();
   }
-  // A value as "%s" prints it: up to its first zero byte.
-  void value(const std::string& v) {
-    const void* zero = std::memchr(v.data(), 0, v.size());
-    const size_t n = zero == nullptr ? v.size() : static_cast<const char*>(zero) - v.data();
-    literal(v.data(), n);
+  void newline() {
+    if (crlf) {
+      *at++ = '\r';
+    }
+    *at++ = '\n';
+  }
+  // Copies a value eight bytes at a time while no line feed is among them.
+  void value(std::string_view v) {
+    if (!crlf) {
+      literal(v);
+      return;
+    }
+    const char* p = v.data();
+    const size_t n = v.size();
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+      uint64_t chunk;
+      std::memcpy(&chunk, p + i, 8);
+      if (hasLineFeed(chunk)) {
+        break;
+      }
+      std::memcpy(at, &chunk, 8);
+      at += 8;
+    }
+    for (; i < n; ++i) {
+      if (p[i] == '\n') {
+        *at++ = '\r';
+      }
+      *at++ = p[i];
+    }
+  }
+  // The block number as "%5.5d" prints it.
+  void number(int64_t n) {
+    char digits[24];
+    char* end = digits + sizeof digits;
+    char* d = end;
+    uint64_t u = n < 0 ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
+    do {
+      *--d = static_cast<char>('0' + u % 10);
+      u /= 10;
+    } while (u != 0);
+    while (end - d < 5) {
+      *--d = '0';
+    }
+    if (n < 0) {
+      *at++ = '-';
+    }
+    literal(std::string_view(d, end - d));
   }
 };
 
 }  // namespace
 
+bool isListedId(std::string_view entryId) {
+  return entryId != kUnlistedId;
+}
+
 bool isListed(const SourceRecord& record) {
-  return record.entryId != kUnlistedId;
+  return isListedId(record.entryId);
 }
 
 std::string formatBlockNumber(int64_t number) {
-  std::string digits = std::to_string(number < 0 ? -number : number);
-  if (digits.size() < 5) {
-    digits.insert(0, 5 - digits.size(), '0');
+  char digits[32];
+  BlockBuilder b{digits, false};
+  b.number(number);
+  return std::string(digits, b.at - digits);
+}
+
+void writeBlock(OutputFile& out, const BlockText& t, int64_t number) {
+  const std::string_view* values[] = {
+      &t.entryId, &t.nameKey, &t.nameKanji1, &t.nameKanji2, &t.nameKanji3, &t.detail1,
+      &t.detail2, &t.period,  &t.periodRanges, &t.detail3,  &t.detail4,    &t.detail5,
+      &t.detail6, &t.detail7, &t.wordLine,   &t.kanjiLine, &t.note};
+  size_t bound = 24 + kLiteralBytes + 2 * kLineFeeds;  // number, layout
+  for (const std::string_view* v : values) {
+    bound += 2 * v->size();  // a value of line feeds doubles
   }
-  return number < 0 ? "-" + digits : digits;
+  char* start = reserveOutput(out, bound);
+  BlockBuilder b{start, out.text};
+  b.number(number);
+  b.literal(" ");
+  b.value(t.entryId);
+  b.literal(", ");
+  b.value(t.nameKey);
+  b.literal(" (");
+  b.value(t.nameKanji1);
+  b.literal(" ");
+  b.value(t.nameKanji2);
+  b.literal(" ");
+  b.value(t.nameKanji3);
+  b.literal(")");
+  b.newline();
+
+  b.value(t.detail1);
+  b.literal(", ");
+  b.value(t.detail2);
+  b.literal(", ");
+  b.value(t.period);
+  b.value(t.periodRanges);
+  b.literal(", ");
+  b.value(t.detail3);
+  b.literal(", ");
+  b.value(t.detail4);
+  b.newline();
+
+  b.value(t.detail5);
+  b.literal(", ");
+  b.value(t.detail6);
+  b.literal(", ");
+  b.value(t.detail7);
+  b.newline();
+
+  b.value(t.wordLine);
+  b.newline();
+  b.value(t.kanjiLine);
+  b.newline();
+  b.value(t.note);
+  b.newline();
+  b.newline();
+  b.literal(kSeparator);
+  b.newline();
+  commitOutput(out, b.at - start);
 }
 
 void writeListingBlock(OutputFile& out, const SourceRecord& record, const BlockValues& values,
@@ -47,68 +160,22 @@ void writeListingBlock(OutputFile& out, const SourceRecord& record, const BlockV
     return;
   }
   ++recordCount;
-  const std::string number = formatBlockNumber(recordCount);
-  const std::string* values_[] = {&number,
-                                  &record.entryId,
-                                  &values.nameKey,
-                                  &record.nameKanji1,
-                                  &record.nameKanji2,
-                                  &record.nameKanji3,
-                                  &record.detail1,
-                                  &record.detail2,
-                                  &values.period,
-                                  &record.detail3,
-                                  &record.detail4,
-                                  &record.detail5,
-                                  &record.detail6,
-                                  &record.detail7,
-                                  &values.wordLine,
-                                  &values.kanjiLine,
-                                  &record.note};
-  size_t bound = 64;  // the literal parts of the seven lines
-  for (const std::string* v : values_) {
-    bound += v->size();
-  }
-  static thread_local std::string block;  // reused: no allocation per block
-  block.resize(bound);
-  BlockBuilder b{&block[0]};
-  b.value(number);
-  b.literal(" ", 1);
-  b.value(record.entryId);
-  b.literal(", ", 2);
-  b.value(values.nameKey);
-  b.literal(" (", 2);
-  b.value(record.nameKanji1);
-  b.literal(" ", 1);
-  b.value(record.nameKanji2);
-  b.literal(" ", 1);
-  b.value(record.nameKanji3);
-  b.literal(")\n", 2);
-
-  b.value(record.detail1);
-  b.literal(", ", 2);
-  b.value(record.detail2);
-  b.literal(", ", 2);
-  b.value(values.period);
-  b.literal(", ", 2);
-  b.value(record.detail3);
-  b.literal(", ", 2);
-  b.value(record.detail4);
-  b.literal("\n", 1);
-
-  b.value(record.detail5);
-  b.literal(", ", 2);
-  b.value(record.detail6);
-  b.literal(", ", 2);
-  b.value(record.detail7);
-  b.literal("\n", 1);
-
-  b.value(values.wordLine);
-  b.literal("\n", 1);
-  b.value(values.kanjiLine);
-  b.literal("\n", 1);
-  b.value(record.note);
-  b.literal("\n\n", 2);
-  b.literal(kSeparatorLine, sizeof kSeparatorLine - 1);
-  writeBytes(out, block.data(), b.at - block.data());
+  BlockText t;
+  t.entryId = record.entryId;
+  t.nameKey = values.nameKey;
+  t.nameKanji1 = record.nameKanji1;
+  t.nameKanji2 = record.nameKanji2;
+  t.nameKanji3 = record.nameKanji3;
+  t.detail1 = record.detail1;
+  t.detail2 = record.detail2;
+  t.period = values.period;
+  t.detail3 = record.detail3;
+  t.detail4 = record.detail4;
+  t.detail5 = record.detail5;
+  t.detail6 = record.detail6;
+  t.detail7 = record.detail7;
+  t.wordLine = values.wordLine;
+  t.kanjiLine = values.kanjiLine;
+  t.note = record.note;
+  writeBlock(out, t, recordCount);
 }

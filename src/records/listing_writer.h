@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "records/source_record.h"
 
@@ -16,11 +17,39 @@ struct BlockValues {
   std::string kanjiLine;
 };
 
-// True when the record is listed: its entryId is anything but eight blanks.
+// Everything a block prints, in the order printed. No value holds a zero
+// byte: decoded fields end at one, and every other value is made of them.
+struct BlockText {
+  std::string_view entryId;
+  std::string_view nameKey;  // padded to 21 characters
+  std::string_view nameKanji1;
+  std::string_view nameKanji2;
+  std::string_view nameKanji3;
+  std::string_view detail1;
+  std::string_view detail2;
+  std::string_view period;        // trailing blanks removed
+  std::string_view periodRanges;  // printed right behind the period
+  std::string_view detail3;
+  std::string_view detail4;
+  std::string_view detail5;
+  std::string_view detail6;
+  std::string_view detail7;
+  std::string_view wordLine;
+  std::string_view kanjiLine;
+  std::string_view note;  // trailing blanks removed
+};
+
+// True when a record with this entryId is listed: anything but eight blanks.
+bool isListedId(std::string_view entryId);
+
+// True when the record is listed.
 bool isListed(const SourceRecord& record);
 
 // Formats a block number as "%5.5d" does: at least five digits, zero-padded.
 std::string formatBlockNumber(int64_t number);
+
+// Writes the block of a listed record with the number `number`.
+void writeBlock(OutputFile& out, const BlockText& text, int64_t number);
 
 // Lists the record: when it is listed, raises `recordCount` and writes its
 // block with that number. The note is written as it stands in the record.

@@ -1,6 +1,8 @@
 // Reading and decoding listing records.
 #include "records/source_record.h"
 
+#include <cstring>
+
 #include "records/counted_field.h"
 #include "textutil/file_io.h"
 
@@ -13,7 +15,8 @@ struct FieldLayout {
   std::string SourceRecord::*member;
 };
 
-const FieldLayout kFields[] = {
+// Indexed by RecordField.
+const FieldLayout kFields[kRecordFieldCount] = {
     {4, 8, &SourceRecord::entryId},    {13, 7, &SourceRecord::name1},
     {21, 7, &SourceRecord::name2},     {29, 7, &SourceRecord::name3},
     {37, 4, &SourceRecord::nameCode1}, {42, 4, &SourceRecord::nameCode2},
@@ -31,9 +34,18 @@ void readSourceRecord(InputFile& in, RecordBytes& bytes) {
   readRecordBytes(in, bytes.data(), bytes.size());
 }
 
+void decodeRecordView(const RecordBytes& bytes, RecordView& view) {
+  std::memcpy(view.text.data(), bytes.data(), kRecordSize);
+  for (size_t i = 0; i < kRecordFieldCount; ++i) {
+    view.field[i] = decodeFieldInPlace(view.text.data(), kFields[i].countOffset, kFields[i].capacity);
+  }
+}
+
 void decodeSourceRecordInto(const RecordBytes& bytes, SourceRecord& record) {
-  for (const FieldLayout& f : kFields) {
-    decodeFieldInto(record.*f.member, bytes.data(), f.countOffset, f.capacity);
+  RecordView view;
+  decodeRecordView(bytes, view);
+  for (size_t i = 0; i < kRecordFieldCount; ++i) {
+    (record.*kFields[i].member).assign(view.field[i]);
   }
   record.nameKanji1 = record.nameCode1;
   record.nameKanji2 = record.nameCode2;

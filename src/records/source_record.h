@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 struct InputFile;
 
@@ -36,9 +37,42 @@ struct SourceRecord {
   std::string nameKanji3;
 };
 
+// The seventeen fields of a record, in record order.
+enum RecordField : size_t {
+  EntryId,
+  Name1,
+  Name2,
+  Name3,
+  NameCode1,
+  NameCode2,
+  NameCode3,
+  Detail1,
+  Detail2,
+  Period,
+  Detail3,
+  Detail4,
+  Detail5,
+  Detail6,
+  Detail7,
+  WordText,
+  Note,
+  kRecordFieldCount
+};
+
+// A record decoded where it stands: `text` holds its bytes with every slot
+// finished in place, and each field views its decoded text inside `text`.
+// Cheaper than SourceRecord: nothing is allocated or copied per field.
+struct RecordView {
+  std::array<char, kRecordSize> text;
+  std::string_view field[kRecordFieldCount];
+};
+
 // Reads the next record; bytes past the end of the file read as 0xFF and
 // mark the end as met (in.atEnd).
 void readSourceRecord(InputFile& in, RecordBytes& bytes);
+
+// Decodes all fields into `view`.
+void decodeRecordView(const RecordBytes& bytes, RecordView& view);
 
 // Decodes all fields into `record`, reusing its storage.
 void decodeSourceRecordInto(const RecordBytes& bytes, SourceRecord& record);

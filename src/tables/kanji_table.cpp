@@ -22,22 +22,27 @@ bool isScanSpace(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-// Reads a leading decimal integer as "%d" does: white space skipped, an
-// optional sign, then digits. 0 when there is no number; a number outside
-// the 32-bit range gives -1, which looks up as "?".
-int32_t scanCode(const std::string& text) {
+// Reads a leading decimal integer as "%d" does once every blank has been
+// removed from the text: white space skipped, an optional sign, then digits.
+// 0 when there is no number; a number outside the 32-bit range gives -1,
+// which looks up as "?".
+int32_t scanCode(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && isScanSpace(text[i])) {
+  const size_t n = text.size();
+  while (i < n && isScanSpace(text[i])) {
     ++i;
   }
   bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+  if (i < n && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
     ++i;
   }
   int64_t value = 0;
   bool tooLarge = false;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+  for (; i < n && (text[i] == ' ' || (text[i] >= '0' && text[i] <= '9')); ++i) {
+    if (text[i] == ' ') {
+      continue;  // blanks do not count, even between digits
+    }
     value = value * 10 + (text[i] - '0');
     if (value > INT32_MAX) {
       tooLarge = true;
@@ -76,16 +81,20 @@ bool loadKanjiTable() {
   return loadKanjiTableFrom("kanjis.dat", KanjiTable);
 }
 
-void lookupKanjiCode(std::string& code) {
-  code.erase(std::remove(code.begin(), code.end(), ' '), code.end());  // every blank goes
+std::string_view kanjiTextOfCode(std::string_view code) {
   const int32_t n = scanCode(code);
   if (n == kFixedCode) {
-    code = kFixedCodeText;
-  } else if (n == 0) {
-    code.clear();
-  } else if (n >= kFirstKanjiCode && static_cast<size_t>(n) < KanjiTable.size()) {
-    code = KanjiTable[n];
-  } else {
-    code = "?";
+    return kFixedCodeText;
   }
+  if (n == 0) {
+    return std::string_view();
+  }
+  if (n >= kFirstKanjiCode && static_cast<size_t>(n) < KanjiTable.size()) {
+    return KanjiTable[n];
+  }
+  return "?";
+}
+
+void lookupKanjiCode(std::string& code) {
+  code.assign(kanjiTextOfCode(code));  // never a view into `code` itself
 }

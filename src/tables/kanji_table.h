@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "textutil/textutil.h"
 
@@ -19,3 +20,7 @@ bool loadKanjiTableFrom(const char* path, TextList& table);
 // number read; "" for no number or 0, the table entry for codes from 525 to
 // the last index, "1037" for 3867, "?" otherwise.
 void lookupKanjiCode(std::string& code);
+
+// The kanji text lookupKanjiCode gives for `code`, as a view into the table
+// or into a fixed text; valid while the table is not changed.
+std::string_view kanjiTextOfCode(std::string_view code);

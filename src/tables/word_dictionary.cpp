@@ -36,8 +36,10 @@ void takeLine(std::string_view line, std::string& group, WordEntry& entry) {
   });
 }
 
+}  // namespace
+
 // Mixes the key eight bytes at a time; any well-spread hash serves.
-uint64_t hashKey(std::string_view key) {
+uint64_t hashWordKey(std::string_view key) {
   const uint64_t kMul = 0x9E3779B97F4A7C15ull;
   uint64_t h = key.size() * kMul;
   size_t i = 0;
@@ -51,6 +53,17 @@ uint64_t hashKey(std::string_view key) {
   std::memcpy(&tail, key.data() + i, key.size() - i);
   h = (h ^ tail) * kMul;
   return h ^ (h >> 29);
+}
+
+namespace {
+
+// Asks for the cache line at `p`; a hint only.
+void prefetch(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(p);
+#else
+  (void)p;
+#endif
 }
 
 // One packed lookup record, read in place.
@@ -105,7 +118,7 @@ void growIndex(Dictionary& dictionary) {
   for (const uint64_t at : old) {
     if (at != 0) {
       const std::string_view key = readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).key;
-      dictionary.slots[findSlot(dictionary, key, hashKey(key))] = at;
+      dictionary.slots[findSlot(dictionary, key, hashWordKey(key))] = at;
     }
   }
 }
@@ -117,7 +130,7 @@ void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
   if (dictionary.slots.size() < 2 * (dictionary.keys + 1)) {
     growIndex(dictionary);
   }
-  const uint64_t hash = hashKey(entry.key);
+  const uint64_t hash = hashWordKey(entry.key);
   const size_t slot = findSlot(dictionary, entry.key, hash);
   if (dictionary.slots[slot] != 0) {
     return;  // an earlier entry has this key and is the one found
@@ -165,10 +178,15 @@ bool loadWordDictionary() {
 
 bool findWordKanji(const Dictionary& dictionary, std::string_view key,
                    std::string_view& kanjiText) {
+  return findWordKanji(dictionary, key, hashWordKey(key), kanjiText);
+}
+
+bool findWordKanji(const Dictionary& dictionary, std::string_view key, uint64_t hash,
+                   std::string_view& kanjiText) {
   if (dictionary.slots.empty()) {
     return false;
   }
-  const uint64_t at = dictionary.slots[findSlot(dictionary, key, hashKey(key))];
+  const uint64_t at = dictionary.slots[findSlot(dictionary, key, hash)];
   if (at == 0) {
     return false;
   }
@@ -180,7 +198,22 @@ const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view ke
   if (dictionary.slots.empty()) {
     return nullptr;
   }
-  const uint64_t at = dictionary.slots[findSlot(dictionary, key, hashKey(key))];
+  const uint64_t at = dictionary.slots[findSlot(dictionary, key, hashWordKey(key))];
   return at == 0 ? nullptr
                  : &dictionary.entries[readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).entry];
+}
+
+void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash) {
+  if (!dictionary.slots.empty()) {
+    prefetch(&dictionary.slots[hash & (dictionary.slots.size() - 1)]);
+  }
+}
+
+void prefetchWordRecord(const Dictionary& dictionary, uint64_t hash) {
+  if (!dictionary.slots.empty()) {
+    const uint64_t at = dictionary.slots[hash & (dictionary.slots.size() - 1)];
+    if (at != 0) {
+      prefetch(dictionary.packed.data() + (at & 0xFFFFFFFFu) - 1);
+    }
+  }
 }

@@ -50,3 +50,17 @@ const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view ke
 // Finds the first entry whose key equals `key` exactly and sets `kanjiText`
 // to its kanji, each followed by a blank; false when no entry has the key.
 bool findWordKanji(const Dictionary& dictionary, std::string_view key, std::string_view& kanjiText);
+
+// The same, for a key whose hashWordKey is already known.
+bool findWordKanji(const Dictionary& dictionary, std::string_view key, uint64_t hash,
+                   std::string_view& kanjiText);
+
+// The hash a key is indexed under.
+uint64_t hashWordKey(std::string_view key);
+
+// Lookups of many keys run faster in two rounds of hints before the
+// findWordKanji calls: prefetchWordSlot for every key, then
+// prefetchWordRecord for every key. Both only start loading memory and never
+// change a result.
+void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash);
+void prefetchWordRecord(const Dictionary& dictionary, uint64_t hash);

@@ -115,9 +115,28 @@ bool writeToStream(OutputFile& out, const char* data, size_t n) {
 
 void flushBuffer(OutputFile& out) {
   if (out.error == 0) {
-    writeToStream(out, out.buffer.data(), out.buffer.size());
+    writeToStream(out, out.buffer.data(), out.used);
   }
-  out.buffer.clear();
+  out.used = 0;
+}
+
+// Stores `n` bytes at `to` with every LF preceded by a CR; returns the end.
+// Precondition: 2 * n bytes fit at `to`.
+char* copyWithCrLf(char* to, const char* data, size_t n) {
+  const char* end = data + n;
+  while (data < end) {
+    const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
+    const char* stop = lf == nullptr ? end : lf;
+    std::memcpy(to, data, stop - data);
+    to += stop - data;
+    if (lf == nullptr) {
+      break;
+    }
+    *to++ = '\r';
+    *to++ = '\n';
+    data = lf + 1;
+  }
+  return to;
 }
 
 }  // namespace
@@ -189,28 +208,41 @@ bool openOutput(OutputFile& out, const char* path, bool text) {
     out.error = errno != 0 ? errno : EIO;
     return false;
   }
-  out.buffer.reserve(kOutputFlushSize + 1024);
+  out.buffer.resize(kOutputFlushSize + (1 << 16));
   return true;
 }
 
-void writeBytes(OutputFile& out, const char* data, size_t n) {
-  if (!out.text) {
-    out.buffer.append(data, n);
-  } else {
-    const char* end = data + n;
-    while (data < end) {
-      const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
-      if (lf == nullptr) {
-        out.buffer.append(data, end);
-        break;
-      }
-      out.buffer.append(data, lf);
-      out.buffer.append("\r\n", 2);
-      data = lf + 1;
+char* reserveOutput(OutputFile& out, size_t n) {
+  if (out.buffer.size() - out.used < n) {
+    flushBuffer(out);
+    if (out.buffer.size() < n) {
+      out.buffer.resize(n);
     }
   }
-  if (out.buffer.size() >= kOutputFlushSize) {
+  return &out.buffer[0] + out.used;
+}
+
+void commitOutput(OutputFile& out, size_t n) {
+  out.used += n;
+  if (out.used >= kOutputFlushSize) {
     flushBuffer(out);
+  }
+}
+
+void writeBytes(OutputFile& out, const char* data, size_t n) {
+  // Large pieces go through in parts, so that the buffer never grows for them.
+  const size_t kPiece = 1 << 15;
+  while (n > 0) {
+    const size_t take = n < kPiece ? n : kPiece;
+    char* to = reserveOutput(out, 2 * take);
+    if (out.text) {
+      commitOutput(out, copyWithCrLf(to, data, take) - to);
+    } else {
+      std::memcpy(to, data, take);
+      commitOutput(out, take);
+    }
+    data += take;
+    n -= take;
   }
 }
 

@@ -41,7 +41,8 @@ struct OutputFile {
   std::FILE* file = nullptr;
   bool text = false;  // every LF stored as CR LF
   int error = 0;      // errno of the first failed write, flush or close
-  std::string buffer;
+  std::string buffer;  // storage; its first `used` bytes wait to be written
+  size_t used = 0;
 };
 
 // Creates or empties `path` for writing; false (with `error` set) on failure.
@@ -49,6 +50,15 @@ bool openOutput(OutputFile& out, const char* path, bool text);
 
 // Appends `n` bytes.
 void writeBytes(OutputFile& out, const char* data, size_t n);
+
+// Room for at least `n` more bytes at the end of what is buffered, for a
+// writer that lays its bytes out itself and then calls commitOutput. The
+// bytes are stored exactly as laid out: no line-feed conversion is done.
+char* reserveOutput(OutputFile& out, size_t n);
+
+// Takes the `n` bytes laid out at reserveOutput's pointer; `n` is at most
+// what was reserved.
+void commitOutput(OutputFile& out, size_t n);
 
 // Writes what is buffered, then closes; false when any write failed.
 bool closeOutput(OutputFile& out);
