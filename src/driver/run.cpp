@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "records/era_annotation.h"
 #include "records/field_assembly.h"
@@ -19,22 +20,61 @@ namespace {
 const char kRecordFile[] = "list.rec";
 const char kListingFile[] = "list.txt";
 
-// Converts every record of `in` into `out`; returns the number of blocks.
-int64_t convertRecords(InputFile& in, OutputFile& out) {
-  int64_t recordCount = 0;
-  RecordBytes bytes;
+// A record between its reading and its block.
+struct RecordInFlight {
   RecordView record;
+  bool listed = false;
+  RenderedWords words;  // its prepared words, then its lines
+};
+
+// How many records are worked on at once: one being read and prepared, one
+// whose dictionary records are being loaded, one being written.
+const size_t kRecordsInFlight = 3;
+
+// Converts every record of `in` into `out`; returns the number of blocks.
+// Records pass through three steps, each record one step behind the one
+// read after it, so that the memory its lookups need has arrived by the
+// time it is written.
+int64_t convertRecords(InputFile& in, OutputFile& out) {
+  std::vector<RecordInFlight> ring(kRecordsInFlight);
+  RecordBytes bytes;
   BlockText block;
-  RenderedWords scratch;
-  do {
-    readSourceRecord(in, bytes);
-    decodeRecordView(bytes, record);
-    // A record that is not listed shows nothing of what would be worked out.
-    if (isListedId(record.field[EntryId])) {
-      assembleRecord(record, WordDictionary, block, scratch);
-      writeBlock(out, block, ++recordCount);
+  int64_t recordCount = 0;
+  size_t read = 0;  // records read so far
+  size_t done = 0;  // records finished so far
+  bool reading = true;
+  while (reading || done < read) {
+    if (reading) {
+      RecordInFlight& next = ring[read % kRecordsInFlight];
+      readSourceRecord(in, bytes);
+      decodeRecordView(bytes, next.record);
+      // A record that is not listed shows nothing of what would be worked out.
+      next.listed = isListedId(next.record.field[EntryId]);
+      if (next.listed) {
+        prepareRecord(next.record, WordDictionary, next.words);
+      }
+      ++read;
+      reading = !in.atEnd;
     }
-  } while (!in.atEnd && out.error == 0);
+    if (reading && read - done < kRecordsInFlight) {
+      continue;  // filling the pipeline
+    }
+    RecordInFlight& oldest = ring[done % kRecordsInFlight];
+    if (oldest.listed) {
+      assemblePreparedRecord(oldest.record, WordDictionary, block, oldest.words);
+      writeBlock(out, block, ++recordCount);
+      if (out.error != 0) {
+        break;
+      }
+    }
+    ++done;
+    if (done < read) {
+      const RecordInFlight& following = ring[done % kRecordsInFlight];
+      if (following.listed) {
+        prefetchPreparedWords(WordDictionary, following.words);
+      }
+    }
+  }
   return recordCount;
 }
 

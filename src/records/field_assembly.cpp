@@ -140,9 +140,13 @@ bool needsCleaning(std::string_view word) {
   return false;
 }
 
+// Marks that a word added nothing in which a comma may stand.
+const size_t kNoComma = std::string::npos;
+
 // Appends the kanji of a word that has no bracket rendering: those of its
 // first dictionary entry, else the name kanji when it is the record's own
-// name, else "? ". Returns where a " ," may stand in the line from now on.
+// name, else "? ". Returns where a " ," may stand in the line from now on,
+// or kNoComma.
 size_t appendFoundKanji(std::string_view word, uint64_t hash, std::string_view nameKey,
                         std::string_view nameKanji1, std::string_view nameKanji2,
                         std::string_view nameKanji3, const Dictionary& dictionary,
@@ -151,7 +155,9 @@ size_t appendFoundKanji(std::string_view word, uint64_t hash, std::string_view n
   std::string_view kanjiText;
   if (findWordKanji(dictionary, word, hash, kanjiText)) {
     line += kanjiText;
-  } else if (word == nameKey) {
+    return dictionary.kanjiHoldCommas ? before : kNoComma;
+  }
+  if (word == nameKey) {
     line += nameKanji1;
     line += ' ';
     line += nameKanji2;
@@ -160,10 +166,9 @@ size_t appendFoundKanji(std::string_view word, uint64_t hash, std::string_view n
     line += ' ';
     collapseBlankRuns(line);
     return 0;
-  } else {
-    line += "? ";
   }
-  return before;
+  line += "? ";
+  return kNoComma;
 }
 
 // Ends a word: its comma goes behind its kanji, the commas of the kanji line
@@ -171,10 +176,11 @@ size_t appendFoundKanji(std::string_view word, uint64_t hash, std::string_view n
 void finishWord(std::string_view word, bool comma, size_t changedFrom, RenderedWords& out) {
   std::string& line = out.kanjiLine;
   if (comma) {
+    changedFrom = std::min(changedFrom, line.size());
     line += ',';
   }
   // The line held no " ," before this word; only what it added can make one.
-  if (line.find(',', changedFrom) != std::string::npos) {
+  if (changedFrom != kNoComma && line.find(',', changedFrom) != std::string::npos) {
     moveCommasBeforeBlanks(line, changedFrom);
   }
   out.wordLine += word;
@@ -232,31 +238,80 @@ std::string_view likelyKey(std::string_view word, bool plain) {
   return word;
 }
 
-// Splits out.text into out.tokens and starts loading the dictionary memory
-// their lookups will touch, so that the lookups of a record wait for memory
+// Adds the word at `offset` of out.text (or of out.groups) to out.tokens.
+void addToken(RenderedWords& out, size_t offset, std::string_view token, bool inGroups,
+              bool plain) {
+  WordToken t;
+  t.offset = offset;
+  t.length = token.size();
+  t.inGroups = inGroups;
+  t.plain = plain;
+  t.hash = hashWordKey(likelyKey(token, plain));
+  out.tokens.push_back(t);
+}
+
+// Splits a text without double quotes into words as the tokenizer does: at
+// blanks, up to the first line feed. Each word is classified on the way.
+void splitUnquotedText(RenderedWords& out) {
+  enum : unsigned char { kOrdinary, kCleaned, kBlank, kLineFeed };
+  struct Table {
+    unsigned char cls[256] = {};
+    Table() {
+      cls[static_cast<unsigned char>('.')] = kCleaned;
+      cls[static_cast<unsigned char>(',')] = kCleaned;
+      cls[static_cast<unsigned char>('[')] = kCleaned;
+      cls[static_cast<unsigned char>(' ')] = kBlank;
+      cls[static_cast<unsigned char>('\n')] = kLineFeed;
+    }
+  };
+  static const Table table;
+  const std::string_view text = out.text;
+  const size_t n = text.size();
+  size_t p = 0;
+  while (true) {
+    while (p < n && text[p] == ' ') {
+      ++p;
+    }
+    if (p == n || text[p] == '\n') {
+      return;
+    }
+    size_t e = p;
+    unsigned char seen = kOrdinary;
+    for (; e < n; ++e) {
+      const unsigned char c = table.cls[static_cast<unsigned char>(text[e])];
+      if (c >= kBlank) {
+        break;
+      }
+      seen |= c;
+    }
+    addToken(out, p, text.substr(p, e - p), false, seen == kOrdinary);
+    p = e;
+  }
+}
+
+// Splits out.text into out.tokens and asks for the dictionary memory their
+// lookups will touch, so that the lookups of a record wait for memory
 // together rather than one after the other.
 void collectWords(const Dictionary& dictionary, RenderedWords& out) {
   out.tokens.clear();
   out.groups.clear();
-  forEachToken(out.text, out.group, [&out](std::string_view token) {
-    WordToken t;
-    t.inGroups = token.data() < out.text.data() || token.data() >= out.text.data() + out.text.size();
-    if (t.inGroups) {
-      t.offset = out.groups.size();
-      out.groups.append(token);
-    } else {
-      t.offset = static_cast<size_t>(token.data() - out.text.data());
-    }
-    t.length = token.size();
-    t.plain = !needsCleaning(token);
-    t.hash = hashWordKey(likelyKey(token, t.plain));
-    out.tokens.push_back(t);
-  });
-  for (const WordToken& t : out.tokens) {
-    prefetchWordSlot(dictionary, t.hash);
+  if (out.text.find('"') == std::string::npos) {
+    splitUnquotedText(out);
+  } else {
+    forEachToken(out.text, out.group, [&out](std::string_view token) {
+      // A double-quoted group is rebuilt in out.group; every other word
+      // lies in the text.
+      const bool inGroups = token.data() == out.group.data();
+      size_t offset = inGroups ? 0 : static_cast<size_t>(token.data() - out.text.data());
+      if (inGroups) {
+        offset = out.groups.size();
+        out.groups.append(token);
+      }
+      addToken(out, offset, token, inGroups, !needsCleaning(token));
+    });
   }
   for (const WordToken& t : out.tokens) {
-    prefetchWordRecord(dictionary, t.hash);
+    prefetchWordSlot(dictionary, t.hash);
   }
 }
 
@@ -298,16 +353,24 @@ std::string buildNameKey(const std::string& name1, const std::string& name2,
   return key;
 }
 
-void renderWordTextInto(std::string_view wordText, std::string_view nameKey,
-                        std::string_view nameKanji1, std::string_view nameKanji2,
-                        std::string_view nameKanji3, const Dictionary& dictionary,
-                        RenderedWords& out) {
-  out.wordLine.clear();
-  out.kanjiLine.clear();
-  out.text = wordText;
-  trimTrailingBlanks(out.text);
+void prepareWordText(std::string_view wordText, const Dictionary& dictionary,
+                     RenderedWords& out) {
+  out.text.assign(withoutTrailingBlanks(wordText));
   toUpperCase(out.text);
   collectWords(dictionary, out);
+}
+
+void prefetchPreparedWords(const Dictionary& dictionary, const RenderedWords& out) {
+  for (const WordToken& t : out.tokens) {
+    prefetchWordRecord(dictionary, t.hash);
+  }
+}
+
+void renderPreparedWords(std::string_view nameKey, std::string_view nameKanji1,
+                         std::string_view nameKanji2, std::string_view nameKanji3,
+                         const Dictionary& dictionary, RenderedWords& out) {
+  out.wordLine.clear();
+  out.kanjiLine.clear();
   for (const WordToken& t : out.tokens) {
     const std::string_view token =
         std::string_view(t.inGroups ? out.groups : out.text).substr(t.offset, t.length);
@@ -326,6 +389,15 @@ void renderWordTextInto(std::string_view wordText, std::string_view nameKey,
   trimTrailingBlanks(out.kanjiLine);
 }
 
+void renderWordTextInto(std::string_view wordText, std::string_view nameKey,
+                        std::string_view nameKanji1, std::string_view nameKanji2,
+                        std::string_view nameKanji3, const Dictionary& dictionary,
+                        RenderedWords& out) {
+  prepareWordText(wordText, dictionary, out);
+  prefetchPreparedWords(dictionary, out);
+  renderPreparedWords(nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary, out);
+}
+
 RenderedWords renderWordText(const std::string& wordText, const std::string& nameKey,
                              const std::string& nameKanji1, const std::string& nameKanji2,
                              const std::string& nameKanji3, const Dictionary& dictionary) {
@@ -334,8 +406,16 @@ RenderedWords renderWordText(const std::string& wordText, const std::string& nam
   return out;
 }
 
-void assembleRecord(const RecordView& record, const Dictionary& dictionary, BlockText& block,
-                    RenderedWords& scratch) {
+void prepareRecord(const RecordView& record, const Dictionary& dictionary,
+                   RenderedWords& scratch) {
+  prefetchKanjiCode(record.field[NameCode1]);
+  prefetchKanjiCode(record.field[NameCode2]);
+  prefetchKanjiCode(record.field[NameCode3]);
+  prepareWordText(record.field[WordText], dictionary, scratch);
+}
+
+void assemblePreparedRecord(const RecordView& record, const Dictionary& dictionary,
+                            BlockText& block, RenderedWords& scratch) {
   const std::string_view* f = record.field;
   block.entryId = f[EntryId];
   block.nameKanji1 = kanjiTextOfCode(f[NameCode1]);
@@ -343,8 +423,8 @@ void assembleRecord(const RecordView& record, const Dictionary& dictionary, Bloc
   block.nameKanji3 = kanjiTextOfCode(f[NameCode3]);
   block.note = withoutTrailingBlanks(f[Note]);
   buildNameKeyInto(f[Name1], f[Name2], f[Name3], scratch.nameKey);
-  renderWordTextInto(f[WordText], scratch.nameKey, block.nameKanji1, block.nameKanji2,
-                     block.nameKanji3, dictionary, scratch);
+  renderPreparedWords(scratch.nameKey, block.nameKanji1, block.nameKanji2, block.nameKanji3,
+                      dictionary, scratch);
   block.wordLine = scratch.wordLine;
   block.kanjiLine = scratch.kanjiLine;
   if (scratch.nameKey.size() < kNameKeyWidth) {
@@ -360,4 +440,11 @@ void assembleRecord(const RecordView& record, const Dictionary& dictionary, Bloc
   block.detail5 = f[Detail5];
   block.detail6 = f[Detail6];
   block.detail7 = f[Detail7];
+}
+
+void assembleRecord(const RecordView& record, const Dictionary& dictionary, BlockText& block,
+                    RenderedWords& scratch) {
+  prepareRecord(record, dictionary, scratch);
+  prefetchPreparedWords(dictionary, scratch);
+  assemblePreparedRecord(record, dictionary, block, scratch);
 }

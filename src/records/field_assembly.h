@@ -58,6 +58,18 @@ void renderWordTextInto(std::string_view wordText, std::string_view nameKey,
                         std::string_view nameKanji3, const Dictionary& dictionary,
                         RenderedWords& out);
 
+// renderWordTextInto in three steps, for a caller that works on several
+// records at once: the memory a record's lookups touch is then loaded while
+// other records are worked on. prepareWordText trims, upper-cases and splits
+// the text and asks for the index slots of its words; prefetchPreparedWords
+// asks for their dictionary records, best a while later; renderPreparedWords
+// renders the prepared words.
+void prepareWordText(std::string_view wordText, const Dictionary& dictionary, RenderedWords& out);
+void prefetchPreparedWords(const Dictionary& dictionary, const RenderedWords& out);
+void renderPreparedWords(std::string_view nameKey, std::string_view nameKanji1,
+                         std::string_view nameKanji2, std::string_view nameKanji3,
+                         const Dictionary& dictionary, RenderedWords& out);
+
 // The same, returning new lines.
 RenderedWords renderWordText(const std::string& wordText, const std::string& nameKey,
                              const std::string& nameKanji1, const std::string& nameKanji2,
@@ -69,3 +81,10 @@ RenderedWords renderWordText(const std::string& wordText, const std::string& nam
 // `record` or the tables change.
 void assembleRecord(const RecordView& record, const Dictionary& dictionary, BlockText& block,
                     RenderedWords& scratch);
+
+// assembleRecord in the steps of the word rendering: prepareRecord (which
+// also asks for the kanji of the name codes), prefetchPreparedWords, then
+// assemblePreparedRecord, each on the same `scratch`.
+void prepareRecord(const RecordView& record, const Dictionary& dictionary, RenderedWords& scratch);
+void assemblePreparedRecord(const RecordView& record, const Dictionary& dictionary,
+                            BlockText& block, RenderedWords& scratch);

@@ -140,6 +140,9 @@ void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
     kanjiText += kanji;
     kanjiText += ' ';
   }
+  if (kanjiText.find(',') != std::string::npos) {
+    dictionary.kanjiHoldCommas = true;
+  }
   std::string& packed = dictionary.packed;
   const size_t offset = packed.size();
   appendU32(packed, dictionary.entries.size() - 1);

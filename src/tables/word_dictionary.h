@@ -28,6 +28,7 @@ struct Dictionary {
   // is a power of two, at least twice the number of keys.
   std::vector<uint64_t> slots;
   size_t keys = 0;
+  bool kanjiHoldCommas = false;  // some indexed kanji text holds a comma
 };
 
 // The dictionary of the run; empty until loadWordDictionary has run.
