@@ -11,14 +11,35 @@
 #include "records/era_annotation.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
+#include "textutil/byte_chunks.h"
 #include "textutil/textutil.h"
 
 namespace {
 
 constexpr std::string_view kNoWord = "(NO)";
 
+// Blanks kept behind the upper-cased word text, so that it can be read
+// eight bytes at a time up to its end.
+const size_t kTextPadding = 8;
+
+// Marks that a word added nothing in which a comma may stand.
+const size_t kNoComma = std::string::npos;
+
 bool isBlankOrComma(char c) {
   return c == ' ' || c == ',';
+}
+
+// The text without its trailing blanks. Fields end in long runs of blanks:
+// they are stepped over eight at a time.
+std::string_view withoutTrailingBlanks(std::string_view text) {
+  size_t n = text.size();
+  while (n >= 8 && loadChunk(text.data() + n - 8) == kEveryByte * ' ') {
+    n -= 8;
+  }
+  while (n > 0 && text[n - 1] == ' ') {
+    --n;
+  }
+  return text.substr(0, n);
 }
 
 // Removes every "..." as replacing it by nothing until none is left does:
@@ -61,7 +82,7 @@ void cleanCommasAndBlanks(std::string& word) {
 }
 
 // Collapses every run of blanks into one blank: "  " -> " " until none is left.
-void collapseBlankRuns(std::string& line) {
+void collapseBlankRuns(LineBuffer& line) {
   size_t out = 0;
   for (size_t i = 0; i < line.size(); ++i) {
     if (line[i] == ' ' && out > 0 && line[out - 1] == ' ') {
@@ -69,14 +90,14 @@ void collapseBlankRuns(std::string& line) {
     }
     line[out++] = line[i];
   }
-  line.resize(out);
+  line.truncate(out);
 }
 
 // Replaces " ," by ", " until none is left, which moves the commas of every
 // run of blanks and commas in front of its blanks. Precondition: no " ,"
 // stands before position `from`, so only the run reaching `from` and what
 // follows need to be looked at.
-void moveCommasBeforeBlanks(std::string& line, size_t from) {
+void moveCommasBeforeBlanks(LineBuffer& line, size_t from) {
   size_t start = from < line.size() ? from : line.size();
   while (start > 0 && isBlankOrComma(line[start - 1])) {
     --start;
@@ -97,8 +118,8 @@ void moveCommasBeforeBlanks(std::string& line, size_t from) {
       }
     }
     if (!settled) {
-      std::fill(line.begin() + i, line.begin() + i + commas, ',');
-      std::fill(line.begin() + i + commas, line.begin() + end, ' ');
+      std::fill(line.data() + i, line.data() + i + commas, ',');
+      std::fill(line.data() + i + commas, line.data() + end, ' ');
     }
     i = end;
   }
@@ -112,10 +133,8 @@ void bracketKanjiOf(std::string& suffix, RenderedWords& out) {
   std::replace(suffix.begin(), suffix.end(), ',', ' ');
   out.bracket.clear();
   forEachToken(suffix, out.codeGroup, [&out](std::string_view code) {
-    out.code.assign(code);
-    lookupKanjiCode(out.code);
-    out.bracket += ' ';
-    out.bracket += out.code;
+    out.bracket.push_back(' ');
+    out.bracket.append(kanjiTextOfCode(code));
   });
   collapseBlankRuns(out.bracket);
 }
@@ -123,77 +142,66 @@ void bracketKanjiOf(std::string& suffix, RenderedWords& out) {
 // True when the word holds a character that the cleaning rules or the
 // bracket rule look at; other words are rendered as they stand.
 bool needsCleaning(std::string_view word) {
-  struct Table {
-    bool special[256] = {};
-    Table() {
-      for (const unsigned char c : {'.', ',', ' ', '['}) {
-        special[c] = true;
-      }
-    }
-  };
-  static const Table table;
-  for (const char c : word) {
-    if (table.special[static_cast<unsigned char>(c)]) {
-      return true;
-    }
-  }
-  return false;
+  return word.find_first_of(".,[ ") != std::string_view::npos;
 }
 
-// Marks that a word added nothing in which a comma may stand.
-const size_t kNoComma = std::string::npos;
+// The record's name, as a word that matches the name key is rendered.
+struct NameKanji {
+  std::string_view key;  // unpadded
+  std::string_view kanji1;
+  std::string_view kanji2;
+  std::string_view kanji3;
+};
 
 // Appends the kanji of a word that has no bracket rendering: those of its
 // first dictionary entry, else the name kanji when it is the record's own
 // name, else "? ". Returns where a " ," may stand in the line from now on,
 // or kNoComma.
-size_t appendFoundKanji(std::string_view word, uint64_t hash, std::string_view nameKey,
-                        std::string_view nameKanji1, std::string_view nameKanji2,
-                        std::string_view nameKanji3, const Dictionary& dictionary,
-                        std::string& line) {
+size_t appendFoundKanji(std::string_view word, uint64_t hash, const NameKanji& name,
+                        const Dictionary& dictionary, LineBuffer& line) {
   const size_t before = line.size();
   std::string_view kanjiText;
   if (findWordKanji(dictionary, word, hash, kanjiText)) {
-    line += kanjiText;
+    line.append(kanjiText);
     return dictionary.kanjiHoldCommas ? before : kNoComma;
   }
-  if (word == nameKey) {
-    line += nameKanji1;
-    line += ' ';
-    line += nameKanji2;
-    line += ' ';
-    line += nameKanji3;
-    line += ' ';
+  if (word == name.key) {
+    line.append(name.kanji1);
+    line.push_back(' ');
+    line.append(name.kanji2);
+    line.push_back(' ');
+    line.append(name.kanji3);
+    line.push_back(' ');
     collapseBlankRuns(line);
     return 0;
   }
-  line += "? ";
+  line.append("? ");
   return kNoComma;
 }
 
 // Ends a word: its comma goes behind its kanji, the commas of the kanji line
 // move in front of the blanks (" ," -> ", "), and the word joins the word line.
 void finishWord(std::string_view word, bool comma, size_t changedFrom, RenderedWords& out) {
-  std::string& line = out.kanjiLine;
+  LineBuffer& line = out.kanji;
   if (comma) {
     changedFrom = std::min(changedFrom, line.size());
-    line += ',';
+    line.push_back(',');
   }
   // The line held no " ," before this word; only what it added can make one.
-  if (changedFrom != kNoComma && line.find(',', changedFrom) != std::string::npos) {
+  if (changedFrom != kNoComma &&
+      line.view().find(',', std::min(changedFrom, line.size())) != std::string_view::npos) {
     moveCommasBeforeBlanks(line, changedFrom);
   }
-  out.wordLine += word;
+  out.words.append(word);
   if (comma) {
-    out.wordLine += ',';
+    out.words.push_back(',');
   }
-  out.wordLine += ' ';
+  out.words.push_back(' ');
 }
 
 // Renders one word (not "(NO)") that the cleaning or bracket rules may change.
-void renderWord(std::string& word, std::string_view nameKey, std::string_view nameKanji1,
-                std::string_view nameKanji2, std::string_view nameKanji3,
-                const Dictionary& dictionary, RenderedWords& out) {
+void renderWord(std::string& word, const NameKanji& name, const Dictionary& dictionary,
+                RenderedWords& out) {
   removeEllipses(word);
   if (word.empty()) {
     // A word made only of ellipses is no word at all: it is left out of both
@@ -210,13 +218,12 @@ void renderWord(std::string& word, std::string_view nameKey, std::string_view na
     bracketKanjiOf(out.suffix, out);
     word.resize(open);
   }
-  size_t changedFrom = out.kanjiLine.size();
-  if (!out.bracket.empty()) {
-    out.kanjiLine += out.bracket;
-    out.kanjiLine += ' ';
+  size_t changedFrom = out.kanji.size();
+  if (out.bracket.size() != 0) {
+    out.kanji.append(out.bracket.view());
+    out.kanji.push_back(' ');
   } else {
-    changedFrom = appendFoundKanji(word, hashWordKey(word), nameKey, nameKanji1, nameKanji2,
-                                   nameKanji3, dictionary, out.kanjiLine);
+    changedFrom = appendFoundKanji(word, hashWordKey(word), name, dictionary, out.kanji);
   }
   finishWord(word, comma, changedFrom, out);
 }
@@ -251,40 +258,36 @@ void addToken(RenderedWords& out, size_t offset, std::string_view token, bool in
 }
 
 // Splits a text without double quotes into words as the tokenizer does: at
-// blanks, up to the first line feed. Each word is classified on the way.
-void splitUnquotedText(RenderedWords& out) {
-  enum : unsigned char { kOrdinary, kCleaned, kBlank, kLineFeed };
-  struct Table {
-    unsigned char cls[256] = {};
-    Table() {
-      cls[static_cast<unsigned char>('.')] = kCleaned;
-      cls[static_cast<unsigned char>(',')] = kCleaned;
-      cls[static_cast<unsigned char>('[')] = kCleaned;
-      cls[static_cast<unsigned char>(' ')] = kBlank;
-      cls[static_cast<unsigned char>('\n')] = kLineFeed;
-    }
-  };
-  static const Table table;
-  const std::string_view text = out.text;
-  const size_t n = text.size();
+// blanks, up to the first line feed, noting which words the cleaning or
+// bracket rules look at. Reads eight bytes at a time: out.text holds the
+// first `n` bytes followed by blanks.
+void splitUnquotedText(RenderedWords& out, size_t n) {
+  const char* text = out.text.data();
   size_t p = 0;
   while (true) {
     while (p < n && text[p] == ' ') {
       ++p;
     }
-    if (p == n || text[p] == '\n') {
+    if (p >= n || text[p] == '\n') {
       return;
     }
     size_t e = p;
-    unsigned char seen = kOrdinary;
-    for (; e < n; ++e) {
-      const unsigned char c = table.cls[static_cast<unsigned char>(text[e])];
-      if (c >= kBlank) {
+    bool cleaned = false;
+    while (true) {
+      const uint64_t chunk = loadChunk(text + e);
+      const uint64_t stops = bytesEqualTo(chunk, ' ') | bytesEqualTo(chunk, '\n');
+      const uint64_t special =
+          bytesEqualTo(chunk, '.') | bytesEqualTo(chunk, ',') | bytesEqualTo(chunk, '[');
+      if (stops != 0) {
+        const unsigned k = firstMarkedByte(stops);
+        cleaned = cleaned || marksBelow(special, k) != 0;
+        e += k;
         break;
       }
-      seen |= c;
+      cleaned = cleaned || special != 0;
+      e += 8;
     }
-    addToken(out, p, text.substr(p, e - p), false, seen == kOrdinary);
+    addToken(out, p, std::string_view(text + p, e - p), false, !cleaned);
     p = e;
   }
 }
@@ -295,10 +298,11 @@ void splitUnquotedText(RenderedWords& out) {
 void collectWords(const Dictionary& dictionary, RenderedWords& out) {
   out.tokens.clear();
   out.groups.clear();
-  if (out.text.find('"') == std::string::npos) {
-    splitUnquotedText(out);
+  const std::string_view text(out.text.data(), out.textLength);
+  if (text.find('"') == std::string_view::npos) {
+    splitUnquotedText(out, out.textLength);
   } else {
-    forEachToken(out.text, out.group, [&out](std::string_view token) {
+    forEachToken(text, out.group, [&out](std::string_view token) {
       // A double-quoted group is rebuilt in out.group; every other word
       // lies in the text.
       const bool inGroups = token.data() == out.group.data();
@@ -315,13 +319,29 @@ void collectWords(const Dictionary& dictionary, RenderedWords& out) {
   }
 }
 
-// The text without its trailing blanks.
-std::string_view withoutTrailingBlanks(std::string_view text) {
-  size_t n = text.size();
-  while (n > 0 && text[n - 1] == ' ') {
+// Renders the prepared words into out.words and out.kanji, the kanji line
+// with its trailing blanks removed.
+void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWords& out) {
+  out.words.clear();
+  out.kanji.clear();
+  for (const WordToken& t : out.tokens) {
+    const std::string_view token(
+        (t.inGroups ? out.groups.data() : out.text.data()) + t.offset, t.length);
+    if (token == kNoWord) {
+      out.words.append(token);  // kept in the word line, adds no kanji
+      out.words.push_back(' ');
+    } else if (t.plain) {
+      finishWord(token, false, appendFoundKanji(token, t.hash, name, dictionary, out.kanji), out);
+    } else {
+      out.word.assign(token);
+      renderWord(out.word, name, dictionary, out);
+    }
+  }
+  size_t n = out.kanji.size();
+  while (n > 0 && out.kanji[n - 1] == ' ') {
     --n;
   }
-  return text.substr(0, n);
+  out.kanji.truncate(n);
 }
 
 // Sets `key` to the name parts joined, upper-cased, without blanks.
@@ -355,7 +375,10 @@ std::string buildNameKey(const std::string& name1, const std::string& name2,
 
 void prepareWordText(std::string_view wordText, const Dictionary& dictionary,
                      RenderedWords& out) {
-  out.text.assign(withoutTrailingBlanks(wordText));
+  const std::string_view trimmed = withoutTrailingBlanks(wordText);
+  out.textLength = trimmed.size();
+  out.text.assign(trimmed.size() + kTextPadding, ' ');
+  std::copy(trimmed.begin(), trimmed.end(), out.text.begin());
   toUpperCase(out.text);
   collectWords(dictionary, out);
 }
@@ -369,24 +392,9 @@ void prefetchPreparedWords(const Dictionary& dictionary, const RenderedWords& ou
 void renderPreparedWords(std::string_view nameKey, std::string_view nameKanji1,
                          std::string_view nameKanji2, std::string_view nameKanji3,
                          const Dictionary& dictionary, RenderedWords& out) {
-  out.wordLine.clear();
-  out.kanjiLine.clear();
-  for (const WordToken& t : out.tokens) {
-    const std::string_view token =
-        std::string_view(t.inGroups ? out.groups : out.text).substr(t.offset, t.length);
-    if (token == kNoWord) {
-      out.wordLine += token;  // kept in the word line, adds no kanji
-      out.wordLine += ' ';
-    } else if (t.plain) {
-      const size_t changedFrom = appendFoundKanji(token, t.hash, nameKey, nameKanji1, nameKanji2,
-                                                  nameKanji3, dictionary, out.kanjiLine);
-      finishWord(token, false, changedFrom, out);
-    } else {
-      out.word.assign(token);
-      renderWord(out.word, nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary, out);
-    }
-  }
-  trimTrailingBlanks(out.kanjiLine);
+  renderWords({nameKey, nameKanji1, nameKanji2, nameKanji3}, dictionary, out);
+  out.wordLine.assign(out.words.view());
+  out.kanjiLine.assign(out.kanji.view());
 }
 
 void renderWordTextInto(std::string_view wordText, std::string_view nameKey,
@@ -423,10 +431,10 @@ void assemblePreparedRecord(const RecordView& record, const Dictionary& dictiona
   block.nameKanji3 = kanjiTextOfCode(f[NameCode3]);
   block.note = withoutTrailingBlanks(f[Note]);
   buildNameKeyInto(f[Name1], f[Name2], f[Name3], scratch.nameKey);
-  renderPreparedWords(scratch.nameKey, block.nameKanji1, block.nameKanji2, block.nameKanji3,
-                      dictionary, scratch);
-  block.wordLine = scratch.wordLine;
-  block.kanjiLine = scratch.kanjiLine;
+  renderWords({scratch.nameKey, block.nameKanji1, block.nameKanji2, block.nameKanji3}, dictionary,
+              scratch);
+  block.wordLine = scratch.words.view();
+  block.kanjiLine = scratch.kanji.view();
   if (scratch.nameKey.size() < kNameKeyWidth) {
     scratch.nameKey.resize(kNameKeyWidth, ' ');
   }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "records/line_buffer.h"
 #include "records/listing_writer.h"
 #include "records/source_record.h"
 
@@ -26,15 +27,17 @@ struct WordToken {
 struct RenderedWords {
   std::string wordLine;   // every processed word followed by one blank
   std::string kanjiLine;  // the kanji of the words, trailing blanks removed
-  std::string text;       // scratch: the upper-cased word text
+  LineBuffer words;       // the word line being built
+  LineBuffer kanji;       // the kanji line being built
+  std::string text;       // scratch: the upper-cased word text, then blanks
+  size_t textLength = 0;  // the length of the word text in `text`
   std::string word;       // scratch: the word being processed
   std::string group;      // scratch: a double-quoted group of words
-  std::string bracket;    // scratch: the kanji of a word's bracket suffix
-  std::string suffix;     // scratch: the codes of a bracket suffix
-  std::string code;       // scratch: one code of a bracket suffix
-  std::string codeGroup;  // scratch: a double-quoted group of codes
   std::string groups;     // scratch: the double-quoted groups of `text`
   std::vector<WordToken> tokens;  // scratch: the words of `text`
+  LineBuffer bracket;     // scratch: the kanji of a word's bracket suffix
+  std::string suffix;     // scratch: the codes of a bracket suffix
+  std::string codeGroup;  // scratch: a double-quoted group of codes
   std::string nameKey;    // the padded name key of the record assembled last
 };
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "textutil/byte_chunks.h"
 #include "textutil/replace_engine.h"
 #include "textutil/textutil.h"
 
@@ -26,7 +27,13 @@ void trimTrailingBlanks(std::string& text) {
 }
 
 void toUpperCase(std::string& text) {
-  for (char& c : text) {
+  const size_t n = text.size();
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    storeChunk(&text[i], upperCaseChunk(loadChunk(&text[i])));
+  }
+  for (; i < n; ++i) {
+    char& c = text[i];
     const unsigned char u = static_cast<unsigned char>(c);
     c = static_cast<char>(static_cast<unsigned>(u - 'a') < 26u ? u - ('a' - 'A') : u);
   }
