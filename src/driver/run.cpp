@@ -2,6 +2,7 @@
 #include "driver/run.h"
 
 #include <cerrno>
+#include <array>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,8 @@ namespace {
 const char kRecordFile[] = "list.rec";
 const char kListingFile[] = "list.txt";
 
+static_assert(kInputReadAhead >= kSlotReadAhead, "records are decoded where they are read");
+
 // A record between its reading and its block.
 struct RecordInFlight {
   RecordView record;
@@ -37,7 +40,8 @@ const size_t kRecordsInFlight = 3;
 // time it is written.
 int64_t convertRecords(InputFile& in, OutputFile& out) {
   std::vector<RecordInFlight> ring(kRecordsInFlight);
-  RecordBytes bytes;
+  // A record that straddles two blocks of the file is put together here.
+  std::array<unsigned char, kRecordSize + kInputReadAhead> spill;
   BlockText block;
   int64_t recordCount = 0;
   size_t read = 0;  // records read so far
@@ -46,8 +50,7 @@ int64_t convertRecords(InputFile& in, OutputFile& out) {
   while (reading || done < read) {
     if (reading) {
       RecordInFlight& next = ring[read % kRecordsInFlight];
-      readSourceRecord(in, bytes);
-      decodeRecordView(bytes, next.record);
+      decodeRecordView(readRecordBytesInPlace(in, spill.data(), kRecordSize), next.record);
       // A record that is not listed shows nothing of what would be worked out.
       next.listed = isListedId(next.record.field[EntryId]);
       if (next.listed) {

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
+
+#include "textutil/byte_chunks.h"
 
 // Decodes the field whose count byte is at `offset` of `bytes` into `out`:
 // `capacity` bytes, blanks over whose start the first min(count, capacity)
@@ -15,7 +18,32 @@ void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset
 // The decoded field as a new text.
 std::string decodeField(const unsigned char* bytes, size_t offset, size_t capacity);
 
-// Decodes the field where it stands: the slot bytes behind the copied ones
-// become blanks, and the result views the decoded text inside `bytes`.
-// Same precondition.
-std::string_view decodeFieldInPlace(char* bytes, size_t offset, size_t capacity);
+// How many bytes past the end of a slot finishCountedSlot may read.
+const size_t kSlotReadAhead = 8;
+
+// Decodes the field whose count byte is at `offset` of `bytes` into the same
+// place of `out`: the slot bytes are copied, those behind the copied ones
+// become blanks, and the result views the decoded text inside `out`.
+// Precondition: offset + 1 + capacity + kSlotReadAhead bytes are readable
+// at `bytes` (those past the slot are only looked at, never used), and
+// offset + 1 + capacity bytes are writable at `out`.
+inline std::string_view decodeFieldTo(char* out, const char* bytes, size_t offset,
+                                      size_t capacity) {
+  const signed char count = static_cast<signed char>(bytes[offset]);
+  const size_t copied = count <= 0 ? 0 : (static_cast<size_t>(count) < capacity ? count : capacity);
+  const char* from = bytes + offset + 1;
+  char* to = out + offset + 1;
+  std::memcpy(to, from, capacity);
+  // A copied zero byte ends the text; the slot is searched eight bytes at a time.
+  for (size_t i = 0; i < copied; i += 8) {
+    uint64_t zeros = bytesEqualTo(loadChunk(from + i), 0);
+    if (copied - i < 8) {
+      zeros = marksBelow(zeros, static_cast<unsigned>(copied - i));
+    }
+    if (zeros != 0) {
+      return std::string_view(to, i + firstMarkedByte(zeros));
+    }
+  }
+  std::memset(to + copied, ' ', capacity - copied);
+  return std::string_view(to, capacity);
+}

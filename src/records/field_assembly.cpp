@@ -416,9 +416,6 @@ RenderedWords renderWordText(const std::string& wordText, const std::string& nam
 
 void prepareRecord(const RecordView& record, const Dictionary& dictionary,
                    RenderedWords& scratch) {
-  prefetchKanjiCode(record.field[NameCode1]);
-  prefetchKanjiCode(record.field[NameCode2]);
-  prefetchKanjiCode(record.field[NameCode3]);
   prepareWordText(record.field[WordText], dictionary, scratch);
 }
 

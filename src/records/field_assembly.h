@@ -85,8 +85,8 @@ RenderedWords renderWordText(const std::string& wordText, const std::string& nam
 void assembleRecord(const RecordView& record, const Dictionary& dictionary, BlockText& block,
                     RenderedWords& scratch);
 
-// assembleRecord in the steps of the word rendering: prepareRecord (which
-// also asks for the kanji of the name codes), prefetchPreparedWords, then
+// assembleRecord in the steps of the word rendering: prepareRecord,
+// prefetchPreparedWords, then
 // assemblePreparedRecord, each on the same `scratch`.
 void prepareRecord(const RecordView& record, const Dictionary& dictionary, RenderedWords& scratch);
 void assemblePreparedRecord(const RecordView& record, const Dictionary& dictionary,

@@ -34,11 +34,17 @@ void readSourceRecord(InputFile& in, RecordBytes& bytes) {
   readRecordBytes(in, bytes.data(), bytes.size());
 }
 
-void decodeRecordView(const RecordBytes& bytes, RecordView& view) {
-  std::memcpy(view.text.data(), bytes.data(), kRecordSize);
+void decodeRecordView(const unsigned char* bytes, RecordView& view) {
+  const char* from = reinterpret_cast<const char*>(bytes);
   for (size_t i = 0; i < kRecordFieldCount; ++i) {
-    view.field[i] = decodeFieldInPlace(view.text.data(), kFields[i].countOffset, kFields[i].capacity);
+    view.field[i] = decodeFieldTo(view.text.data(), from, kFields[i].countOffset, kFields[i].capacity);
   }
+}
+
+void decodeRecordView(const RecordBytes& bytes, RecordView& view) {
+  std::array<unsigned char, kRecordSize + kSlotReadAhead> padded{};
+  std::memcpy(padded.data(), bytes.data(), kRecordSize);
+  decodeRecordView(padded.data(), view);
 }
 
 void decodeSourceRecordInto(const RecordBytes& bytes, SourceRecord& record) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "records/counted_field.h"
+
 struct InputFile;
 
 const size_t kRecordSize = 666;
@@ -59,9 +61,9 @@ enum RecordField : size_t {
   kRecordFieldCount
 };
 
-// A record decoded where it stands: `text` holds its bytes with every slot
-// finished in place, and each field views its decoded text inside `text`.
-// Cheaper than SourceRecord: nothing is allocated or copied per field.
+// A decoded record laid out as in the file: every slot of `text` holds its
+// field's decoded bytes, and each field views its decoded text inside
+// `text`. Cheaper than SourceRecord: nothing is allocated per field.
 struct RecordView {
   std::array<char, kRecordSize> text;
   std::string_view field[kRecordFieldCount];
@@ -73,6 +75,10 @@ void readSourceRecord(InputFile& in, RecordBytes& bytes);
 
 // Decodes all fields into `view`.
 void decodeRecordView(const RecordBytes& bytes, RecordView& view);
+
+// The same from a record at `bytes`, past which kSlotReadAhead more bytes
+// are readable.
+void decodeRecordView(const unsigned char* bytes, RecordView& view);
 
 // Decodes all fields into `record`, reusing its storage.
 void decodeSourceRecordInto(const RecordBytes& bytes, SourceRecord& record);

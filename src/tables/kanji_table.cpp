@@ -98,14 +98,3 @@ std::string_view kanjiTextOfCode(std::string_view code) {
 void lookupKanjiCode(std::string& code) {
   code.assign(kanjiTextOfCode(code));  // never a view into `code` itself
 }
-
-void prefetchKanjiCode(std::string_view code) {
-#if defined(__GNUC__) || defined(__clang__)
-  const int32_t n = scanCode(code);
-  if (n >= kFirstKanjiCode && static_cast<size_t>(n) < KanjiTable.size()) {
-    __builtin_prefetch(&KanjiTable[n]);
-  }
-#else
-  (void)code;
-#endif
-}

@@ -24,6 +24,3 @@ void lookupKanjiCode(std::string& code);
 // The kanji text lookupKanjiCode gives for `code`, as a view into the table
 // or into a fixed text; valid while the table is not changed.
 std::string_view kanjiTextOfCode(std::string_view code);
-
-// Asks for the memory kanjiTextOfCode(code) will read; a hint only.
-void prefetchKanjiCode(std::string_view code);

@@ -50,7 +50,7 @@ bool refill(InputFile& in) {
   if (in.atEnd || in.error != 0) {
     return false;
   }
-  in.block.resize(kBlockSize);
+  in.block.resize(kBlockSize + kInputReadAhead);
   in.pos = 0;
   in.len = readFromStream(in.file, in.block.data(), kBlockSize, in.error);
   return in.len > 0;
@@ -167,6 +167,16 @@ void readRecordBytes(InputFile& in, unsigned char* out, size_t n) {
     in.pos += take;
     done += take;
   }
+}
+
+const unsigned char* readRecordBytesInPlace(InputFile& in, unsigned char* spill, size_t n) {
+  if (in.len - in.pos >= n) {
+    const unsigned char* bytes = in.block.data() + in.pos;
+    in.pos += n;
+    return bytes;
+  }
+  readRecordBytes(in, spill, n);
+  return spill;
 }
 
 bool readLinePiece(InputFile& in, std::string& out, size_t maxChars) {

@@ -31,6 +31,16 @@ void closeInput(InputFile& in);
 // 0xFF and mark the end as met.
 void readRecordBytes(InputFile& in, unsigned char* out, size_t n);
 
+// How many bytes past the `n` bytes that readRecordBytesInPlace returns may
+// be read (their values are unspecified).
+const size_t kInputReadAhead = 8;
+
+// The next `n` bytes as readRecordBytes delivers them, without copying them
+// when they lie wholly in the current block; otherwise they are read into
+// `spill`, which must hold n + kInputReadAhead bytes. The bytes stay valid
+// until the next read from `in`.
+const unsigned char* readRecordBytesInPlace(InputFile& in, unsigned char* spill, size_t n);
+
 // Reads the next piece of a line as a line read into a buffer of
 // `maxChars` + 1 bytes would: up to and including the next line feed, at most
 // `maxChars` bytes. False, with `out` empty, when no more data was found.
