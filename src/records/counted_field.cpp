@@ -6,7 +6,8 @@ void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset
   std::string from(reinterpret_cast<const char*>(bytes + offset), 1 + capacity);
   from.append(kSlotReadAhead, ' ');
   std::string to(1 + capacity, ' ');
-  out.assign(decodeFieldTo(&to[0], from.data(), 0, capacity));
+  bool lineFeed = false;
+  out.assign(decodeFieldTo(&to[0], from.data(), 0, capacity, lineFeed));
 }
 
 std::string decodeField(const unsigned char* bytes, size_t offset, size_t capacity) {

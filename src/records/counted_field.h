@@ -24,26 +24,31 @@ const size_t kSlotReadAhead = 8;
 // Decodes the field whose count byte is at `offset` of `bytes` into the same
 // place of `out`: the slot bytes are copied, those behind the copied ones
 // become blanks, and the result views the decoded text inside `out`.
+// `lineFeed` is set when the text holds a line feed, else left as it is.
 // Precondition: offset + 1 + capacity + kSlotReadAhead bytes are readable
 // at `bytes` (those past the slot are only looked at, never used), and
 // offset + 1 + capacity bytes are writable at `out`.
-inline std::string_view decodeFieldTo(char* out, const char* bytes, size_t offset,
-                                      size_t capacity) {
+inline std::string_view decodeFieldTo(char* out, const char* bytes, size_t offset, size_t capacity,
+                                      bool& lineFeed) {
   const signed char count = static_cast<signed char>(bytes[offset]);
   const size_t copied = count <= 0 ? 0 : (static_cast<size_t>(count) < capacity ? count : capacity);
   const char* from = bytes + offset + 1;
   char* to = out + offset + 1;
   std::memcpy(to, from, capacity);
   // A copied zero byte ends the text; the slot is searched eight bytes at a time.
+  uint64_t lineFeeds = 0;
   for (size_t i = 0; i < copied; i += 8) {
-    uint64_t zeros = bytesEqualTo(loadChunk(from + i), 0);
-    if (copied - i < 8) {
-      zeros = marksBelow(zeros, static_cast<unsigned>(copied - i));
-    }
+    const uint64_t chunk = loadChunk(from + i);
+    const unsigned inSlot = copied - i < 8 ? static_cast<unsigned>(copied - i) : 8;
+    const uint64_t zeros = marksBelow(bytesEqualTo(chunk, 0), inSlot);
     if (zeros != 0) {
-      return std::string_view(to, i + firstMarkedByte(zeros));
+      const unsigned k = firstMarkedByte(zeros);
+      lineFeed = lineFeed || lineFeeds != 0 || marksBelow(bytesEqualTo(chunk, '\n'), k) != 0;
+      return std::string_view(to, i + k);
     }
+    lineFeeds |= marksBelow(bytesEqualTo(chunk, '\n'), inSlot);
   }
+  lineFeed = lineFeed || lineFeeds != 0;
   std::memset(to + copied, ' ', capacity - copied);
   return std::string_view(to, capacity);
 }

@@ -1,7 +1,7 @@
 // The era table and period annotation.
 #include "records/era_annotation.h"
 
-#include <algorithm>
+#include <cstdint>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -315,36 +315,61 @@ struct EraIndexEntry {
   std::string ranges;
 };
 
-// Builds the index: every distinct name once, sorted by name.
-std::vector<EraIndexEntry> buildEraIndex() {
+// Every distinct name once, placed by the hash of its name in a table of
+// kEraSlots slots (open addressing, probing forward).
+struct EraIndex {
+  std::vector<EraIndexEntry> entries;
+  std::vector<int> slots;  // an index into `entries`, or -1 for a free slot
+};
+
+// A power of two well above twice the number of distinct names.
+const size_t kEraSlots = 1024;
+
+// FNV-1a over the name's bytes; era names are short.
+size_t hashEraName(std::string_view name) {
+  uint32_t h = 2166136261u;
+  for (const char c : name) {
+    h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  }
+  return h;
+}
+
+EraIndex buildEraIndex() {
   std::map<std::string_view, std::string> byName;
   for (size_t i = 0; i < kEraRowCount; ++i) {
     byName[EraAnnotation[i].name] += EraAnnotation[i].range;
   }
-  std::vector<EraIndexEntry> index;
-  index.reserve(byName.size());
+  EraIndex index;
+  index.slots.assign(kEraSlots, -1);
   for (auto& [name, ranges] : byName) {
-    index.push_back({name, std::move(ranges)});
+    size_t slot = hashEraName(name) & (kEraSlots - 1);
+    while (index.slots[slot] != -1) {
+      slot = (slot + 1) & (kEraSlots - 1);
+    }
+    index.slots[slot] = static_cast<int>(index.entries.size());
+    index.entries.push_back({name, std::move(ranges)});
   }
   return index;
 }
 
 // The index, built on first use (safely, should several threads ask at once).
-const std::vector<EraIndexEntry>& eraIndex() {
-  static const std::vector<EraIndexEntry> index = buildEraIndex();
+const EraIndex& eraIndex() {
+  static const EraIndex index = buildEraIndex();
   return index;
 }
 
 // The joined ranges of the rows named `text`, or null when no row has that name.
 const std::string* rangesOf(std::string_view text) {
-  const std::vector<EraIndexEntry>& index = eraIndex();
-  auto it = std::lower_bound(
-      index.begin(), index.end(), text,
-      [](const EraIndexEntry& entry, std::string_view key) { return entry.name < key; });
-  if (it == index.end() || it->name != text) {
-    return nullptr;
+  const EraIndex& index = eraIndex();
+  for (size_t slot = hashEraName(text) & (kEraSlots - 1);; slot = (slot + 1) & (kEraSlots - 1)) {
+    const int at = index.slots[slot];
+    if (at == -1) {
+      return nullptr;
+    }
+    if (index.entries[at].name == text) {
+      return &index.entries[at].ranges;
+    }
   }
-  return &it->ranges;
 }
 
 }  // namespace

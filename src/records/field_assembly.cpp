@@ -81,10 +81,32 @@ void cleanCommasAndBlanks(std::string& word) {
   trimTrailingBlanks(word);
 }
 
+// Where the first two blanks in a row stand in the text, or its length.
+size_t firstDoubleBlank(std::string_view text) {
+  const size_t n = text.size();
+  bool blankBefore = false;  // the byte before the chunk is a blank
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const uint64_t blanks = bytesExactlyEqualTo(loadChunk(text.data() + i), ' ');
+    const uint64_t pairEnds = blanks & ((blanks << 8) | (blankBefore ? 0x80u : 0u));
+    if (pairEnds != 0) {
+      return i + firstMarkedByte(pairEnds) - 1;
+    }
+    blankBefore = (blanks >> 63) != 0;
+  }
+  for (; i < n; ++i) {
+    if (text[i] == ' ' && blankBefore) {
+      return i - 1;
+    }
+    blankBefore = text[i] == ' ';
+  }
+  return n;
+}
+
 // Collapses every run of blanks into one blank: "  " -> " " until none is left.
 void collapseBlankRuns(LineBuffer& line) {
-  size_t out = 0;
-  for (size_t i = 0; i < line.size(); ++i) {
+  size_t out = firstDoubleBlank(line.view());
+  for (size_t i = out; i < line.size(); ++i) {
     if (line[i] == ' ' && out > 0 && line[out - 1] == ' ') {
       continue;
     }
@@ -137,12 +159,6 @@ void bracketKanjiOf(std::string& suffix, RenderedWords& out) {
     out.bracket.append(kanjiTextOfCode(code));
   });
   collapseBlankRuns(out.bracket);
-}
-
-// True when the word holds a character that the cleaning rules or the
-// bracket rule look at; other words are rendered as they stand.
-bool needsCleaning(std::string_view word) {
-  return word.find_first_of(".,[ ") != std::string_view::npos;
 }
 
 // The record's name, as a word that matches the name key is rendered.
@@ -228,13 +244,34 @@ void renderWord(std::string& word, const NameKanji& name, const Dictionary& dict
   finishWord(word, comma, changedFrom, out);
 }
 
-// The key a word is most likely looked up by: the word itself when it is
-// plain, else the word without its trailing commas and dots and without a
-// bracket suffix. Only the hint for the cache depends on the guess.
-std::string_view likelyKey(std::string_view word, bool plain) {
-  if (plain) {
-    return word;
+// True when the word holds a character that the cleaning rules or the
+// bracket rule look at; other words are rendered as they stand.
+bool needsCleaning(std::string_view word) {
+  return word.find_first_of(".,[ ") != std::string_view::npos;
+}
+
+// The number of bytes a word of this kind carries behind its key.
+size_t suffixLength(WordToken::Kind kind) {
+  return kind == WordToken::Comma ? 1 : kind == WordToken::Ellipsis ? 3 : 0;
+}
+
+// The kind of a word that is not plain: a plain word followed by one comma,
+// or by one "...", is rendered as the rules would render it, without them.
+WordToken::Kind kindOf(std::string_view word) {
+  if (word.size() >= 2 && word.back() == ',' && !needsCleaning(word.substr(0, word.size() - 1))) {
+    return WordToken::Comma;
   }
+  if (word.size() >= 4 && word.substr(word.size() - 3) == "..." &&
+      !needsCleaning(word.substr(0, word.size() - 3))) {
+    return WordToken::Ellipsis;
+  }
+  return WordToken::Other;
+}
+
+// The key an Other word is most likely looked up by: the word without its
+// trailing commas and dots and without a bracket suffix. Only the hint for
+// the cache depends on the guess.
+std::string_view likelyKey(std::string_view word) {
   const size_t open = word.find('[');
   if (open != std::string_view::npos && open > 0) {
     word = word.substr(0, open);
@@ -245,22 +282,29 @@ std::string_view likelyKey(std::string_view word, bool plain) {
   return word;
 }
 
-// Adds the word at `offset` of out.text (or of out.groups) to out.tokens.
+// Adds the word at `offset` of out.text (or of out.groups) to out.tokens;
+// `plainHash` is the word's hash when it is plain.
 void addToken(RenderedWords& out, size_t offset, std::string_view token, bool inGroups,
-              bool plain) {
+              bool plain, uint64_t plainHash) {
   WordToken t;
   t.offset = offset;
   t.length = token.size();
   t.inGroups = inGroups;
-  t.plain = plain;
-  t.hash = hashWordKey(likelyKey(token, plain));
+  t.kind = plain ? WordToken::Plain : inGroups ? WordToken::Other : kindOf(token);
+  if (t.kind == WordToken::Plain) {
+    t.hash = plainHash;
+  } else if (t.kind == WordToken::Other) {
+    t.hash = hashWordKey(likelyKey(token));
+  } else {
+    t.hash = hashWordKey(token.substr(0, token.size() - suffixLength(t.kind)));
+  }
   out.tokens.push_back(t);
 }
 
 // Splits a text without double quotes into words as the tokenizer does: at
 // blanks, up to the first line feed, noting which words the cleaning or
-// bracket rules look at. Reads eight bytes at a time: out.text holds the
-// first `n` bytes followed by blanks.
+// bracket rules look at and hashing the others on the way. Reads eight
+// bytes at a time: out.text holds the first `n` bytes followed by blanks.
 void splitUnquotedText(RenderedWords& out, size_t n) {
   const char* text = out.text.data();
   size_t p = 0;
@@ -273,6 +317,7 @@ void splitUnquotedText(RenderedWords& out, size_t n) {
     }
     size_t e = p;
     bool cleaned = false;
+    uint64_t hash = 0;
     while (true) {
       const uint64_t chunk = loadChunk(text + e);
       const uint64_t stops = bytesEqualTo(chunk, ' ') | bytesEqualTo(chunk, '\n');
@@ -282,12 +327,14 @@ void splitUnquotedText(RenderedWords& out, size_t n) {
         const unsigned k = firstMarkedByte(stops);
         cleaned = cleaned || marksBelow(special, k) != 0;
         e += k;
+        hash = finishWordHash(hash, k == 0 ? 0 : chunk & (~0ull >> (64 - 8 * k)), e - p);
         break;
       }
       cleaned = cleaned || special != 0;
+      hash = mixWordHash(hash, chunk);
       e += 8;
     }
-    addToken(out, p, std::string_view(text + p, e - p), false, !cleaned);
+    addToken(out, p, std::string_view(text + p, e - p), false, !cleaned, hash);
     p = e;
   }
 }
@@ -311,7 +358,8 @@ void collectWords(const Dictionary& dictionary, RenderedWords& out) {
         offset = out.groups.size();
         out.groups.append(token);
       }
-      addToken(out, offset, token, inGroups, !needsCleaning(token));
+      const bool plain = !needsCleaning(token);
+      addToken(out, offset, token, inGroups, plain, plain ? hashWordKey(token) : 0);
     });
   }
   for (const WordToken& t : out.tokens) {
@@ -330,8 +378,10 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
     if (token == kNoWord) {
       out.words.append(token);  // kept in the word line, adds no kanji
       out.words.push_back(' ');
-    } else if (t.plain) {
-      finishWord(token, false, appendFoundKanji(token, t.hash, name, dictionary, out.kanji), out);
+    } else if (t.kind != WordToken::Other) {
+      const std::string_view key = token.substr(0, token.size() - suffixLength(t.kind));
+      finishWord(key, t.kind == WordToken::Comma,
+                 appendFoundKanji(key, t.hash, name, dictionary, out.kanji), out);
     } else {
       out.word.assign(token);
       renderWord(out.word, name, dictionary, out);
@@ -342,6 +392,11 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
     --n;
   }
   out.kanji.truncate(n);
+}
+
+// True when the text holds a line feed.
+bool holdsLineFeed(std::string_view text) {
+  return text.find('\n') != std::string_view::npos;
 }
 
 // Sets `key` to the name parts joined, upper-cased, without blanks.
@@ -445,6 +500,9 @@ void assemblePreparedRecord(const RecordView& record, const Dictionary& dictiona
   block.detail5 = f[Detail5];
   block.detail6 = f[Detail6];
   block.detail7 = f[Detail7];
+  block.lineFeeds = record.lineFeeds || holdsLineFeed(block.nameKanji1) ||
+                    holdsLineFeed(block.nameKanji2) || holdsLineFeed(block.nameKanji3) ||
+                    holdsLineFeed(block.kanjiLine);
 }
 
 void assembleRecord(const RecordView& record, const Dictionary& dictionary, BlockText& block,

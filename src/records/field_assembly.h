@@ -15,11 +15,18 @@ struct Dictionary;
 // One word of a word text, kept between finding the words and rendering
 // them.
 struct WordToken {
+  // How the cleaning and bracket rules treat the word.
+  enum Kind : unsigned char {
+    Plain,     // nothing in it for them: looked up as it stands
+    Comma,     // a plain word and one comma: looked up without the comma
+    Ellipsis,  // a plain word and "...": looked up without the dots
+    Other,     // anything else: the rules are applied one by one
+  };
   size_t offset;   // where the word starts in `text`, or in `groups`
   size_t length;
   bool inGroups;   // a double-quoted group, rebuilt in `groups`
-  bool plain;      // nothing in it for the cleaning or bracket rules
-  uint64_t hash;   // hash of the key it is most likely looked up by
+  Kind kind;
+  uint64_t hash;   // hash of the key it is looked up by (for Other, a guess)
 };
 
 // The two lines rendered from a record's words, with scratch space that is

@@ -24,7 +24,8 @@ bool hasLineFeed(uint64_t x) {
 // feed, of the layout or inside a value, is stored as CR LF.
 struct BlockBuilder {
   char* at;
-  bool crlf;
+  bool crlf;        // line feeds of the layout become CR LF
+  bool valuesCrlf;  // line feeds inside values become CR LF
 
   void literal(std::string_view text) {
     std::memcpy(at, text.data(), text.size());
@@ -38,13 +39,19 @@ struct BlockBuilder {
   }
   // Copies a value eight bytes at a time while no line feed is among them.
   void value(std::string_view v) {
-    if (!crlf) {
-      literal(v);
-      return;
-    }
     const char* p = v.data();
     const size_t n = v.size();
     size_t i = 0;
+    if (!valuesCrlf) {
+      for (; i + 8 <= n; i += 8) {
+        std::memcpy(at, p + i, 8);
+        at += 8;
+      }
+      for (; i < n; ++i) {
+        *at++ = p[i];
+      }
+      return;
+    }
     for (; i + 8 <= n; i += 8) {
       uint64_t chunk;
       std::memcpy(&chunk, p + i, 8);
@@ -93,7 +100,7 @@ bool isListed(const SourceRecord& record) {
 
 std::string formatBlockNumber(int64_t number) {
   char digits[32];
-  BlockBuilder b{digits, false};
+  BlockBuilder b{digits, false, false};
   b.number(number);
   return std::string(digits, b.at - digits);
 }
@@ -108,7 +115,7 @@ void writeBlock(OutputFile& out, const BlockText& t, int64_t number) {
     bound += 2 * v->size();  // a value of line feeds doubles
   }
   char* start = reserveOutput(out, bound);
-  BlockBuilder b{start, out.text};
+  BlockBuilder b{start, out.text, out.text && t.lineFeeds};
   b.number(number);
   b.literal(" ");
   b.value(t.entryId);

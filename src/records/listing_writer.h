@@ -37,6 +37,7 @@ struct BlockText {
   std::string_view wordLine;
   std::string_view kanjiLine;
   std::string_view note;  // trailing blanks removed
+  bool lineFeeds = true;  // false only when no value holds a line feed
 };
 
 // True when a record with this entryId is listed: anything but eight blanks.

@@ -36,8 +36,10 @@ void readSourceRecord(InputFile& in, RecordBytes& bytes) {
 
 void decodeRecordView(const unsigned char* bytes, RecordView& view) {
   const char* from = reinterpret_cast<const char*>(bytes);
+  view.lineFeeds = false;
   for (size_t i = 0; i < kRecordFieldCount; ++i) {
-    view.field[i] = decodeFieldTo(view.text.data(), from, kFields[i].countOffset, kFields[i].capacity);
+    view.field[i] = decodeFieldTo(view.text.data(), from, kFields[i].countOffset,
+                                  kFields[i].capacity, view.lineFeeds);
   }
 }
 

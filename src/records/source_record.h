@@ -67,6 +67,7 @@ enum RecordField : size_t {
 struct RecordView {
   std::array<char, kRecordSize> text;
   std::string_view field[kRecordFieldCount];
+  bool lineFeeds = false;  // some field holds a line feed
 };
 
 // Reads the next record; bytes past the end of the file read as 0xFF and

@@ -40,19 +40,18 @@ void takeLine(std::string_view line, std::string& group, WordEntry& entry) {
 
 // Mixes the key eight bytes at a time; any well-spread hash serves.
 uint64_t hashWordKey(std::string_view key) {
-  const uint64_t kMul = 0x9E3779B97F4A7C15ull;
-  uint64_t h = key.size() * kMul;
+  uint64_t h = 0;
   size_t i = 0;
   for (; i + 8 <= key.size(); i += 8) {
     uint64_t chunk;
     std::memcpy(&chunk, key.data() + i, 8);
-    h = (h ^ chunk) * kMul;
-    h ^= h >> 32;
+    h = mixWordHash(h, chunk);
   }
   uint64_t tail = 0;
-  std::memcpy(&tail, key.data() + i, key.size() - i);
-  h = (h ^ tail) * kMul;
-  return h ^ (h >> 29);
+  for (size_t j = i; j < key.size(); ++j) {
+    tail |= static_cast<uint64_t>(static_cast<unsigned char>(key[j])) << (8 * (j - i));
+  }
+  return finishWordHash(h, tail, key.size());
 }
 
 namespace {
@@ -213,10 +212,21 @@ void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash) {
 }
 
 void prefetchWordRecord(const Dictionary& dictionary, uint64_t hash) {
-  if (!dictionary.slots.empty()) {
-    const uint64_t at = dictionary.slots[hash & (dictionary.slots.size() - 1)];
-    if (at != 0) {
+  if (dictionary.slots.empty()) {
+    return;
+  }
+  // The first slot along the probe sequence whose hash bits match is almost
+  // always the key's own.
+  const size_t mask = dictionary.slots.size() - 1;
+  const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const uint64_t at = dictionary.slots[slot];
+    if (at == 0) {
+      return;
+    }
+    if ((at & 0xFFFFFFFF00000000ull) == tag) {
       prefetch(dictionary.packed.data() + (at & 0xFFFFFFFFu) - 1);
+      return;
     }
   }
 }

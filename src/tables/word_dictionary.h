@@ -59,6 +59,21 @@ bool findWordKanji(const Dictionary& dictionary, std::string_view key, uint64_t 
 // The hash a key is indexed under.
 uint64_t hashWordKey(std::string_view key);
 
+// hashWordKey in steps, for a caller that reads a key eight bytes at a time
+// itself: start from 0, mix in every whole chunk of eight bytes in order,
+// then finish with the remaining bytes (the lowest bytes of `tail`, the
+// others zero) and the key's length.
+const uint64_t kWordHashMul = 0x9E3779B97F4A7C15ull;
+inline uint64_t mixWordHash(uint64_t h, uint64_t chunk) {
+  h = (h ^ chunk) * kWordHashMul;
+  return h ^ (h >> 32);
+}
+inline uint64_t finishWordHash(uint64_t h, uint64_t tail, size_t size) {
+  h = (h ^ tail) * kWordHashMul;
+  h = (h ^ size) * kWordHashMul;
+  return h ^ (h >> 29);
+}
+
 // Lookups of many keys run faster in two rounds of hints before the
 // findWordKanji calls: prefetchWordSlot for every key, then
 // prefetchWordRecord for every key. Both only start loading memory and never

@@ -32,6 +32,12 @@ inline uint64_t bytesEqualTo(uint64_t x, unsigned char c) {
   return (y - kEveryByte) & ~y & kHighBits;
 }
 
+// Marks every byte of `x` equal to `c`, each exactly.
+inline uint64_t bytesExactlyEqualTo(uint64_t x, unsigned char c) {
+  const uint64_t y = x ^ (kEveryByte * c);
+  return ~(((y & ~kHighBits) + ~kHighBits) | y) & kHighBits;
+}
+
 // The number of the lowest marked byte. Precondition: `marks` is not 0.
 inline unsigned firstMarkedByte(uint64_t marks) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -46,7 +52,7 @@ inline unsigned firstMarkedByte(uint64_t marks) {
 #endif
 }
 
-// The marks of the bytes below byte `k` (k from 0 to 7).
+// The marks of the bytes below byte `k` (k from 0 to 8).
 inline uint64_t marksBelow(uint64_t marks, unsigned k) {
   return k == 0 ? 0 : marks & (~0ull >> (64 - 8 * k));
 }
