@@ -107,9 +107,12 @@ TEST(RenderWordTextFast, EqualsTheStepByStepRendering) {
   addWordEntry(dictionary, WordEntry{"GH", "", {}});
   addWordEntry(dictionary, WordEntry{"AB CD", "", {"Y"}});
   addWordEntry(dictionary, WordEntry{"\"AB CD\"", "", {"Q"}});
-  const char* pieces[] = {"ab", "cd", "gh", "ef",  "zz",  "(no)", "...", ".",
-                          ",",  "[",  "]",  "600", "601", "602",  "603", "604",
-                          " ",  "  ", "\"", "x",   "0",   "\n",   "\t"};
+  // Keys that fill whole chunks of eight bytes, as words are hashed in them.
+  addWordEntry(dictionary, WordEntry{"ABCDEFGH", "", {"P"}});
+  addWordEntry(dictionary, WordEntry{"ABCDEFGHIJKLMNOP", "", {"Q", "P"}});
+  const char* pieces[] = {"ab", "cd", "gh",  "ef",  "zz",  "(no)",     "...",     ".", ",",
+                          "[",  "]",  "600", "601", "602", "603",      "604",     " ", "  ",
+                          "\"", "x",  "0",   "\n",  "\t",  "abcdefgh", "ijklmnop"};
   const char* nameKanji[] = {"N", "", " ", " ,", "  ", ",", "M M"};
   std::mt19937 rng(2024);
   RenderedWords fast;

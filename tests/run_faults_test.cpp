@@ -10,8 +10,8 @@
 #include <random>
 #include <string>
 
-#include "driver/run.h"
 #include "fixtures.h"
+#include "run_folder.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
 #include "textutil/file_io.h"
@@ -19,14 +19,6 @@
 namespace {
 
 using fixtures::Record;
-
-// What one run left behind.
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-  std::string listing;
-};
 
 std::string message(const std::string& what, const std::string& file, int error) {
   return "listconv: cannot " + what + " " + file + ": " + std::strerror(error) + "\n";
@@ -50,54 +42,8 @@ std::map<std::string, std::string> inputFiles(int records) {
   return files;
 }
 
-// Runs the conversion in-process, in a private folder of its own.
-class RunFaults : public ::testing::Test {
- protected:
-  void SetUp() override {
-    home_ = std::filesystem::current_path();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("listconv-" + std::string(info->name()) + "-" + std::to_string(std::random_device()()));
-    std::filesystem::create_directories(dir_);
-    std::filesystem::current_path(dir_);
-  }
-  void TearDown() override {
-    gInjectedFaults = InjectedFaults();
-    KanjiTable.clear();
-    WordDictionary = Dictionary();
-    std::filesystem::current_path(home_);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
-  // Replaces the folder's files by `files`.
-  void put(const std::map<std::string, std::string>& files) {
-    for (const char* name : {"kanjis.dat", "words.txt", "list.rec", "list.txt"}) {
-      std::filesystem::remove(name);
-    }
-    for (const auto& [name, bytes] : files) {
-      std::ofstream(name, std::ios::binary) << bytes;
-    }
-  }
-
-  // Runs the conversion with `faults` in force.
-  Outcome run(InjectedFaults faults = InjectedFaults()) {
-    gInjectedFaults = faults;
-    Outcome o;
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
-    o.status = runConversion();
-    o.out = ::testing::internal::GetCapturedStdout();
-    o.err = ::testing::internal::GetCapturedStderr();
-    gInjectedFaults = InjectedFaults();
-    std::ifstream in("list.txt", std::ios::binary);
-    o.listing.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return o;
-  }
-
-  std::filesystem::path home_;
-  std::filesystem::path dir_;
-};
+// The fault tests share the in-process run of run_folder.h.
+class RunFaults : public RunFolder {};
 
 // A read failure after `at` bytes of one input file.
 struct ReadCase {

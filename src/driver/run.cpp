@@ -1,8 +1,8 @@
 // The run sequence: tables first, then every record of list.rec.
 #include "driver/run.h"
 
-#include <cerrno>
 #include <array>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>

@@ -284,8 +284,8 @@ std::string_view likelyKey(std::string_view word) {
 
 // Adds the word at `offset` of out.text (or of out.groups) to out.tokens;
 // `plainHash` is the word's hash when it is plain.
-void addToken(RenderedWords& out, size_t offset, std::string_view token, bool inGroups,
-              bool plain, uint64_t plainHash) {
+void addToken(RenderedWords& out, size_t offset, std::string_view token, bool inGroups, bool plain,
+              uint64_t plainHash) {
   WordToken t;
   t.offset = offset;
   t.length = token.size();
@@ -373,8 +373,8 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
   out.words.clear();
   out.kanji.clear();
   for (const WordToken& t : out.tokens) {
-    const std::string_view token(
-        (t.inGroups ? out.groups.data() : out.text.data()) + t.offset, t.length);
+    const std::string_view token((t.inGroups ? out.groups.data() : out.text.data()) + t.offset,
+                                 t.length);
     if (token == kNoWord) {
       out.words.append(token);  // kept in the word line, adds no kanji
       out.words.push_back(' ');
@@ -428,8 +428,7 @@ std::string buildNameKey(const std::string& name1, const std::string& name2,
   return key;
 }
 
-void prepareWordText(std::string_view wordText, const Dictionary& dictionary,
-                     RenderedWords& out) {
+void prepareWordText(std::string_view wordText, const Dictionary& dictionary, RenderedWords& out) {
   const std::string_view trimmed = withoutTrailingBlanks(wordText);
   out.textLength = trimmed.size();
   out.text.assign(trimmed.size() + kTextPadding, ' ');
@@ -469,8 +468,7 @@ RenderedWords renderWordText(const std::string& wordText, const std::string& nam
   return out;
 }
 
-void prepareRecord(const RecordView& record, const Dictionary& dictionary,
-                   RenderedWords& scratch) {
+void prepareRecord(const RecordView& record, const Dictionary& dictionary, RenderedWords& scratch) {
   prepareWordText(record.field[WordText], dictionary, scratch);
 }
 

@@ -22,30 +22,30 @@ struct WordToken {
     Ellipsis,  // a plain word and "...": looked up without the dots
     Other,     // anything else: the rules are applied one by one
   };
-  size_t offset;   // where the word starts in `text`, or in `groups`
+  size_t offset;  // where the word starts in `text`, or in `groups`
   size_t length;
-  bool inGroups;   // a double-quoted group, rebuilt in `groups`
+  bool inGroups;  // a double-quoted group, rebuilt in `groups`
   Kind kind;
-  uint64_t hash;   // hash of the key it is looked up by (for Other, a guess)
+  uint64_t hash;  // hash of the key it is looked up by (for Other, a guess)
 };
 
 // The two lines rendered from a record's words, with scratch space that is
 // reused from one record to the next.
 struct RenderedWords {
-  std::string wordLine;   // every processed word followed by one blank
-  std::string kanjiLine;  // the kanji of the words, trailing blanks removed
-  LineBuffer words;       // the word line being built
-  LineBuffer kanji;       // the kanji line being built
-  std::string text;       // scratch: the upper-cased word text, then blanks
-  size_t textLength = 0;  // the length of the word text in `text`
-  std::string word;       // scratch: the word being processed
-  std::string group;      // scratch: a double-quoted group of words
-  std::string groups;     // scratch: the double-quoted groups of `text`
+  std::string wordLine;           // every processed word followed by one blank
+  std::string kanjiLine;          // the kanji of the words, trailing blanks removed
+  LineBuffer words;               // the word line being built
+  LineBuffer kanji;               // the kanji line being built
+  std::string text;               // scratch: the upper-cased word text, then blanks
+  size_t textLength = 0;          // the length of the word text in `text`
+  std::string word;               // scratch: the word being processed
+  std::string group;              // scratch: a double-quoted group of words
+  std::string groups;             // scratch: the double-quoted groups of `text`
   std::vector<WordToken> tokens;  // scratch: the words of `text`
-  LineBuffer bracket;     // scratch: the kanji of a word's bracket suffix
-  std::string suffix;     // scratch: the codes of a bracket suffix
-  std::string codeGroup;  // scratch: a double-quoted group of codes
-  std::string nameKey;    // the padded name key of the record assembled last
+  LineBuffer bracket;             // scratch: the kanji of a word's bracket suffix
+  std::string suffix;             // scratch: the codes of a bracket suffix
+  std::string codeGroup;          // scratch: a double-quoted group of codes
+  std::string nameKey;            // the padded name key of the record assembled last
 };
 
 // Width of the printed name key: the three name parts' capacities.

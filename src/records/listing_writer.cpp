@@ -107,9 +107,9 @@ std::string formatBlockNumber(int64_t number) {
 
 void writeBlock(OutputFile& out, const BlockText& t, int64_t number) {
   const std::string_view* values[] = {
-      &t.entryId, &t.nameKey, &t.nameKanji1, &t.nameKanji2, &t.nameKanji3, &t.detail1,
-      &t.detail2, &t.period,  &t.periodRanges, &t.detail3,  &t.detail4,    &t.detail5,
-      &t.detail6, &t.detail7, &t.wordLine,   &t.kanjiLine, &t.note};
+      &t.entryId, &t.nameKey, &t.nameKanji1,   &t.nameKanji2, &t.nameKanji3, &t.detail1,
+      &t.detail2, &t.period,  &t.periodRanges, &t.detail3,    &t.detail4,    &t.detail5,
+      &t.detail6, &t.detail7, &t.wordLine,     &t.kanjiLine,  &t.note};
   size_t bound = 24 + kLiteralBytes + 2 * kLineFeeds;  // number, layout
   for (const std::string_view* v : values) {
     bound += 2 * v->size();  // a value of line feeds doubles

@@ -49,8 +49,8 @@ bool readLinePiece(InputFile& in, std::string& out, size_t maxChars);
 // An output file written in large blocks.
 struct OutputFile {
   std::FILE* file = nullptr;
-  bool text = false;  // every LF stored as CR LF
-  int error = 0;      // errno of the first failed write, flush or close
+  bool text = false;   // every LF stored as CR LF
+  int error = 0;       // errno of the first failed write, flush or close
   std::string buffer;  // storage; its first `used` bytes wait to be written
   size_t used = 0;
 };
