@@ -52,3 +52,31 @@ inline std::string_view decodeFieldTo(char* out, const char* bytes, size_t offse
   std::memset(to + copied, ' ', capacity - copied);
   return std::string_view(to, capacity);
 }
+
+// decodeFieldTo for a short field, done in whole chunks of eight bytes: it
+// may also overwrite up to kSlotReadAhead bytes of `out` past the slot,
+// which suits fields decoded in the order they lie in.
+inline std::string_view decodeShortFieldTo(char* out, const char* bytes, size_t offset,
+                                           size_t capacity, bool& lineFeed) {
+  const signed char count = static_cast<signed char>(bytes[offset]);
+  const size_t copied = count <= 0 ? 0 : (static_cast<size_t>(count) < capacity ? count : capacity);
+  const char* from = bytes + offset + 1;
+  char* to = out + offset + 1;
+  for (size_t i = 0; i < capacity; i += 8) {
+    const uint64_t chunk = loadChunk(from + i);
+    const unsigned inCopy = copied <= i      ? 0
+                            : copied - i < 8 ? static_cast<unsigned>(copied - i)
+                                             : 8;
+    const uint64_t zeros = marksBelow(bytesEqualTo(chunk, 0), inCopy);
+    if (zeros != 0) {
+      const unsigned k = firstMarkedByte(zeros);
+      lineFeed = lineFeed || marksBelow(bytesEqualTo(chunk, '\n'), k) != 0;
+      storeChunk(to + i, chunk);
+      return std::string_view(to, i + k);
+    }
+    lineFeed = lineFeed || marksBelow(bytesEqualTo(chunk, '\n'), inCopy) != 0;
+    const uint64_t kept = marksBelow(~0ull, inCopy);  // the copied bytes
+    storeChunk(to + i, (chunk & kept) | (kEveryByte * ' ' & ~kept));
+  }
+  return std::string_view(to, capacity);
+}

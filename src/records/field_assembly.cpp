@@ -247,7 +247,12 @@ void renderWord(std::string& word, const NameKanji& name, const Dictionary& dict
 // True when the word holds a character that the cleaning rules or the
 // bracket rule look at; other words are rendered as they stand.
 bool needsCleaning(std::string_view word) {
-  return word.find_first_of(".,[ ") != std::string_view::npos;
+  for (const char c : word) {
+    if (c == '.' || c == ',' || c == '[' || c == ' ') {
+      return true;
+    }
+  }
+  return false;
 }
 
 // The number of bytes a word of this kind carries behind its key.

@@ -28,6 +28,10 @@ const FieldLayout kFields[kRecordFieldCount] = {
     {410, 255, &SourceRecord::note},
 };
 
+// Fields up to this capacity are decoded in whole chunks; every one of them
+// is followed by more of the record.
+const size_t kShortField = 24;
+
 }  // namespace
 
 void readSourceRecord(InputFile& in, RecordBytes& bytes) {
@@ -37,9 +41,13 @@ void readSourceRecord(InputFile& in, RecordBytes& bytes) {
 void decodeRecordView(const unsigned char* bytes, RecordView& view) {
   const char* from = reinterpret_cast<const char*>(bytes);
   view.lineFeeds = false;
+  // In record order, as short fields may spill over into the next one.
   for (size_t i = 0; i < kRecordFieldCount; ++i) {
-    view.field[i] = decodeFieldTo(view.text.data(), from, kFields[i].countOffset,
-                                  kFields[i].capacity, view.lineFeeds);
+    const FieldLayout& f = kFields[i];
+    view.field[i] =
+        f.capacity <= kShortField
+            ? decodeShortFieldTo(view.text.data(), from, f.countOffset, f.capacity, view.lineFeeds)
+            : decodeFieldTo(view.text.data(), from, f.countOffset, f.capacity, view.lineFeeds);
   }
 }
 
