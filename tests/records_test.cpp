@@ -1,6 +1,7 @@
 // Tests of record decoding and listing blocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -27,7 +28,16 @@ struct DecodeCase {
   unsigned char count;
   std::string slot;
   std::string want;
+  bool lineFeed = false;  // the decoded text holds a line feed
 };
+
+// The record field whose count byte is at `countOffset`.
+RecordField fieldAt(size_t countOffset) {
+  const size_t offsets[] = {4,  13, 21,  29,  37,  42,  47,  52, 61,
+                            70, 83, 102, 121, 132, 143, 154, 410};
+  return static_cast<RecordField>(std::find(std::begin(offsets), std::end(offsets), countOffset) -
+                                  std::begin(offsets));
+}
 
 TEST(DecodeField, FollowsTheCountByte) {
   const std::string abc127(127, 'w');
@@ -43,12 +53,31 @@ TEST(DecodeField, FollowsTheCountByte) {
       {"zero byte first", fixtures::kEntryId, 4, std::string("\0bcd", 4), ""},
       {"zero past the count", fixtures::kDetail1, 2, std::string("ab\0d", 4), "ab      "},
       {"high bytes copied", fixtures::kName2, 3, "\x82\xa0\xff", "\x82\xa0\xff    "},
+      // Fields are searched eight bytes at a time: zero bytes and line feeds
+      // at the edges of those chunks.
+      {"zero at 8", fixtures::kDetail3, 18, std::string("abcdefgh\0j", 11), "abcdefgh"},
+      {"zero at 9", fixtures::kDetail3, 12, std::string("abcdefghi\0", 10), "abcdefghi"},
+      {"zero at 16", fixtures::kDetail4, 17, std::string(16, 'x') + '\0', std::string(16, 'x')},
+      {"count 9 of 18", fixtures::kDetail3, 9, std::string(18, 'y'),
+       std::string(9, 'y') + std::string(9, ' ')},
+      {"full 18", fixtures::kDetail4, 18, std::string(18, 'z'), std::string(18, 'z')},
+      {"line feed at 8", fixtures::kDetail3, 9, "abcdefgh\n", "abcdefgh\n         ", true},
+      {"line feed after a zero", fixtures::kDetail3, 9, std::string("ab\0\n", 4), "ab"},
+      {"line feed past the count", fixtures::kDetail5, 2, "ab\n", "ab        "},
+      {"line feed in a long slot", fixtures::kNote, 121, std::string(120, 'n') + '\n',
+       std::string(120, 'n') + '\n' + std::string(134, ' '), true},
+      {"zero at 100", fixtures::kWordText, 120, std::string(100, 'w') + '\0',
+       std::string(100, 'w')},
   };
   for (const DecodeCase& c : cases) {
     Record r;
     r.setCounted(c.field, c.count, c.slot);
     const RecordBytes bytes = toBytes(r);
     EXPECT_EQ(decodeField(bytes.data(), c.field.countOffset, c.field.capacity), c.want) << c.what;
+    RecordView view;
+    decodeRecordView(bytes, view);
+    EXPECT_EQ(view.field[fieldAt(c.field.countOffset)], c.want) << c.what;
+    EXPECT_EQ(view.lineFeeds, c.lineFeed) << c.what;
   }
 }
 
