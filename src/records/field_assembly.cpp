@@ -19,8 +19,8 @@ namespace {
 constexpr std::string_view kNoWord = "(NO)";
 
 // Blanks kept behind the upper-cased word text, so that it can be read
-// eight bytes at a time up to its end.
-const size_t kTextPadding = 8;
+// in whole chunks up to its end.
+const size_t kTextPadding = LineBuffer::kReadAhead;
 
 // Marks that a word added nothing in which a comma may stand.
 const size_t kNoComma = std::string::npos;
@@ -197,7 +197,9 @@ size_t appendFoundKanji(std::string_view word, uint64_t hash, const NameKanji& n
 
 // Ends a word: its comma goes behind its kanji, the commas of the kanji line
 // move in front of the blanks (" ," -> ", "), and the word joins the word line.
-void finishWord(std::string_view word, bool comma, size_t changedFrom, RenderedWords& out) {
+// `inText` tells that the word lies in out.text, which can be read ahead.
+void finishWord(std::string_view word, bool comma, size_t changedFrom, bool inText,
+                RenderedWords& out) {
   LineBuffer& line = out.kanji;
   if (comma) {
     changedFrom = std::min(changedFrom, line.size());
@@ -208,7 +210,11 @@ void finishWord(std::string_view word, bool comma, size_t changedFrom, RenderedW
       line.view().find(',', std::min(changedFrom, line.size())) != std::string_view::npos) {
     moveCommasBeforeBlanks(line, changedFrom);
   }
-  out.words.append(word);
+  if (inText) {
+    out.words.appendReadingAhead(word);
+  } else {
+    out.words.append(word);
+  }
   if (comma) {
     out.words.push_back(',');
   }
@@ -241,7 +247,7 @@ void renderWord(std::string& word, const NameKanji& name, const Dictionary& dict
   } else {
     changedFrom = appendFoundKanji(word, hashWordKey(word), name, dictionary, out.kanji);
   }
-  finishWord(word, comma, changedFrom, out);
+  finishWord(word, comma, changedFrom, false, out);
 }
 
 // True when the word holds a character that the cleaning rules or the
@@ -385,8 +391,9 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
       out.words.push_back(' ');
     } else if (t.kind != WordToken::Other) {
       const std::string_view key = token.substr(0, token.size() - suffixLength(t.kind));
+      // Words of these kinds are never double-quoted groups: they lie in out.text.
       finishWord(key, t.kind == WordToken::Comma,
-                 appendFoundKanji(key, t.hash, name, dictionary, out.kanji), out);
+                 appendFoundKanji(key, t.hash, name, dictionary, out.kanji), true, out);
     } else {
       out.word.assign(token);
       renderWord(out.word, name, dictionary, out);
