@@ -411,18 +411,18 @@ bool holdsLineFeed(std::string_view text) {
   return text.find('\n') != std::string_view::npos;
 }
 
-// Sets `key` to the name parts joined, upper-cased, without blanks.
-void buildNameKeyInto(std::string_view name1, std::string_view name2, std::string_view name3,
-                      std::string& key) {
-  key.resize(name1.size() + name2.size() + name3.size());
-  char* out = &key[0];
+// Writes the name parts joined, upper-cased, without blanks at `key`;
+// returns the length. Precondition: the parts' total length fits at `key`.
+size_t writeNameKey(std::string_view name1, std::string_view name2, std::string_view name3,
+                    char* key) {
+  char* out = key;
   for (const std::string_view part : {name1, name2, name3}) {
     for (char c : part) {
       *out = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
       out += c != ' ';
     }
   }
-  key.resize(out - key.data());
+  return static_cast<size_t>(out - key);
 }
 
 }  // namespace
@@ -435,8 +435,8 @@ void resolveNameCodes(SourceRecord& record) {
 
 std::string buildNameKey(const std::string& name1, const std::string& name2,
                          const std::string& name3) {
-  std::string key;
-  buildNameKeyInto(name1, name2, name3, key);
+  std::string key(name1.size() + name2.size() + name3.size(), ' ');
+  key.resize(writeNameKey(name1, name2, name3, &key[0]));
   return key;
 }
 
@@ -492,15 +492,22 @@ void assemblePreparedRecord(const RecordView& record, const Dictionary& dictiona
   block.nameKanji2 = kanjiTextOfCode(f[NameCode2]);
   block.nameKanji3 = kanjiTextOfCode(f[NameCode3]);
   block.note = withoutTrailingBlanks(f[Note]);
-  buildNameKeyInto(f[Name1], f[Name2], f[Name3], scratch.nameKey);
-  renderWords({scratch.nameKey, block.nameKanji1, block.nameKanji2, block.nameKanji3}, dictionary,
+  // The key, then room for its padding and for reading ahead.
+  LineBuffer& key = scratch.nameKey;
+  key.clear();
+  key.reserve(f[Name1].size() + f[Name2].size() + f[Name3].size() + kNameKeyWidth);
+  key.commit(writeNameKey(f[Name1], f[Name2], f[Name3], key.data()));
+  renderWords({key.view(), block.nameKanji1, block.nameKanji2, block.nameKanji3}, dictionary,
               scratch);
+  scratch.words.keepReadAhead();  // before the views are taken: it may move the text
+  scratch.kanji.keepReadAhead();
   block.wordLine = scratch.words.view();
   block.kanjiLine = scratch.kanji.view();
-  if (scratch.nameKey.size() < kNameKeyWidth) {
-    scratch.nameKey.resize(kNameKeyWidth, ' ');
+  while (key.size() < kNameKeyWidth) {
+    key.push_back(' ');
   }
-  block.nameKey = scratch.nameKey;
+  key.keepReadAhead();
+  block.nameKey = key.view();
   block.detail1 = f[Detail1];
   block.detail2 = f[Detail2];
   block.period = withoutTrailingBlanks(f[Period]);
@@ -510,6 +517,9 @@ void assemblePreparedRecord(const RecordView& record, const Dictionary& dictiona
   block.detail5 = f[Detail5];
   block.detail6 = f[Detail6];
   block.detail7 = f[Detail7];
+  block.readAhead = true;
+  static_assert(RecordView::kFieldReadAhead >= kBlockReadAhead, "fields are read ahead");
+  static_assert(LineBuffer::kReadAhead >= kBlockReadAhead, "lines are read ahead");
   block.lineFeeds = record.lineFeeds || holdsLineFeed(block.nameKanji1) ||
                     holdsLineFeed(block.nameKanji2) || holdsLineFeed(block.nameKanji3) ||
                     holdsLineFeed(block.kanjiLine);

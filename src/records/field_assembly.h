@@ -45,7 +45,7 @@ struct RenderedWords {
   LineBuffer bracket;             // scratch: the kanji of a word's bracket suffix
   std::string suffix;             // scratch: the codes of a bracket suffix
   std::string codeGroup;          // scratch: a double-quoted group of codes
-  std::string nameKey;            // the padded name key of the record assembled last
+  LineBuffer nameKey;             // the padded name key of the record assembled last
 };
 
 // Width of the printed name key: the three name parts' capacities.

@@ -43,6 +43,20 @@ struct LineBuffer {
     }
     length += text.size();
   }
+  // Makes room for `n` bytes past the text, and kReadAhead more.
+  void reserve(size_t n) {
+    if (storage.size() - length < n + kReadAhead) {
+      grow(n + kReadAhead);
+    }
+  }
+  // Takes `n` bytes written past the text (in room made by reserve) into it.
+  void commit(size_t n) { length += n; }
+  // Makes sure that kReadAhead bytes past the text can be read.
+  void keepReadAhead() {
+    if (storage.size() - length < kReadAhead) {
+      grow(kReadAhead);
+    }
+  }
   void push_back(char c) {
     if (storage.size() == length) {
       grow(1);

@@ -38,7 +38,13 @@ struct BlockText {
   std::string_view kanjiLine;
   std::string_view note;  // trailing blanks removed
   bool lineFeeds = true;  // false only when no value holds a line feed
+  // True when every value but the name kanji and the period ranges is
+  // followed by at least kBlockReadAhead - 1 readable bytes.
+  bool readAhead = false;
 };
+
+// How far the block writer may read ahead of a value when BlockText::readAhead is set.
+const size_t kBlockReadAhead = 16;
 
 // True when a record with this entryId is listed: anything but eight blanks.
 bool isListedId(std::string_view entryId);

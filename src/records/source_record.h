@@ -65,7 +65,10 @@ enum RecordField : size_t {
 // field's decoded bytes, and each field views its decoded text inside
 // `text`. Cheaper than SourceRecord: nothing is allocated per field.
 struct RecordView {
-  std::array<char, kRecordSize> text;
+  // The record, then bytes that are never part of a field, so that every
+  // field can be read ahead by kFieldReadAhead bytes.
+  static const size_t kFieldReadAhead = 16;
+  std::array<char, kRecordSize + kFieldReadAhead> text{};
   std::string_view field[kRecordFieldCount];
   bool lineFeeds = false;  // some field holds a line feed
 };
