@@ -30,9 +30,11 @@ struct RecordInFlight {
   RenderedWords words;  // its prepared words, then its lines
 };
 
-// How many records are worked on at once: one being read and prepared, one
-// whose dictionary records are being loaded, one being written.
+// How many records are worked on at once: the one being read and prepared,
+// the one being written and those in between, whose dictionary memory is
+// being loaded.
 const size_t kRecordsInFlight = 3;
+const size_t kPrefetchLag = (kRecordsInFlight - 1) / 2;
 
 // Converts every record of `in` into `out`; returns the number of blocks.
 // Records pass through three steps, each record one step behind the one
@@ -71,10 +73,12 @@ int64_t convertRecords(InputFile& in, OutputFile& out) {
       }
     }
     ++done;
-    if (done < read) {
-      const RecordInFlight& following = ring[done % kRecordsInFlight];
-      if (following.listed) {
-        prefetchPreparedWords(WordDictionary, following.words);
+    // Halfway between its reading and its writing, a record's dictionary
+    // records are asked for.
+    if (done + kPrefetchLag < read) {
+      const RecordInFlight& middle = ring[(done + kPrefetchLag) % kRecordsInFlight];
+      if (middle.listed) {
+        prefetchPreparedWords(WordDictionary, middle.words);
       }
     }
   }
