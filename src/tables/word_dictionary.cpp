@@ -77,8 +77,23 @@ uint64_t hashWordKey(std::string_view key) {
     h = (h ^ chunk) * kMul;
     h ^= h >> 32;
   }
+  // The last 0 to 7 bytes, read without a call: two 4-byte reads that may
+  // overlap, or the first, middle and last byte of a shorter rest. Either
+  // way every byte is taken in.
+  const char* rest = key.data() + i;
+  const size_t restLength = key.size() - i;
   uint64_t tail = 0;
-  std::memcpy(&tail, key.data() + i, key.size() - i);
+  if (restLength >= 4) {
+    uint32_t low;
+    uint32_t high;
+    std::memcpy(&low, rest, 4);
+    std::memcpy(&high, rest + restLength - 4, 4);
+    tail = (static_cast<uint64_t>(high) << 32) | low;
+  } else if (restLength > 0) {
+    tail = static_cast<uint64_t>(static_cast<unsigned char>(rest[0])) |
+           static_cast<uint64_t>(static_cast<unsigned char>(rest[restLength / 2])) << 8 |
+           static_cast<uint64_t>(static_cast<unsigned char>(rest[restLength - 1])) << 16;
+  }
   h = (h ^ tail) * kMul;
   return h ^ (h >> 29);
 }
@@ -116,10 +131,18 @@ char* putU32(char* at, size_t v) {
   return at + sizeof u;
 }
 
-// Stores the bytes of `text` at `at`; returns the end.
+// Stores the bytes of `text` at `at`; returns the end. Texts of 4 to 8
+// bytes, as kanji texts mostly are, take two fixed-size copies that may
+// overlap instead of a call.
 char* putBytes(char* at, std::string_view text) {
-  std::memcpy(at, text.data(), text.size());
-  return at + text.size();
+  const size_t n = text.size();
+  if (n >= 4 && n <= 8) {
+    std::memcpy(at, text.data(), 4);
+    std::memcpy(at + n - 4, text.data() + n - 4, 4);
+  } else {
+    std::memcpy(at, text.data(), n);
+  }
+  return at + n;
 }
 
 PackedKey readPacked(const Dictionary& dictionary, size_t offset) {
@@ -129,12 +152,19 @@ PackedKey readPacked(const Dictionary& dictionary, size_t offset) {
           std::string_view(at + kPackedHeader + keyLength, readU32(at + 8))};
 }
 
+// Where a key with `hash` is placed first: taken from the hash's high bits,
+// the ones each slot keeps, so that the index can grow without the keys.
+// Precondition: the index is not empty.
+size_t homeSlot(const Dictionary& dictionary, uint64_t hash) {
+  return (hash >> 32) & (dictionary.slots.size() - 1);
+}
+
 // The slot that holds `key`, or the free slot where it would go.
 // Precondition: the index has at least one free slot.
 size_t findSlot(const Dictionary& dictionary, std::string_view key, uint64_t hash) {
   const size_t mask = dictionary.slots.size() - 1;
   const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
-  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+  for (size_t slot = homeSlot(dictionary, hash);; slot = (slot + 1) & mask) {
     const uint64_t at = dictionary.slots[slot];
     if (at == 0) {
       return slot;
@@ -146,15 +176,20 @@ size_t findSlot(const Dictionary& dictionary, std::string_view key, uint64_t has
   }
 }
 
-// Doubles the index and places every indexed key again.
+// Doubles the index and places every indexed key again; the keys are all
+// different, so each goes to the first free slot from its home.
 void growIndex(Dictionary& dictionary) {
   std::vector<uint64_t> old;
   old.swap(dictionary.slots);
   dictionary.slots.assign(old.empty() ? 64 : old.size() * 2, 0);
+  const size_t mask = dictionary.slots.size() - 1;
   for (const uint64_t at : old) {
     if (at != 0) {
-      const std::string_view key = readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).key;
-      dictionary.slots[findSlot(dictionary, key, hashWordKey(key))] = at;
+      size_t slot = homeSlot(dictionary, at);
+      while (dictionary.slots[slot] != 0) {
+        slot = (slot + 1) & mask;
+      }
+      dictionary.slots[slot] = at;
     }
   }
 }
@@ -186,15 +221,14 @@ void indexLastEntry(Dictionary& dictionary) {
   at = putU32(at, entry.key.size());
   at = putU32(at, kanjiLength);
   at = putBytes(at, entry.key);
-  bool comma = false;
+  char* const kanjiText = at;
   for (const std::string& kanji : entry.kanji) {
-    for (const char c : kanji) {  // kanji texts are short: a call would cost more
-      *at++ = c;
-      comma |= c == ',';
-    }
+    at = putBytes(at, kanji);
     *at++ = ' ';
   }
-  dictionary.kanjiHoldCommas |= comma;
+  if (std::memchr(kanjiText, ',', kanjiLength) != nullptr) {
+    dictionary.kanjiHoldCommas = true;
+  }
   const size_t offset = dictionary.packed.size();
   dictionary.packed.append(record, length);
   dictionary.slots[slot] = (hash & 0xFFFFFFFF00000000ull) | (offset + 1);
@@ -264,13 +298,13 @@ const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view ke
 
 void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash) {
   if (!dictionary.slots.empty()) {
-    prefetch(&dictionary.slots[hash & (dictionary.slots.size() - 1)]);
+    prefetch(&dictionary.slots[homeSlot(dictionary, hash)]);
   }
 }
 
 void prefetchWordRecord(const Dictionary& dictionary, uint64_t hash) {
   if (!dictionary.slots.empty()) {
-    const uint64_t at = dictionary.slots[hash & (dictionary.slots.size() - 1)];
+    const uint64_t at = dictionary.slots[homeSlot(dictionary, hash)];
     if (at != 0) {
       prefetch(dictionary.packed.data() + (at & 0xFFFFFFFFu) - 1);
     }
