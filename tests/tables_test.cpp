@@ -223,6 +223,75 @@ TEST(WordDictionary, IndexFindsTheFirstEntryOfEveryKey) {
   }
 }
 
+TEST(WordDictionary, QuotedGroupsKeepTheirTextAndFirstLineCarriesNothing) {
+  LoadedKanji table(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q,"}}));
+  const Dictionary d = loadWords("ONLY\n\"A B\" \"w x\" \"600 \" 601\nK2 \"y z\"\n\"C D\" v 600\n");
+  ASSERT_EQ(d.entries.size(), 4u);
+  const struct {
+    std::string key, word;
+    TextList kanji;
+  } want[] = {
+      {"ONLY", "", {}},
+      // The later group reuses the tokenizer's buffer; the quote makes its
+      // code no number.
+      {"\"A B\"", "\"w x\"", {"", "Q,  "}},
+      {"K2", "\"y z\"", {"", "Q,  "}},
+      {"\"C D\"", "v", {"P   "}},
+  };
+  for (size_t i = 0; i < d.entries.size(); ++i) {
+    EXPECT_EQ(d.entries[i].key, want[i].key) << i;
+    EXPECT_EQ(d.entries[i].word, want[i].word) << i;
+    EXPECT_EQ(d.entries[i].kanji, want[i].kanji) << i;
+  }
+  std::string_view kanjiText;
+  ASSERT_TRUE(findWordKanji(d, "\"A B\"", kanjiText));
+  EXPECT_EQ(kanjiText, " Q,   ");
+  ASSERT_TRUE(findWordKanji(d, "ONLY", kanjiText));
+  EXPECT_EQ(kanjiText, "");
+}
+
+TEST(WordDictionary, CommaInAnIndexedKanjiTextIsNoted) {
+  LoadedKanji table(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q,"}}));
+  const struct {
+    std::string text;
+    bool commas;
+  } cases[] = {
+      {"A x 600\nB y 600 600\n", false}, {"A x 600 601\n", true}, {"A x 600\nB y\n", false},
+      {"A x 600\nA y 601\n", false},  // the later A is not indexed
+      {"A x 601\nA y 600\n", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(loadWords(c.text).kanjiHoldCommas, c.commas) << c.text;
+  }
+}
+
+TEST(WordDictionary, KeysOfEveryLengthAreFound) {
+  // Keys that differ in one byte only, at every place of every length up to
+  // 20, and the empty key; many enough for the index to grow a few times.
+  Dictionary d;
+  std::vector<std::string> keys{""};
+  for (size_t length = 1; length <= 20; ++length) {
+    for (size_t at = 0; at < length; ++at) {
+      std::string key(length, 'a');
+      key[at] = '\xff';
+      keys.push_back(key);
+    }
+  }
+  for (size_t i = 0; i < keys.size(); ++i) {
+    addWordEntry(d, WordEntry{keys[i], std::to_string(i), {std::to_string(i)}});
+  }
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const WordEntry* found = findWordEntry(d, keys[i]);
+    ASSERT_NE(found, nullptr) << i;
+    EXPECT_EQ(found->word, std::to_string(i));
+    std::string_view kanjiText;
+    ASSERT_TRUE(findWordKanji(d, keys[i], kanjiText));
+    EXPECT_EQ(kanjiText, std::to_string(i) + " ");
+  }
+  EXPECT_EQ(findWordEntry(d, std::string(21, 'a')), nullptr);
+  EXPECT_EQ(findWordEntry(d, std::string(8, 'a')), nullptr);
+}
+
 TEST(WordDictionary, EmptyAndMissingFilesGiveNoEntries) {
   EXPECT_TRUE(loadWords("").entries.empty());
   EXPECT_TRUE(loadWords("\r\n   \n\x1a"

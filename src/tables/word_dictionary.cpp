@@ -14,26 +14,54 @@ namespace {
 // A line is read into an 80-byte buffer: at most 79 bytes at a time.
 const size_t kLinePieceMax = 79;
 
-// Sets the working entry from one line: token 1 is the key, token 2 the
-// word, every later token a kanji code. Only the key is reset for every line:
-// word and kanji keep the values of the latest line that had them.
-void takeLine(std::string_view line, std::string& group, WordEntry& entry) {
-  entry.key.clear();
+// What reading a line needs besides the entries; kept from line to line, so
+// that a line allocates nothing but its entry.
+struct LineScratch {
+  std::string group;                    // the tokenizer's quoted group
+  std::string key;                      // the key, when it is a quoted group
+  std::string word;                     // the word, when it is a quoted group
+  std::vector<std::string_view> kanji;  // the line's kanji, viewed in the table
+};
+
+// Appends the entry of one line unless the line has no token: token 1 is the
+// key, token 2 the word, every later token a kanji code. Word and kanji the
+// line lacks are those of the latest line that had them; as every such line
+// made an entry, they are those of the entry before.
+void takeLine(std::string_view line, LineScratch& scratch, std::vector<WordEntry>& entries) {
+  std::string_view key;
+  std::string_view word;
   size_t n = 0;
-  forEachToken(line, group, [&n, &entry](std::string_view token) {
+  scratch.kanji.clear();
+  forEachToken(line, scratch.group, [&](std::string_view token) {
     ++n;
-    if (n == 1) {
-      entry.key.assign(token);
-    } else if (n == 2) {
-      entry.word.assign(token);
-    } else {
-      if (n == 3) {
-        entry.kanji.clear();
-      }
-      entry.kanji.emplace_back(token);
-      lookupKanjiCode(entry.kanji.back());
+    if (n >= 3) {
+      scratch.kanji.push_back(kanjiTextOfCode(token));
+      return;
+    }
+    std::string_view& field = n == 1 ? key : word;
+    field = token;
+    if (token.data() < line.data() || token.data() > line.data() + line.size()) {
+      // Not a view of the line: the tokenizer reuses its buffer for the next
+      // group, so the text is kept aside.
+      std::string& copy = n == 1 ? scratch.key : scratch.word;
+      copy.assign(token);
+      field = copy;
     }
   });
+  if (n == 0) {
+    return;
+  }
+  const WordEntry* before = entries.empty() ? nullptr : &entries.back();
+  WordEntry entry{std::string(key), n >= 2 ? std::string(word) : std::string(), TextList()};
+  if (n >= 3) {
+    entry.kanji.assign(scratch.kanji.begin(), scratch.kanji.end());
+  } else if (before != nullptr) {
+    entry.kanji = before->kanji;
+  }
+  if (n < 2 && before != nullptr) {
+    entry.word = before->word;
+  }
+  entries.push_back(std::move(entry));
 }
 
 }  // namespace
@@ -47,9 +75,24 @@ uint64_t hashWordKey(std::string_view key) {
     std::memcpy(&chunk, key.data() + i, 8);
     h = mixWordHash(h, chunk);
   }
+  // The last 0 to 7 bytes in the low bytes of `tail`, the lowest first,
+  // read without a call: two 4-byte reads that may overlap, or the first,
+  // middle and last byte of a shorter rest.
+  const char* rest = key.data() + i;
+  const size_t restLength = key.size() - i;
   uint64_t tail = 0;
-  for (size_t j = i; j < key.size(); ++j) {
-    tail |= static_cast<uint64_t>(static_cast<unsigned char>(key[j])) << (8 * (j - i));
+  if (restLength >= 4) {
+    uint32_t low;
+    uint32_t high;
+    std::memcpy(&low, rest, 4);
+    std::memcpy(&high, rest + restLength - 4, 4);
+    tail = low | static_cast<uint64_t>(high) << (8 * (restLength - 4));
+  } else if (restLength > 0) {
+    const size_t middle = restLength / 2;
+    tail = static_cast<uint64_t>(static_cast<unsigned char>(rest[0])) |
+           static_cast<uint64_t>(static_cast<unsigned char>(rest[middle])) << (8 * middle) |
+           static_cast<uint64_t>(static_cast<unsigned char>(rest[restLength - 1]))
+               << (8 * (restLength - 1));
   }
   return finishWordHash(h, tail, key.size());
 }
@@ -80,9 +123,25 @@ uint32_t readU32(const char* at) {
   return v;
 }
 
-void appendU32(std::string& out, size_t v) {
+// Stores `v` as 4 bytes at `at`; returns the end.
+char* putU32(char* at, size_t v) {
   const uint32_t u = static_cast<uint32_t>(v);
-  out.append(reinterpret_cast<const char*>(&u), sizeof u);
+  std::memcpy(at, &u, sizeof u);
+  return at + sizeof u;
+}
+
+// Stores the bytes of `text` at `at`; returns the end. Texts of 4 to 8
+// bytes, as kanji texts mostly are, take two fixed-size copies that may
+// overlap instead of a call.
+char* putBytes(char* at, std::string_view text) {
+  const size_t n = text.size();
+  if (n >= 4 && n <= 8) {
+    std::memcpy(at, text.data(), 4);
+    std::memcpy(at + n - 4, text.data() + n - 4, 4);
+  } else {
+    std::memcpy(at, text.data(), n);
+  }
+  return at + n;
 }
 
 PackedKey readPacked(const Dictionary& dictionary, size_t offset) {
@@ -92,12 +151,19 @@ PackedKey readPacked(const Dictionary& dictionary, size_t offset) {
           std::string_view(at + kPackedHeader + keyLength, readU32(at + 8))};
 }
 
+// Where a key with `hash` is placed first: taken from the hash's high bits,
+// the ones each slot keeps, so that the index can grow without the keys.
+// Precondition: the index is not empty.
+size_t homeSlot(const Dictionary& dictionary, uint64_t hash) {
+  return (hash >> 32) & (dictionary.slots.size() - 1);
+}
+
 // The slot that holds `key`, or the free slot where it would go.
 // Precondition: the index has at least one free slot.
 size_t findSlot(const Dictionary& dictionary, std::string_view key, uint64_t hash) {
   const size_t mask = dictionary.slots.size() - 1;
   const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
-  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+  for (size_t slot = homeSlot(dictionary, hash);; slot = (slot + 1) & mask) {
     const uint64_t at = dictionary.slots[slot];
     if (at == 0) {
       return slot;
@@ -109,48 +175,70 @@ size_t findSlot(const Dictionary& dictionary, std::string_view key, uint64_t has
   }
 }
 
-// Doubles the index and places every indexed key again.
+// Doubles the index and places every indexed key again; the keys are all
+// different, so each goes to the first free slot from its home.
 void growIndex(Dictionary& dictionary) {
   std::vector<uint64_t> old;
   old.swap(dictionary.slots);
   dictionary.slots.assign(old.empty() ? 64 : old.size() * 2, 0);
+  const size_t mask = dictionary.slots.size() - 1;
   for (const uint64_t at : old) {
     if (at != 0) {
-      const std::string_view key = readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).key;
-      dictionary.slots[findSlot(dictionary, key, hashWordKey(key))] = at;
+      size_t slot = homeSlot(dictionary, at);
+      while (dictionary.slots[slot] != 0) {
+        slot = (slot + 1) & mask;
+      }
+      dictionary.slots[slot] = at;
     }
   }
+}
+
+// Indexes the key of the last entry unless an earlier entry has it: packs
+// the entry number, the key and the kanji text, each kanji followed by a
+// blank. Precondition: there is an entry.
+void indexLastEntry(Dictionary& dictionary) {
+  if (dictionary.slots.size() < 2 * (dictionary.keys + 1)) {
+    growIndex(dictionary);
+  }
+  const WordEntry& entry = dictionary.entries.back();
+  const uint64_t hash = hashWordKey(entry.key);
+  const size_t slot = findSlot(dictionary, entry.key, hash);
+  if (dictionary.slots[slot] != 0) {
+    return;  // an earlier entry has this key and is the one found
+  }
+  size_t kanjiLength = 0;
+  for (const std::string& kanji : entry.kanji) {
+    kanjiLength += kanji.size() + 1;
+  }
+  // The record is laid out aside and appended in one piece: a short one on
+  // the stack, which spares the packed text a resize per key.
+  const size_t length = kPackedHeader + entry.key.size() + kanjiLength;
+  char small[256];
+  std::string large;
+  char* const record = length <= sizeof small ? small : (large.resize(length), &large[0]);
+  char* at = putU32(record, dictionary.entries.size() - 1);
+  at = putU32(at, entry.key.size());
+  at = putU32(at, kanjiLength);
+  at = putBytes(at, entry.key);
+  char* const kanjiText = at;
+  for (const std::string& kanji : entry.kanji) {
+    at = putBytes(at, kanji);
+    *at++ = ' ';
+  }
+  if (std::memchr(kanjiText, ',', kanjiLength) != nullptr) {
+    dictionary.kanjiHoldCommas = true;
+  }
+  const size_t offset = dictionary.packed.size();
+  dictionary.packed.append(record, length);
+  dictionary.slots[slot] = (hash & 0xFFFFFFFF00000000ull) | (offset + 1);
+  ++dictionary.keys;
 }
 
 }  // namespace
 
 void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
   dictionary.entries.push_back(entry);
-  if (dictionary.slots.size() < 2 * (dictionary.keys + 1)) {
-    growIndex(dictionary);
-  }
-  const uint64_t hash = hashWordKey(entry.key);
-  const size_t slot = findSlot(dictionary, entry.key, hash);
-  if (dictionary.slots[slot] != 0) {
-    return;  // an earlier entry has this key and is the one found
-  }
-  std::string kanjiText;
-  for (const std::string& kanji : entry.kanji) {
-    kanjiText += kanji;
-    kanjiText += ' ';
-  }
-  if (kanjiText.find(',') != std::string::npos) {
-    dictionary.kanjiHoldCommas = true;
-  }
-  std::string& packed = dictionary.packed;
-  const size_t offset = packed.size();
-  appendU32(packed, dictionary.entries.size() - 1);
-  appendU32(packed, entry.key.size());
-  appendU32(packed, kanjiText.size());
-  packed += entry.key;
-  packed += kanjiText;
-  dictionary.slots[slot] = (hash & 0xFFFFFFFF00000000ull) | (offset + 1);
-  ++dictionary.keys;
+  indexLastEntry(dictionary);
 }
 
 bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
@@ -159,15 +247,17 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   if (!openInput(in, path, true)) {
     return true;
   }
-  WordEntry working;
   std::string line;
-  std::string group;
+  LineScratch scratch;
   while (readLinePiece(in, line, kLinePieceMax)) {
     // The line buffer's text ends at its first zero byte.
-    line.resize(std::min(line.size(), line.find('\0')));
-    takeLine(line, group, working);
-    if (!working.key.empty()) {
-      addWordEntry(dictionary, working);
+    const void* zero = std::memchr(line.data(), '\0', line.size());
+    const size_t length =
+        zero == nullptr ? line.size() : static_cast<const char*>(zero) - line.data();
+    const size_t before = dictionary.entries.size();
+    takeLine(std::string_view(line.data(), length), scratch, dictionary.entries);
+    if (dictionary.entries.size() != before) {
+      indexLastEntry(dictionary);
     }
   }
   closeInput(in);
@@ -207,7 +297,7 @@ const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view ke
 
 void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash) {
   if (!dictionary.slots.empty()) {
-    prefetch(&dictionary.slots[hash & (dictionary.slots.size() - 1)]);
+    prefetch(&dictionary.slots[homeSlot(dictionary, hash)]);
   }
 }
 
@@ -219,7 +309,7 @@ void prefetchWordRecord(const Dictionary& dictionary, uint64_t hash) {
   // always the key's own.
   const size_t mask = dictionary.slots.size() - 1;
   const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
-  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+  for (size_t slot = homeSlot(dictionary, hash);; slot = (slot + 1) & mask) {
     const uint64_t at = dictionary.slots[slot];
     if (at == 0) {
       return;

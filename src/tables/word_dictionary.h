@@ -25,7 +25,8 @@ struct Dictionary {
   std::string packed;
   // Open-addressing hash index into `packed`: the hash's high 32 bits, then
   // the record's offset + 1 in the low 32 bits; 0 for a free slot. Its size
-  // is a power of two, at least twice the number of keys.
+  // is a power of two, at least twice the number of keys; a key's probe
+  // starts at the slot its hash's high bits name.
   std::vector<uint64_t> slots;
   size_t keys = 0;
   bool kanjiHoldCommas = false;  // some indexed kanji text holds a comma

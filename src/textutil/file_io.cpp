@@ -90,6 +90,12 @@ int nextTextByte(InputFile& in) {
   return c;
 }
 
+// The position of the first `c` among the `n` bytes at `p`, or `n`.
+size_t stopOf(const unsigned char* p, size_t n, unsigned char c) {
+  const void* at = std::memchr(p, c, n);
+  return at == nullptr ? n : static_cast<const unsigned char*>(at) - p;
+}
+
 // Writes `n` bytes to the stream, honouring an injected failure: what fits in
 // the budget is written, then the write fails, once.
 bool writeToStream(OutputFile& out, const char* data, size_t n) {
@@ -188,9 +194,10 @@ bool readLinePiece(InputFile& in, std::string& out, size_t maxChars) {
     // Take the run of bytes that need no translation in one piece.
     const unsigned char* run = in.block.data() + in.pos;
     const size_t room = std::min(in.len - in.pos, maxChars - out.size());
-    size_t n = 0;
-    while (n < room && run[n] != '\n' && !(in.text && (run[n] == '\r' || run[n] == kCtrlZ))) {
-      ++n;
+    size_t n = stopOf(run, room, '\n');
+    if (in.text) {
+      n = stopOf(run, n, kCtrlZ);
+      n = stopOf(run, n, '\r');
     }
     out.append(reinterpret_cast<const char*>(run), n);
     in.pos += n;
