@@ -179,7 +179,8 @@ size_t appendFoundKanji(std::string_view word, uint64_t hash, const NameKanji& n
   const size_t before = line.size();
   std::string_view kanjiText;
   if (findWordKanji(dictionary, word, hash, kanjiText)) {
-    line.append(kanjiText);
+    static_assert(kWordKanjiReadAhead >= LineBuffer::kReadAhead, "kanji texts are read ahead");
+    line.appendReadingAhead(kanjiText);
     return dictionary.kanjiHoldCommas ? before : kNoComma;
   }
   if (word == name.key) {

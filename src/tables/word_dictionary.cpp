@@ -228,8 +228,12 @@ void indexLastEntry(Dictionary& dictionary) {
   if (std::memchr(kanjiText, ',', kanjiLength) != nullptr) {
     dictionary.kanjiHoldCommas = true;
   }
-  const size_t offset = dictionary.packed.size();
-  dictionary.packed.append(record, length);
+  // The record goes in front of the blanks that end the packed text.
+  std::string& packed = dictionary.packed;
+  const size_t offset = packed.empty() ? 0 : packed.size() - kWordKanjiReadAhead;
+  packed.resize(offset);
+  packed.append(record, length);
+  packed.append(kWordKanjiReadAhead, ' ');
   dictionary.slots[slot] = (hash & 0xFFFFFFFF00000000ull) | (offset + 1);
   ++dictionary.keys;
 }

@@ -21,7 +21,8 @@ struct Dictionary {
   // What a lookup needs of the first entry of every key, packed so that one
   // lookup touches little memory: per key, its entry number, the length of
   // the key and of the kanji text (4 bytes each), the key, then the kanji
-  // text (every kanji followed by a blank).
+  // text (every kanji followed by a blank). The last record is followed by
+  // kWordKanjiReadAhead blanks.
   std::string packed;
   // Open-addressing hash index into `packed`: the hash's high 32 bits, then
   // the record's offset + 1 in the low 32 bits; 0 for a free slot. Its size
@@ -48,6 +49,9 @@ void addWordEntry(Dictionary& dictionary, const WordEntry& entry);
 
 // The first entry whose key equals `key` exactly, or nullptr.
 const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view key);
+
+// How many bytes past the kanji text that findWordKanji gives are readable.
+const size_t kWordKanjiReadAhead = 16;
 
 // Finds the first entry whose key equals `key` exactly and sets `kanjiText`
 // to its kanji, each followed by a blank; false when no entry has the key.
