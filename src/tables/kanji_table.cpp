@@ -27,6 +27,22 @@ bool isScanSpace(char c) {
 // 0 when there is no number; a number outside the 32-bit range gives -1,
 // which looks up as "?".
 int32_t scanCode(std::string_view text) {
+  // The usual code: nothing but digits and blanks, too short to overflow.
+  if (text.size() <= 9) {
+    int32_t value = 0;
+    bool onlyDigits = true;
+    for (const char c : text) {
+      if (c >= '0' && c <= '9') {
+        value = value * 10 + (c - '0');
+      } else if (c != ' ') {
+        onlyDigits = false;
+        break;
+      }
+    }
+    if (onlyDigits) {
+      return value;
+    }
+  }
   size_t i = 0;
   const size_t n = text.size();
   while (i < n && isScanSpace(text[i])) {
