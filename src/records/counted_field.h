@@ -18,7 +18,7 @@ void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset
 // The decoded field as a new text.
 std::string decodeField(const unsigned char* bytes, size_t offset, size_t capacity);
 
-// How many bytes past the end of a slot finishCountedSlot may read.
+// How many bytes past the end of a slot the decoders may read.
 const size_t kSlotReadAhead = 8;
 
 // Decodes the field whose count byte is at `offset` of `bytes` into the same
