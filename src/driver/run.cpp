@@ -43,7 +43,7 @@ const size_t kPrefetchLag = (kRecordsInFlight - 1) / 2;
 int64_t convertRecords(InputFile& in, OutputFile& out) {
   std::vector<RecordInFlight> ring(kRecordsInFlight);
   // A record that straddles two blocks of the file is put together here.
-  std::array<unsigned char, kRecordSize + kInputReadAhead> spill;
+  std::array<unsigned char, kRecordSize + kInputReadAhead> spill{};
   BlockText block;
   int64_t recordCount = 0;
   size_t read = 0;  // records read so far

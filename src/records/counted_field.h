@@ -54,7 +54,7 @@ inline std::string_view decodeFieldTo(char* out, const char* bytes, size_t offse
 }
 
 // decodeFieldTo for a short field, done in whole chunks of eight bytes: it
-// may also overwrite up to kSlotReadAhead bytes of `out` past the slot,
+// may also overwrite up to 7 bytes of `out` past the slot (its last chunk),
 // which suits fields decoded in the order they lie in.
 inline std::string_view decodeShortFieldTo(char* out, const char* bytes, size_t offset,
                                            size_t capacity, bool& lineFeed) {
