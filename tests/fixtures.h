@@ -33,6 +33,11 @@ const Field kDetail7{143, 10};
 const Field kWordText{154, 255};
 const Field kNote{410, 255};
 
+// Every field, in record order.
+const Field kAllFields[] = {kEntryId,   kName1,   kName2,   kName3,    kNameCode1, kNameCode2,
+                            kNameCode3, kDetail1, kDetail2, kPeriod,   kDetail3,   kDetail4,
+                            kDetail5,   kDetail6, kDetail7, kWordText, kNote};
+
 const size_t kRecordSize = 666;
 const size_t kKanjiRecordSize = 166;
 

@@ -27,6 +27,21 @@ void expectReplacements(const std::vector<ReplaceCase>& cases, Replace replace) 
   }
 }
 
+// Runs a call whose replacements keep forming new occurrences for ever: it
+// must end, leave what the reference (which stops at the same limit) leaves,
+// and insert no more than 4 * (n + 1)^2 bytes, plus the piece that crossed.
+template <typename Fast, typename Slow>
+void expectSelfFeedingCallEnds(const std::string& text, const std::string& search,
+                               const std::string& replacement, Fast fast, Slow slow) {
+  std::string got = text;
+  fast(got, search, replacement, static_cast<int32_t>(search.size()));
+  std::string want = text;
+  slow(want, search, replacement, static_cast<int32_t>(search.size()));
+  EXPECT_EQ(got, want);
+  const size_t n = text.size();
+  EXPECT_LE(got.size(), n + 4 * (n + 1) * (n + 1) + replacement.size());
+}
+
 // Compares a replace-all with its plain reference on many generated cases:
 // texts, searches and replacements over `alphabet`, lengths around the
 // search's length.

@@ -18,6 +18,13 @@ void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset
 // The decoded field as a new text.
 std::string decodeField(const unsigned char* bytes, size_t offset, size_t capacity);
 
+// How many slot bytes a count byte copies: min(count, capacity), none when
+// the count, read as signed, is not above 0.
+inline size_t copiedBytes(char countByte, size_t capacity) {
+  const signed char count = static_cast<signed char>(countByte);
+  return count <= 0 ? 0 : (static_cast<size_t>(count) < capacity ? count : capacity);
+}
+
 // How many bytes past the end of a slot the decoders may read.
 const size_t kSlotReadAhead = 8;
 
@@ -30,8 +37,7 @@ const size_t kSlotReadAhead = 8;
 // offset + 1 + capacity bytes are writable at `out`.
 inline std::string_view decodeFieldTo(char* out, const char* bytes, size_t offset, size_t capacity,
                                       bool& lineFeed) {
-  const signed char count = static_cast<signed char>(bytes[offset]);
-  const size_t copied = count <= 0 ? 0 : (static_cast<size_t>(count) < capacity ? count : capacity);
+  const size_t copied = copiedBytes(bytes[offset], capacity);
   const char* from = bytes + offset + 1;
   char* to = out + offset + 1;
   std::memcpy(to, from, capacity);
@@ -58,8 +64,7 @@ inline std::string_view decodeFieldTo(char* out, const char* bytes, size_t offse
 // which suits fields decoded in the order they lie in.
 inline std::string_view decodeShortFieldTo(char* out, const char* bytes, size_t offset,
                                            size_t capacity, bool& lineFeed) {
-  const signed char count = static_cast<signed char>(bytes[offset]);
-  const size_t copied = count <= 0 ? 0 : (static_cast<size_t>(count) < capacity ? count : capacity);
+  const size_t copied = copiedBytes(bytes[offset], capacity);
   const char* from = bytes + offset + 1;
   char* to = out + offset + 1;
   for (size_t i = 0; i < capacity; i += 8) {

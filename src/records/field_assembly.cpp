@@ -30,19 +30,6 @@ bool isBlankOrComma(char c) {
   return c == ' ' || c == ',';
 }
 
-// The text without its trailing blanks. Fields end in long runs of blanks:
-// they are stepped over eight at a time.
-std::string_view withoutTrailingBlanks(std::string_view text) {
-  size_t n = text.size();
-  while (n >= 8 && loadChunk(text.data() + n - 8) == kEveryByte * ' ') {
-    n -= 8;
-  }
-  while (n > 0 && text[n - 1] == ' ') {
-    --n;
-  }
-  return text.substr(0, n);
-}
-
 // Removes every "..." as replacing it by nothing until none is left does:
 // a run of k dots keeps k mod 3 of them.
 void removeEllipses(std::string& word) {
@@ -402,11 +389,7 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
       renderWord(out.word, name, dictionary, out);
     }
   }
-  size_t n = out.kanji.size();
-  while (n > 0 && out.kanji[n - 1] == ' ') {
-    --n;
-  }
-  out.kanji.truncate(n);
+  out.kanji.truncate(withoutTrailingBlanks(out.kanji.view()).size());
 }
 
 // True when the text holds a line feed.
@@ -445,11 +428,23 @@ std::string buildNameKey(const std::string& name1, const std::string& name2,
 
 void prepareWordText(std::string_view wordText, const Dictionary& dictionary, RenderedWords& out) {
   const std::string_view trimmed = withoutTrailingBlanks(wordText);
-  out.textLength = trimmed.size();
-  out.text.assign(trimmed.size() + kTextPadding, ' ');
-  std::copy(trimmed.begin(), trimmed.end(), out.text.begin());
-  toUpperCase(out.text);
-  collectWords(dictionary, trimmed.find('"') != std::string_view::npos, out);
+  const size_t n = trimmed.size();
+  out.textLength = n;
+  out.text.assign(n + kTextPadding, ' ');
+  if (n > 0) {
+    std::memcpy(&out.text[0], trimmed.data(), n);
+  }
+  // Upper-cased and searched for double quotes eight bytes at a time: the
+  // blanks behind the text make every chunk readable, and stay blanks.
+  static_assert(kTextPadding >= 8, "the text is read in whole chunks");
+  char* text = &out.text[0];
+  uint64_t quotes = 0;
+  for (size_t i = 0; i < n; i += 8) {
+    const uint64_t chunk = upperCaseChunk(loadChunk(text + i));
+    quotes |= marksBelow(bytesEqualTo(chunk, '"'), n - i < 8 ? static_cast<unsigned>(n - i) : 8);
+    storeChunk(text + i, chunk);
+  }
+  collectWords(dictionary, quotes != 0, out);
 }
 
 void prefetchPreparedWords(const Dictionary& dictionary, const RenderedWords& out) {
@@ -484,22 +479,7 @@ RenderedWords renderWordText(const std::string& wordText, const std::string& nam
 }
 
 void prepareRecord(const RecordView& record, const Dictionary& dictionary, RenderedWords& scratch) {
-  // prepareWordText, reading the field eight bytes at a time: it can be read
-  // ahead.
-  static_assert(RecordView::kFieldReadAhead >= 8, "the word text is read in chunks");
-  const std::string_view text = withoutTrailingBlanks(record.field[WordText]);
-  const size_t n = text.size();
-  scratch.textLength = n;
-  scratch.text.resize(n + kTextPadding + 8);  // room for the last chunk
-  char* to = &scratch.text[0];
-  uint64_t quotes = 0;
-  for (size_t i = 0; i < n; i += 8) {
-    const uint64_t chunk = upperCaseChunk(loadChunk(text.data() + i));
-    quotes |= marksBelow(bytesEqualTo(chunk, '"'), n - i < 8 ? static_cast<unsigned>(n - i) : 8);
-    storeChunk(to + i, chunk);
-  }
-  std::memset(to + n, ' ', scratch.text.size() - n);
-  collectWords(dictionary, quotes != 0, scratch);
+  prepareWordText(record.field[WordText], dictionary, scratch);
 }
 
 void assemblePreparedRecord(const RecordView& record, const Dictionary& dictionary,

@@ -14,12 +14,6 @@ const std::string_view kSeparator = "----------";
 const size_t kLiteralBytes = 48;
 const size_t kLineFeeds = 8;
 
-// True when one of the eight bytes of `x` is a line feed.
-bool hasLineFeed(uint64_t x) {
-  const uint64_t y = x ^ 0x0A0A0A0A0A0A0A0Aull;
-  return ((y - 0x0101010101010101ull) & ~y & 0x8080808080808080ull) != 0;
-}
-
 // Lays a block out in reserved output space; in a text file every line
 // feed, of the layout or inside a value, is stored as CR LF.
 struct BlockBuilder {
@@ -37,34 +31,21 @@ struct BlockBuilder {
     }
     *at++ = '\n';
   }
-  // Copies a value eight bytes at a time while no line feed is among them.
+  // Copies a value: eight bytes at a time, or through the file layer's
+  // CR LF copy when its line feeds must become CR LF.
   void value(std::string_view v) {
     const char* p = v.data();
     const size_t n = v.size();
-    size_t i = 0;
-    if (!valuesCrlf) {
-      for (; i + 8 <= n; i += 8) {
-        std::memcpy(at, p + i, 8);
-        at += 8;
-      }
-      for (; i < n; ++i) {
-        *at++ = p[i];
-      }
+    if (valuesCrlf) {
+      at = copyWithCrLf(at, p, n);
       return;
     }
+    size_t i = 0;
     for (; i + 8 <= n; i += 8) {
-      uint64_t chunk;
-      std::memcpy(&chunk, p + i, 8);
-      if (hasLineFeed(chunk)) {
-        break;
-      }
-      std::memcpy(at, &chunk, 8);
+      std::memcpy(at, p + i, 8);
       at += 8;
     }
     for (; i < n; ++i) {
-      if (p[i] == '\n') {
-        *at++ = '\r';
-      }
       *at++ = p[i];
     }
   }

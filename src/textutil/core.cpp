@@ -14,16 +14,19 @@ TextList tokenize(const std::string& text) {
 }
 
 void trimTrailingBlanks(std::string& text) {
-  static const char kEightBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  text.resize(withoutTrailingBlanks(text).size());
+}
+
+std::string_view withoutTrailingBlanks(std::string_view text) {
   size_t n = text.size();
   // Fixed-width fields end in long runs of blanks: step over them eight at a time.
-  while (n >= 8 && std::memcmp(text.data() + n - 8, kEightBlanks, 8) == 0) {
+  while (n >= 8 && loadChunk(text.data() + n - 8) == kEveryByte * ' ') {
     n -= 8;
   }
   while (n > 0 && text[n - 1] == ' ') {
     --n;
   }
-  text.resize(n);
+  return text.substr(0, n);
 }
 
 void toUpperCase(std::string& text) {

@@ -126,25 +126,6 @@ void flushBuffer(OutputFile& out) {
   out.used = 0;
 }
 
-// Stores `n` bytes at `to` with every LF preceded by a CR; returns the end.
-// Precondition: 2 * n bytes fit at `to`.
-char* copyWithCrLf(char* to, const char* data, size_t n) {
-  const char* end = data + n;
-  while (data < end) {
-    const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
-    const char* stop = lf == nullptr ? end : lf;
-    std::memcpy(to, data, stop - data);
-    to += stop - data;
-    if (lf == nullptr) {
-      break;
-    }
-    *to++ = '\r';
-    *to++ = '\n';
-    data = lf + 1;
-  }
-  return to;
-}
-
 }  // namespace
 
 bool openInput(InputFile& in, const char* path, bool text) {
@@ -227,6 +208,23 @@ bool openOutput(OutputFile& out, const char* path, bool text) {
   }
   out.buffer.resize(kOutputFlushSize + (1 << 16));
   return true;
+}
+
+char* copyWithCrLf(char* to, const char* data, size_t n) {
+  const char* end = data + n;
+  while (data < end) {
+    const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
+    const char* stop = lf == nullptr ? end : lf;
+    std::memcpy(to, data, stop - data);
+    to += stop - data;
+    if (lf == nullptr) {
+      break;
+    }
+    *to++ = '\r';
+    *to++ = '\n';
+    data = lf + 1;
+  }
+  return to;
 }
 
 char* reserveOutput(OutputFile& out, size_t n) {

@@ -66,6 +66,10 @@ void writeBytes(OutputFile& out, const char* data, size_t n);
 // bytes are stored exactly as laid out: no line-feed conversion is done.
 char* reserveOutput(OutputFile& out, size_t n);
 
+// Stores `n` bytes at `to` with every LF preceded by a CR, as a text file
+// stores them; returns the end. Precondition: 2 * n bytes fit at `to`.
+char* copyWithCrLf(char* to, const char* data, size_t n);
+
 // Takes the `n` bytes laid out at reserveOutput's pointer; `n` is at most
 // what was reserved.
 void commitOutput(OutputFile& out, size_t n);

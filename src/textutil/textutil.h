@@ -70,6 +70,9 @@ void forEachToken(std::string_view text, std::string& group, Emit&& emit) {
 // Removes blanks (0x20 only) from the end of the text.
 void trimTrailingBlanks(std::string& text);
 
+// The text without the blanks (0x20 only) at its end.
+std::string_view withoutTrailingBlanks(std::string_view text);
+
 // Maps a-z to A-Z; every other byte stays.
 void toUpperCase(std::string& text);
 
