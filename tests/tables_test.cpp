@@ -223,6 +223,35 @@ TEST(WordDictionary, IndexFindsTheFirstEntryOfEveryKey) {
   }
 }
 
+TEST(WordDictionary, LoadedFileIndexesTheFirstEntryOfEveryKey) {
+  // Many lines, repeated keys, and a file much shorter or longer per line
+  // than usual, so that the entry list is given too much or too little room.
+  for (const size_t padding : {0, 200}) {
+    std::mt19937 rng(11);
+    std::string text;
+    for (int i = 0; i < 4000; ++i) {
+      std::string key(1 + rng() % 5, 'A');
+      for (char& c : key) {
+        c = "ABC"[rng() % 3];
+      }
+      text += key + " w" + std::to_string(i) + " " + std::to_string(525 + rng() % 9) + "\n";
+      text += std::string(padding % 79, ' ') + "\n";
+    }
+    const Dictionary d = loadWords(text);
+    ASSERT_EQ(d.entries.size(), 4000u);
+    for (const WordEntry& e : d.entries) {
+      const WordEntry* first = &e;
+      for (const WordEntry& earlier : d.entries) {
+        if (earlier.key == e.key) {
+          first = &earlier;
+          break;
+        }
+      }
+      ASSERT_EQ(findWordEntry(d, e.key), first) << e.key;
+    }
+  }
+}
+
 TEST(WordDictionary, QuotedGroupsKeepTheirTextAndFirstLineCarriesNothing) {
   LoadedKanji table(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q,"}}));
   const Dictionary d = loadWords("ONLY\n\"A B\" \"w x\" \"600 \" 601\nK2 \"y z\"\n\"C D\" v 600\n");

@@ -175,13 +175,14 @@ size_t findSlot(const Dictionary& dictionary, std::string_view key, uint64_t has
   }
 }
 
-// Doubles the index and places every indexed key again; the keys are all
-// different, so each goes to the first free slot from its home.
-void growIndex(Dictionary& dictionary) {
+// Makes the index `size` slots, a power of two, and places every indexed key
+// again; the keys are all different, so each goes to the first free slot
+// from its home. Precondition: `size` is more than the number of keys.
+void resizeIndex(Dictionary& dictionary, size_t size) {
   std::vector<uint64_t> old;
   old.swap(dictionary.slots);
-  dictionary.slots.assign(old.empty() ? 64 : old.size() * 2, 0);
-  const size_t mask = dictionary.slots.size() - 1;
+  dictionary.slots.assign(size, 0);
+  const size_t mask = size - 1;
   for (const uint64_t at : old) {
     if (at != 0) {
       size_t slot = homeSlot(dictionary, at);
@@ -193,30 +194,43 @@ void growIndex(Dictionary& dictionary) {
   }
 }
 
-// Indexes the key of the last entry unless an earlier entry has it: packs
-// the entry number, the key and the kanji text, each kanji followed by a
-// blank. Precondition: there is an entry.
-void indexLastEntry(Dictionary& dictionary) {
-  if (dictionary.slots.size() < 2 * (dictionary.keys + 1)) {
-    growIndex(dictionary);
+// The smallest index size that keeps `keys` keys at most half full.
+size_t indexSizeFor(size_t keys) {
+  size_t size = 64;
+  while (size < 2 * keys) {
+    size *= 2;
   }
-  const WordEntry& entry = dictionary.entries.back();
+  return size;
+}
+
+// The bytes the packed record of `entry` takes.
+size_t packedLength(const WordEntry& entry, size_t& kanjiLength) {
+  kanjiLength = 0;
+  for (const std::string& kanji : entry.kanji) {
+    kanjiLength += kanji.size() + 1;
+  }
+  return kPackedHeader + entry.key.size() + kanjiLength;
+}
+
+// Indexes the key of entry `number` unless an earlier entry has it: packs
+// the entry number, the key and the kanji text, each kanji followed by a
+// blank. Precondition: the index has room for one more key at most half
+// full, and every earlier entry has been indexed.
+void indexEntry(Dictionary& dictionary, size_t number) {
+  const WordEntry& entry = dictionary.entries[number];
   const uint64_t hash = hashWordKey(entry.key);
   const size_t slot = findSlot(dictionary, entry.key, hash);
   if (dictionary.slots[slot] != 0) {
     return;  // an earlier entry has this key and is the one found
   }
-  size_t kanjiLength = 0;
-  for (const std::string& kanji : entry.kanji) {
-    kanjiLength += kanji.size() + 1;
-  }
-  // The record is laid out aside and appended in one piece: a short one on
-  // the stack, which spares the packed text a resize per key.
-  const size_t length = kPackedHeader + entry.key.size() + kanjiLength;
-  char small[256];
-  std::string large;
-  char* const record = length <= sizeof small ? small : (large.resize(length), &large[0]);
-  char* at = putU32(record, dictionary.entries.size() - 1);
+  size_t kanjiLength;
+  const size_t length = packedLength(entry, kanjiLength);
+  // The record goes in front of the blanks that end the packed text.
+  std::string& packed = dictionary.packed;
+  const size_t offset = packed.empty() ? 0 : packed.size() - kWordKanjiReadAhead;
+  packed.resize(offset + length + kWordKanjiReadAhead, ' ');
+  char* const record = &packed[offset];
+  char* at = putU32(record, number);
   at = putU32(at, entry.key.size());
   at = putU32(at, kanjiLength);
   at = putBytes(at, entry.key);
@@ -228,21 +242,40 @@ void indexLastEntry(Dictionary& dictionary) {
   if (std::memchr(kanjiText, ',', kanjiLength) != nullptr) {
     dictionary.kanjiHoldCommas = true;
   }
-  // The record goes in front of the blanks that end the packed text.
-  std::string& packed = dictionary.packed;
-  const size_t offset = packed.empty() ? 0 : packed.size() - kWordKanjiReadAhead;
-  packed.resize(offset);
-  packed.append(record, length);
-  packed.append(kWordKanjiReadAhead, ' ');
   dictionary.slots[slot] = (hash & 0xFFFFFFFF00000000ull) | (offset + 1);
   ++dictionary.keys;
 }
+
+// Indexes every entry, in file order, into an index and a packed text sized
+// once for all of them.
+void indexAllEntries(Dictionary& dictionary) {
+  dictionary.slots.assign(indexSizeFor(dictionary.entries.size() + 1), 0);
+  size_t packedSize = kWordKanjiReadAhead;
+  for (const WordEntry& entry : dictionary.entries) {
+    size_t kanjiLength;
+    packedSize += packedLength(entry, kanjiLength);
+  }
+  dictionary.packed.reserve(packedSize);
+  for (size_t i = 0; i < dictionary.entries.size(); ++i) {
+    indexEntry(dictionary, i);
+  }
+}
+
+// The entry list is given room for the entries a word file of its size
+// holds with lines of a usual length, so that it is rarely moved while it
+// is filled; never for more than kMostReservedEntries, as a file of blank
+// or long lines holds fewer.
+const size_t kUsualLineBytes = 24;
+const size_t kMostReservedEntries = size_t(1) << 20;
 
 }  // namespace
 
 void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
   dictionary.entries.push_back(entry);
-  indexLastEntry(dictionary);
+  if (dictionary.slots.size() < 2 * (dictionary.keys + 1)) {
+    resizeIndex(dictionary, indexSizeFor(dictionary.keys + 1));
+  }
+  indexEntry(dictionary, dictionary.entries.size() - 1);
 }
 
 bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
@@ -251,6 +284,9 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   if (!openInput(in, path, true)) {
     return true;
   }
+  const uint64_t expected = inputSizeHint(in) / kUsualLineBytes;
+  dictionary.entries.reserve(
+      static_cast<size_t>(std::min<uint64_t>(expected, kMostReservedEntries)));
   std::string line;
   LineScratch scratch;
   while (readLinePiece(in, line, kLinePieceMax)) {
@@ -258,13 +294,10 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
     const void* zero = std::memchr(line.data(), '\0', line.size());
     const size_t length =
         zero == nullptr ? line.size() : static_cast<const char*>(zero) - line.data();
-    const size_t before = dictionary.entries.size();
     takeLine(std::string_view(line.data(), length), scratch, dictionary.entries);
-    if (dictionary.entries.size() != before) {
-      indexLastEntry(dictionary);
-    }
   }
   closeInput(in);
+  indexAllEntries(dictionary);
   return reportReadFailure(path, in.error);
 }
 

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/stat.h>
+
 InjectedFaults gInjectedFaults;
 
 namespace {
@@ -164,6 +166,24 @@ const unsigned char* readRecordBytesInPlace(InputFile& in, unsigned char* spill,
   }
   readRecordBytes(in, spill, n);
   return spill;
+}
+
+uint64_t inputSizeHint(const InputFile& in) {
+  if (in.file == nullptr) {
+    return 0;
+  }
+#ifdef _WIN32
+  struct _stat64 st;
+  if (_fstat64(_fileno(in.file), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
+    return 0;
+  }
+#else
+  struct stat st;
+  if (fstat(fileno(in.file), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return 0;
+  }
+#endif
+  return st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
 }
 
 bool readLinePiece(InputFile& in, std::string& out, size_t maxChars) {

@@ -27,6 +27,11 @@ bool openInput(InputFile& in, const char* path, bool text);
 // Closes the file; safe to call on a file that did not open.
 void closeInput(InputFile& in);
 
+// The size of the opened file when it is a regular file, for sizing what
+// its data will fill; 0 when it is not known. A hint only: the data read may
+// differ.
+uint64_t inputSizeHint(const InputFile& in);
+
 // Fills `out` with the next `n` bytes; bytes past the end of the data read as
 // 0xFF and mark the end as met.
 void readRecordBytes(InputFile& in, unsigned char* out, size_t n);
