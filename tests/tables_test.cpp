@@ -252,6 +252,30 @@ TEST(WordDictionary, LoadedFileIndexesTheFirstEntryOfEveryKey) {
   }
 }
 
+TEST(WordDictionary, KeysSharingTheIndexedHashBitsAreToldApart) {
+  // Two keys whose hashes agree in the bits a slot keeps (found by trying).
+  const std::string a = "K630490";
+  const std::string b = "K1002135";
+  ASSERT_EQ(hashWordKey(a) >> 32, hashWordKey(b) >> 32);
+  ASSERT_NE(hashWordKey(a), hashWordKey(b));
+  for (const bool bothIndexed : {false, true}) {
+    Dictionary d;
+    addWordEntry(d, WordEntry{a, "", {"A"}});
+    if (bothIndexed) {
+      addWordEntry(d, WordEntry{b, "", {"B"}});
+    }
+    for (const std::string& key : {a, b}) {
+      const uint64_t hash = hashWordKey(key);
+      std::string_view kanji;
+      const bool found = findLocatedWordKanji(d, key, hash, locateWordRecord(d, hash), kanji);
+      ASSERT_EQ(found, key == a || bothIndexed) << key;
+      if (found) {
+        EXPECT_EQ(kanji, key == a ? "A " : "B ");
+      }
+    }
+  }
+}
+
 TEST(WordDictionary, QuotedGroupsKeepTheirTextAndFirstLineCarriesNothing) {
   LoadedKanji table(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q,"}}));
   const Dictionary d = loadWords("ONLY\n\"A B\" \"w x\" \"600 \" 601\nK2 \"y z\"\n\"C D\" v 600\n");

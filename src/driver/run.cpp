@@ -76,9 +76,9 @@ int64_t convertRecords(InputFile& in, OutputFile& out) {
     // Halfway between its reading and its writing, a record's dictionary
     // records are asked for.
     if (done + kPrefetchLag < read) {
-      const RecordInFlight& middle = ring[(done + kPrefetchLag) % kRecordsInFlight];
+      RecordInFlight& middle = ring[(done + kPrefetchLag) % kRecordsInFlight];
       if (middle.listed) {
-        prefetchPreparedWords(WordDictionary, middle.words);
+        locatePreparedWords(WordDictionary, middle.words);
       }
     }
   }

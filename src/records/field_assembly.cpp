@@ -93,12 +93,22 @@ size_t firstDoubleBlank(std::string_view text) {
 
 // Collapses every run of blanks into one blank: "  " -> " " until none is left.
 void collapseBlankRuns(LineBuffer& line) {
-  size_t out = firstDoubleBlank(line.view());
-  for (size_t i = out; i < line.size(); ++i) {
-    if (line[i] == ' ' && out > 0 && line[out - 1] == ' ') {
-      continue;
-    }
-    line[out++] = line[i];
+  const size_t n = line.size();
+  const size_t first = firstDoubleBlank(line.view());
+  if (first == n) {
+    return;
+  }
+  // From the first pair on, every byte is stored and kept unless it is a
+  // blank behind a blank.
+  char* const text = line.data();
+  size_t out = first + 1;
+  bool blankBefore = true;
+  for (size_t i = first + 2; i < n; ++i) {
+    const char c = text[i];
+    const bool blank = c == ' ';
+    text[out] = c;
+    out += !(blank && blankBefore);
+    blankBefore = blank;
   }
   line.truncate(out);
 }
@@ -158,14 +168,13 @@ struct NameKanji {
 };
 
 // Appends the kanji of a word that has no bracket rendering: those of its
-// first dictionary entry, else the name kanji when it is the record's own
-// name, else "? ". Returns where a " ," may stand in the line from now on,
-// or kNoComma.
-size_t appendFoundKanji(std::string_view word, uint64_t hash, const NameKanji& name,
-                        const Dictionary& dictionary, LineBuffer& line) {
+// first dictionary entry (`found`, with `kanjiText` from the lookup), else
+// the name kanji when it is the record's own name, else "? ". Returns where
+// a " ," may stand in the line from now on, or kNoComma.
+size_t appendFoundKanji(std::string_view word, bool found, std::string_view kanjiText,
+                        const NameKanji& name, const Dictionary& dictionary, LineBuffer& line) {
   const size_t before = line.size();
-  std::string_view kanjiText;
-  if (findWordKanji(dictionary, word, hash, kanjiText)) {
+  if (found) {
     static_assert(kWordKanjiReadAhead >= LineBuffer::kReadAhead, "kanji texts are read ahead");
     line.appendReadingAhead(kanjiText);
     return dictionary.kanjiHoldCommas ? before : kNoComma;
@@ -234,7 +243,9 @@ void renderWord(std::string& word, const NameKanji& name, const Dictionary& dict
     out.kanji.append(out.bracket.view());
     out.kanji.push_back(' ');
   } else {
-    changedFrom = appendFoundKanji(word, hashWordKey(word), name, dictionary, out.kanji);
+    std::string_view kanjiText;
+    const bool found = findWordKanji(dictionary, word, kanjiText);
+    changedFrom = appendFoundKanji(word, found, kanjiText, name, dictionary, out.kanji);
   }
   finishWord(word, comma, changedFrom, false, out);
 }
@@ -291,6 +302,8 @@ void addToken(RenderedWords& out, size_t offset, std::string_view token, bool in
   t.length = token.size();
   t.inGroups = inGroups;
   t.kind = plain ? WordToken::Plain : inGroups ? WordToken::Other : kindOf(token);
+  t.isLocated = false;
+  t.located = 0;
   if (t.kind == WordToken::Plain) {
     t.hash = plainHash;
   } else if (t.kind == WordToken::Other) {
@@ -381,9 +394,13 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
       out.words.push_back(' ');
     } else if (t.kind != WordToken::Other) {
       const std::string_view key = token.substr(0, token.size() - suffixLength(t.kind));
+      std::string_view kanjiText;
+      const bool found =
+          t.isLocated ? findLocatedWordKanji(dictionary, key, t.hash, t.located, kanjiText)
+                      : findWordKanji(dictionary, key, t.hash, kanjiText);
       // Words of these kinds are never double-quoted groups: they lie in out.text.
       finishWord(key, t.kind == WordToken::Comma,
-                 appendFoundKanji(key, t.hash, name, dictionary, out.kanji), true, out);
+                 appendFoundKanji(key, found, kanjiText, name, dictionary, out.kanji), true, out);
     } else {
       out.word.assign(token);
       renderWord(out.word, name, dictionary, out);
@@ -447,9 +464,10 @@ void prepareWordText(std::string_view wordText, const Dictionary& dictionary, Re
   collectWords(dictionary, quotes != 0, out);
 }
 
-void prefetchPreparedWords(const Dictionary& dictionary, const RenderedWords& out) {
-  for (const WordToken& t : out.tokens) {
-    prefetchWordRecord(dictionary, t.hash);
+void locatePreparedWords(const Dictionary& dictionary, RenderedWords& out) {
+  for (WordToken& t : out.tokens) {
+    t.located = locateWordRecord(dictionary, t.hash);
+    t.isLocated = true;
   }
 }
 
@@ -466,7 +484,7 @@ void renderWordTextInto(std::string_view wordText, std::string_view nameKey,
                         std::string_view nameKanji3, const Dictionary& dictionary,
                         RenderedWords& out) {
   prepareWordText(wordText, dictionary, out);
-  prefetchPreparedWords(dictionary, out);
+  locatePreparedWords(dictionary, out);
   renderPreparedWords(nameKey, nameKanji1, nameKanji2, nameKanji3, dictionary, out);
 }
 
@@ -526,6 +544,6 @@ void assemblePreparedRecord(const RecordView& record, const Dictionary& dictiona
 void assembleRecord(const RecordView& record, const Dictionary& dictionary, BlockText& block,
                     RenderedWords& scratch) {
   prepareRecord(record, dictionary, scratch);
-  prefetchPreparedWords(dictionary, scratch);
+  locatePreparedWords(dictionary, scratch);
   assemblePreparedRecord(record, dictionary, block, scratch);
 }

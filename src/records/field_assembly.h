@@ -26,7 +26,9 @@ struct WordToken {
   size_t length;
   bool inGroups;  // a double-quoted group, rebuilt in `groups`
   Kind kind;
-  uint64_t hash;  // hash of the key it is looked up by (for Other, a guess)
+  bool isLocated;    // `located` has been set by locatePreparedWords
+  uint64_t hash;     // hash of the key it is looked up by (for Other, a guess)
+  uint64_t located;  // where its lookup ends, as locateWordRecord tells
 };
 
 // The two lines rendered from a record's words, with scratch space that is
@@ -71,11 +73,11 @@ void renderWordTextInto(std::string_view wordText, std::string_view nameKey,
 // renderWordTextInto in three steps, for a caller that works on several
 // records at once: the memory a record's lookups touch is then loaded while
 // other records are worked on. prepareWordText trims, upper-cases and splits
-// the text and asks for the index slots of its words; prefetchPreparedWords
-// asks for their dictionary records, best a while later; renderPreparedWords
-// renders the prepared words.
+// the text and asks for the index slots of its words; locatePreparedWords,
+// best a while later, finds where in the index their lookups end and asks for
+// their dictionary records; renderPreparedWords renders the prepared words.
 void prepareWordText(std::string_view wordText, const Dictionary& dictionary, RenderedWords& out);
-void prefetchPreparedWords(const Dictionary& dictionary, const RenderedWords& out);
+void locatePreparedWords(const Dictionary& dictionary, RenderedWords& out);
 void renderPreparedWords(std::string_view nameKey, std::string_view nameKanji1,
                          std::string_view nameKanji2, std::string_view nameKanji3,
                          const Dictionary& dictionary, RenderedWords& out);
@@ -93,7 +95,7 @@ void assembleRecord(const RecordView& record, const Dictionary& dictionary, Bloc
                     RenderedWords& scratch);
 
 // assembleRecord in the steps of the word rendering: prepareRecord,
-// prefetchPreparedWords, then
+// locatePreparedWords, then
 // assemblePreparedRecord, each on the same `scratch`.
 void prepareRecord(const RecordView& record, const Dictionary& dictionary, RenderedWords& scratch);
 void assemblePreparedRecord(const RecordView& record, const Dictionary& dictionary,

@@ -338,22 +338,33 @@ void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash) {
   }
 }
 
-void prefetchWordRecord(const Dictionary& dictionary, uint64_t hash) {
+uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash) {
   if (dictionary.slots.empty()) {
-    return;
+    return 0;
   }
-  // The first slot along the probe sequence whose hash bits match is almost
-  // always the key's own.
   const size_t mask = dictionary.slots.size() - 1;
   const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
   for (size_t slot = homeSlot(dictionary, hash);; slot = (slot + 1) & mask) {
     const uint64_t at = dictionary.slots[slot];
-    if (at == 0) {
-      return;
-    }
-    if ((at & 0xFFFFFFFF00000000ull) == tag) {
-      prefetch(dictionary.packed.data() + (at & 0xFFFFFFFFu) - 1);
-      return;
+    if (at == 0 || (at & 0xFFFFFFFF00000000ull) == tag) {
+      if (at != 0) {
+        prefetch(dictionary.packed.data() + (at & 0xFFFFFFFFu) - 1);
+      }
+      return at;
     }
   }
+}
+
+bool findLocatedWordKanji(const Dictionary& dictionary, std::string_view key, uint64_t hash,
+                          uint64_t located, std::string_view& kanjiText) {
+  if (located == 0) {
+    return false;
+  }
+  const PackedKey record = readPacked(dictionary, (located & 0xFFFFFFFFu) - 1);
+  if (record.key == key) {
+    kanjiText = record.kanjiText;
+    return true;
+  }
+  // Another key with the same hash bits: the probe goes on from there.
+  return findWordKanji(dictionary, key, hash, kanjiText);
 }

@@ -79,9 +79,18 @@ inline uint64_t finishWordHash(uint64_t h, uint64_t tail, size_t size) {
   return h ^ (h >> 29);
 }
 
-// Lookups of many keys run faster in two rounds of hints before the
-// findWordKanji calls: prefetchWordSlot for every key, then
-// prefetchWordRecord for every key. Both only start loading memory and never
-// change a result.
+// Lookups of many keys run faster in rounds: prefetchWordSlot for every key,
+// then locateWordRecord for every key, then findLocatedWordKanji for each.
+// The first two only start loading memory and never change a result.
 void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash);
-void prefetchWordRecord(const Dictionary& dictionary, uint64_t hash);
+
+// Where the lookup of a key with `hash` almost always ends: the index entry
+// of the first slot along its probe whose hash bits match, whose record is
+// asked for; 0 when a free slot comes first, and then no key with this hash
+// is indexed.
+uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash);
+
+// findWordKanji for a key whose hashWordKey is `hash` and for which
+// locateWordRecord gave `located`, the dictionary unchanged since.
+bool findLocatedWordKanji(const Dictionary& dictionary, std::string_view key, uint64_t hash,
+                          uint64_t located, std::string_view& kanjiText);
