@@ -91,33 +91,47 @@ size_t firstDoubleBlank(std::string_view text) {
   return n;
 }
 
-// Collapses every run of blanks into one blank: "  " -> " " until none is left.
-void collapseBlankRuns(LineBuffer& line) {
+// Collapses every run of blanks into one blank: "  " -> " " until none is
+// left. No two blanks in a row stand before position `clean`. Returns where
+// the byte at `mark` went: the number of bytes kept in front of it.
+// Precondition: mark <= line.size().
+size_t collapseBlankRuns(LineBuffer& line, size_t clean = 0, size_t mark = 0) {
   const size_t n = line.size();
-  const size_t first = firstDoubleBlank(line.view());
+  const size_t start = clean > 0 ? std::min(clean, n) - 1 : 0;
+  const size_t first = start + firstDoubleBlank(line.view().substr(start));
   if (first == n) {
-    return;
+    return mark;
   }
   // From the first pair on, every byte is stored and kept unless it is a
   // blank behind a blank.
   char* const text = line.data();
   size_t out = first + 1;
+  size_t markAt = mark;
   bool blankBefore = true;
   for (size_t i = first + 2; i < n; ++i) {
+    if (i == mark) {
+      markAt = out;
+    }
     const char c = text[i];
     const bool blank = c == ' ';
     text[out] = c;
     out += !(blank && blankBefore);
     blankBefore = blank;
   }
+  if (mark == n && mark > first + 1) {
+    markAt = out;
+  }
   line.truncate(out);
+  return markAt;
 }
 
 // Replaces " ," by ", " until none is left, which moves the commas of every
 // run of blanks and commas in front of its blanks. Precondition: no " ,"
 // stands before position `from`, so only the run reaching `from` and what
-// follows need to be looked at.
-void moveCommasBeforeBlanks(LineBuffer& line, size_t from) {
+// follows need to be looked at. A run it changes may then hold two blanks
+// in a row: `clean`, the position before which none stands, is lowered to
+// the run's start.
+void moveCommasBeforeBlanks(LineBuffer& line, size_t from, size_t& clean) {
   size_t start = from < line.size() ? from : line.size();
   while (start > 0 && isBlankOrComma(line[start - 1])) {
     --start;
@@ -138,6 +152,7 @@ void moveCommasBeforeBlanks(LineBuffer& line, size_t from) {
       }
     }
     if (!settled) {
+      clean = std::min(clean, i);
       std::fill(line.data() + i, line.data() + i + commas, ',');
       std::fill(line.data() + i + commas, line.data() + end, ' ');
     }
@@ -167,37 +182,48 @@ struct NameKanji {
   std::string_view kanji3;
 };
 
-// Appends the kanji of a word that has no bracket rendering: those of its
-// first dictionary entry (`found`, with `kanjiText` from the lookup), else
-// the name kanji when it is the record's own name, else "? ". Returns where
-// a " ," may stand in the line from now on, or kNoComma.
-size_t appendFoundKanji(std::string_view word, bool found, std::string_view kanjiText,
-                        const NameKanji& name, const Dictionary& dictionary, LineBuffer& line) {
+// Appends the kanji of a word that neither has a bracket rendering nor is
+// in the dictionary: the name kanji when it is the record's own name, with
+// every run of blanks of the line then collapsed, else "? ". Returns where a
+// " ," may stand in the line from now on, or kNoComma.
+size_t appendUnfoundKanji(std::string_view word, const NameKanji& name, RenderedWords& out) {
+  LineBuffer& line = out.kanji;
+  if (word != name.key) {
+    line.append("? ");
+    return kNoComma;
+  }
   const size_t before = line.size();
-  if (found) {
-    static_assert(kWordKanjiReadAhead >= LineBuffer::kReadAhead, "kanji texts are read ahead");
-    line.appendReadingAhead(kanjiText);
-    return dictionary.kanjiHoldCommas ? before : kNoComma;
-  }
-  if (word == name.key) {
-    line.append(name.kanji1);
-    line.push_back(' ');
-    line.append(name.kanji2);
-    line.push_back(' ');
-    line.append(name.kanji3);
-    line.push_back(' ');
-    collapseBlankRuns(line);
-    return 0;
-  }
-  line.append("? ");
-  return kNoComma;
+  line.append(name.kanji1);
+  line.push_back(' ');
+  line.append(name.kanji2);
+  line.push_back(' ');
+  line.append(name.kanji3);
+  line.push_back(' ');
+  // Collapsing makes no " ,": what was there before holds none.
+  const size_t added = collapseBlankRuns(line, out.kanjiClean, before);
+  out.kanjiClean = line.size();
+  return added;
 }
 
-// Ends a word: its comma goes behind its kanji, the commas of the kanji line
-// move in front of the blanks (" ," -> ", "), and the word joins the word line.
-// `inText` tells that the word lies in out.text, which can be read ahead.
-void finishWord(std::string_view word, bool comma, size_t changedFrom, bool inText,
-                RenderedWords& out) {
+// Appends the kanji of a word that has no bracket rendering: those of its
+// first dictionary entry (`found`, with `kanjiText` from the lookup), else
+// as appendUnfoundKanji does. Returns where a " ," may stand in the line
+// from now on, or kNoComma.
+inline size_t appendFoundKanji(std::string_view word, bool found, std::string_view kanjiText,
+                               const NameKanji& name, const Dictionary& dictionary,
+                               RenderedWords& out) {
+  if (!found) {
+    return appendUnfoundKanji(word, name, out);
+  }
+  const size_t before = out.kanji.size();
+  static_assert(kWordKanjiReadAhead >= LineBuffer::kReadAhead, "kanji texts are read ahead");
+  out.kanji.appendReadingAhead(kanjiText);
+  return dictionary.kanjiHoldCommas ? before : kNoComma;
+}
+
+// Puts a word's comma behind its kanji and moves the commas of the kanji
+// line in front of the blanks (" ," -> ", ").
+void settleCommas(bool comma, size_t changedFrom, RenderedWords& out) {
   LineBuffer& line = out.kanji;
   if (comma) {
     changedFrom = std::min(changedFrom, line.size());
@@ -206,7 +232,17 @@ void finishWord(std::string_view word, bool comma, size_t changedFrom, bool inTe
   // The line held no " ," before this word; only what it added can make one.
   if (changedFrom != kNoComma &&
       line.view().find(',', std::min(changedFrom, line.size())) != std::string_view::npos) {
-    moveCommasBeforeBlanks(line, changedFrom);
+    moveCommasBeforeBlanks(line, changedFrom, out.kanjiClean);
+  }
+}
+
+// Ends a word: its comma and those of the kanji line are settled, and the
+// word joins the word line. `inText` tells that the word lies in out.text,
+// which can be read ahead.
+inline void finishWord(std::string_view word, bool comma, size_t changedFrom, bool inText,
+                       RenderedWords& out) {
+  if (comma || changedFrom != kNoComma) {
+    settleCommas(comma, changedFrom, out);
   }
   if (inText) {
     out.words.appendReadingAhead(word);
@@ -245,7 +281,7 @@ void renderWord(std::string& word, const NameKanji& name, const Dictionary& dict
   } else {
     std::string_view kanjiText;
     const bool found = findWordKanji(dictionary, word, kanjiText);
-    changedFrom = appendFoundKanji(word, found, kanjiText, name, dictionary, out.kanji);
+    changedFrom = appendFoundKanji(word, found, kanjiText, name, dictionary, out);
   }
   finishWord(word, comma, changedFrom, false, out);
 }
@@ -386,6 +422,7 @@ void collectWords(const Dictionary& dictionary, bool quotes, RenderedWords& out)
 void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWords& out) {
   out.words.clear();
   out.kanji.clear();
+  out.kanjiClean = 0;
   for (const WordToken& t : out.tokens) {
     const std::string_view token((t.inGroups ? out.groups.data() : out.text.data()) + t.offset,
                                  t.length);
@@ -400,7 +437,7 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
                       : findWordKanji(dictionary, key, t.hash, kanjiText);
       // Words of these kinds are never double-quoted groups: they lie in out.text.
       finishWord(key, t.kind == WordToken::Comma,
-                 appendFoundKanji(key, found, kanjiText, name, dictionary, out.kanji), true, out);
+                 appendFoundKanji(key, found, kanjiText, name, dictionary, out), true, out);
     } else {
       out.word.assign(token);
       renderWord(out.word, name, dictionary, out);

@@ -38,6 +38,7 @@ struct RenderedWords {
   std::string kanjiLine;          // the kanji of the words, trailing blanks removed
   LineBuffer words;               // the word line being built
   LineBuffer kanji;               // the kanji line being built
+  size_t kanjiClean = 0;          // no two blanks in a row stand before this in `kanji`
   std::string text;               // scratch: the upper-cased word text, then blanks
   size_t textLength = 0;          // the length of the word text in `text`
   std::string word;               // scratch: the word being processed
