@@ -6,6 +6,7 @@
 
 #include "tables/kanji_table.h"
 #include "textutil/file_io.h"
+#include "textutil/platform.h"
 
 Dictionary WordDictionary;
 
@@ -249,13 +250,17 @@ void indexEntry(Dictionary& dictionary, size_t number) {
 // Indexes every entry, in file order, into an index and a packed text sized
 // once for all of them.
 void indexAllEntries(Dictionary& dictionary) {
-  dictionary.slots.assign(indexSizeFor(dictionary.entries.size() + 1), 0);
+  const size_t slots = indexSizeFor(dictionary.entries.size() + 1);
+  dictionary.slots.reserve(slots);
+  platformAdviseLargePages(dictionary.slots.data(), slots * sizeof(uint64_t));
+  dictionary.slots.assign(slots, 0);
   size_t packedSize = kWordKanjiReadAhead;
   for (const WordEntry& entry : dictionary.entries) {
     size_t kanjiLength;
     packedSize += packedLength(entry, kanjiLength);
   }
   dictionary.packed.reserve(packedSize);
+  platformAdviseLargePages(dictionary.packed.data(), packedSize);
   for (size_t i = 0; i < dictionary.entries.size(); ++i) {
     indexEntry(dictionary, i);
   }
@@ -287,6 +292,8 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   const uint64_t expected = inputSizeHint(in) / kUsualLineBytes;
   dictionary.entries.reserve(
       static_cast<size_t>(std::min<uint64_t>(expected, kMostReservedEntries)));
+  platformAdviseLargePages(dictionary.entries.data(),
+                           dictionary.entries.capacity() * sizeof(WordEntry));
   std::string line;
   LineScratch scratch;
   while (readLinePiece(in, line, kLinePieceMax)) {

@@ -18,9 +18,16 @@ int platformWaitAlertable(uint32_t milliseconds) {
   return static_cast<int>(SleepEx(static_cast<DWORD>(milliseconds), TRUE));
 }
 
+void platformAdviseLargePages(const void*, size_t) {}
+
 #else
 #include <chrono>
+#include <cstdint>
 #include <thread>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 // sleep_for resumes after a signal until the whole time has passed.
 void platformWait(uint32_t milliseconds) {
@@ -30,6 +37,21 @@ void platformWait(uint32_t milliseconds) {
 int platformWaitAlertable(uint32_t milliseconds) {
   platformWait(milliseconds);
   return 0;
+}
+
+void platformAdviseLargePages(const void* data, size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  // Only whole large pages inside the range are given.
+  const uintptr_t kLargePage = uintptr_t(1) << 21;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kLargePage - 1);
+  if (end > begin) {
+    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  }
+#else
+  (void)data;
+  (void)bytes;
+#endif
 }
 
 #endif
