@@ -213,13 +213,12 @@ size_t packedLength(const WordEntry& entry, size_t& kanjiLength) {
   return kPackedHeader + entry.key.size() + kanjiLength;
 }
 
-// Indexes the key of entry `number` unless an earlier entry has it: packs
-// the entry number, the key and the kanji text, each kanji followed by a
-// blank. Precondition: the index has room for one more key at most half
-// full, and every earlier entry has been indexed.
-void indexEntry(Dictionary& dictionary, size_t number) {
+// Indexes the key of entry `number`, whose hashWordKey is `hash`, unless an
+// earlier entry has it: packs the entry number, the key and the kanji text,
+// each kanji followed by a blank. Precondition: the index has room for one
+// more key at most half full, and every earlier entry has been indexed.
+void indexEntry(Dictionary& dictionary, size_t number, uint64_t hash) {
   const WordEntry& entry = dictionary.entries[number];
-  const uint64_t hash = hashWordKey(entry.key);
   const size_t slot = findSlot(dictionary, entry.key, hash);
   if (dictionary.slots[slot] != 0) {
     return;  // an earlier entry has this key and is the one found
@@ -261,8 +260,20 @@ void indexAllEntries(Dictionary& dictionary) {
   }
   dictionary.packed.reserve(packedSize);
   platformAdviseLargePages(dictionary.packed.data(), packedSize);
-  for (size_t i = 0; i < dictionary.entries.size(); ++i) {
-    indexEntry(dictionary, i);
+  // The home slots of the keys a few entries on are asked for while an
+  // entry is placed.
+  const size_t kAhead = 16;
+  const std::vector<WordEntry>& entries = dictionary.entries;
+  uint64_t hashes[kAhead];
+  for (size_t i = 0; i < entries.size() + kAhead; ++i) {
+    uint64_t& hash = hashes[i % kAhead];  // entry i - kAhead's, then entry i's
+    if (i >= kAhead) {
+      indexEntry(dictionary, i - kAhead, hash);
+    }
+    if (i < entries.size()) {
+      hash = hashWordKey(entries[i].key);
+      prefetchWordSlot(dictionary, hash);
+    }
   }
 }
 
@@ -280,7 +291,7 @@ void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
   if (dictionary.slots.size() < 2 * (dictionary.keys + 1)) {
     resizeIndex(dictionary, indexSizeFor(dictionary.keys + 1));
   }
-  indexEntry(dictionary, dictionary.entries.size() - 1);
+  indexEntry(dictionary, dictionary.entries.size() - 1, hashWordKey(entry.key));
 }
 
 bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
