@@ -383,7 +383,11 @@ void splitUnquotedText(RenderedWords& out, size_t n) {
       hash = mixWordHash(hash, chunk);
       e += 8;
     }
-    addToken(out, p, std::string_view(text + p, e - p), false, !cleaned, hash);
+    if (cleaned) {
+      addToken(out, p, std::string_view(text + p, e - p), false, false, 0);
+    } else {
+      out.tokens.push_back({p, e - p, false, WordToken::Plain, false, hash, 0});
+    }
     p = e;
   }
 }
@@ -484,19 +488,31 @@ void prepareWordText(std::string_view wordText, const Dictionary& dictionary, Re
   const std::string_view trimmed = withoutTrailingBlanks(wordText);
   const size_t n = trimmed.size();
   out.textLength = n;
-  out.text.assign(n + kTextPadding, ' ');
-  if (n > 0) {
-    std::memcpy(&out.text[0], trimmed.data(), n);
-  }
-  // Upper-cased and searched for double quotes eight bytes at a time: the
-  // blanks behind the text make every chunk readable, and stay blanks.
+  // Room for the text rounded up to whole chunks, and the blanks behind it.
   static_assert(kTextPadding >= 8, "the text is read in whole chunks");
+  if (out.text.size() < n + 8 + kTextPadding) {
+    out.text.resize(n + 8 + kTextPadding);
+  }
+  // Copied and upper-cased eight bytes at a time and searched for double
+  // quotes; the bytes behind the text become blanks.
   char* text = &out.text[0];
+  const char* from = trimmed.data();
   uint64_t quotes = 0;
-  for (size_t i = 0; i < n; i += 8) {
-    const uint64_t chunk = upperCaseChunk(loadChunk(text + i));
-    quotes |= marksBelow(bytesEqualTo(chunk, '"'), n - i < 8 ? static_cast<unsigned>(n - i) : 8);
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const uint64_t chunk = upperCaseChunk(loadChunk(from + i));
+    quotes |= bytesEqualTo(chunk, '"');
     storeChunk(text + i, chunk);
+  }
+  uint64_t last = kEveryByte * ' ';
+  if (i < n) {
+    std::memcpy(&last, from + i, n - i);  // the lowest bytes, in memory order
+    last = upperCaseChunk(last);
+    quotes |= marksBelow(bytesEqualTo(last, '"'), static_cast<unsigned>(n - i));
+  }
+  storeChunk(text + i, last);
+  for (size_t pad = i + 8; pad < n + kTextPadding; pad += 8) {
+    storeChunk(text + pad, kEveryByte * ' ');
   }
   collectWords(dictionary, quotes != 0, out);
 }

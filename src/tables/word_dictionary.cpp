@@ -116,13 +116,8 @@ struct PackedKey {
   std::string_view kanjiText;
 };
 
-const size_t kPackedHeader = 12;
+static_assert(kPackedHeader == 12, "entry number, key length, kanji length");
 
-uint32_t readU32(const char* at) {
-  uint32_t v;
-  std::memcpy(&v, at, sizeof v);
-  return v;
-}
 
 // Stores `v` as 4 bytes at `at`; returns the end.
 char* putU32(char* at, size_t v) {
@@ -350,12 +345,6 @@ const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view ke
                  : &dictionary.entries[readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).entry];
 }
 
-void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash) {
-  if (!dictionary.slots.empty()) {
-    prefetch(&dictionary.slots[homeSlot(dictionary, hash)]);
-  }
-}
-
 uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash) {
   if (dictionary.slots.empty()) {
     return 0;
@@ -373,16 +362,3 @@ uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash) {
   }
 }
 
-bool findLocatedWordKanji(const Dictionary& dictionary, std::string_view key, uint64_t hash,
-                          uint64_t located, std::string_view& kanjiText) {
-  if (located == 0) {
-    return false;
-  }
-  const PackedKey record = readPacked(dictionary, (located & 0xFFFFFFFFu) - 1);
-  if (record.key == key) {
-    kanjiText = record.kanjiText;
-    return true;
-  }
-  // Another key with the same hash bits: the probe goes on from there.
-  return findWordKanji(dictionary, key, hash, kanjiText);
-}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,7 +83,17 @@ inline uint64_t finishWordHash(uint64_t h, uint64_t tail, size_t size) {
 // Lookups of many keys run faster in rounds: prefetchWordSlot for every key,
 // then locateWordRecord for every key, then findLocatedWordKanji for each.
 // The first two only start loading memory and never change a result.
-void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash);
+inline void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash) {
+#if defined(__GNUC__) || defined(__clang__)
+  if (!dictionary.slots.empty()) {
+    // The home slot: see Dictionary::slots.
+    __builtin_prefetch(&dictionary.slots[(hash >> 32) & (dictionary.slots.size() - 1)]);
+  }
+#else
+  (void)dictionary;
+  (void)hash;
+#endif
+}
 
 // Where the lookup of a key with `hash` almost always ends: the index entry
 // of the first slot along its probe whose hash bits match, whose record is
@@ -90,7 +101,52 @@ void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash);
 // is indexed.
 uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash);
 
+// The packed record of an index entry starts with three 4-byte numbers:
+// the entry number, the key's length and the kanji text's length.
+const size_t kPackedHeader = 12;
+
+inline uint32_t readU32(const char* at) {
+  uint32_t v;
+  std::memcpy(&v, at, sizeof v);
+  return v;
+}
+
+// True when the `n` bytes at `a` and at `b` are equal; reads no byte past
+// them, in few whole reads for the short keys of a dictionary.
+inline bool bytesMatch(const char* a, const char* b, size_t n) {
+  if (n >= 8) {
+    size_t i = 0;
+    for (; i + 8 < n; i += 8) {
+      if (std::memcmp(a + i, b + i, 8) != 0) {
+        return false;
+      }
+    }
+    return std::memcmp(a + n - 8, b + n - 8, 8) == 0;
+  }
+  if (n >= 4) {
+    return std::memcmp(a, b, 4) == 0 && std::memcmp(a + n - 4, b + n - 4, 4) == 0;
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // findWordKanji for a key whose hashWordKey is `hash` and for which
 // locateWordRecord gave `located`, the dictionary unchanged since.
-bool findLocatedWordKanji(const Dictionary& dictionary, std::string_view key, uint64_t hash,
-                          uint64_t located, std::string_view& kanjiText);
+inline bool findLocatedWordKanji(const Dictionary& dictionary, std::string_view key,
+                                 uint64_t hash, uint64_t located, std::string_view& kanjiText) {
+  if (located == 0) {
+    return false;
+  }
+  const char* record = dictionary.packed.data() + (located & 0xFFFFFFFFu) - 1;
+  if (readU32(record + 4) == key.size() &&
+      bytesMatch(record + kPackedHeader, key.data(), key.size())) {
+    kanjiText = std::string_view(record + kPackedHeader + key.size(), readU32(record + 8));
+    return true;
+  }
+  // Another key with the same hash bits: the probe goes on from there.
+  return findWordKanji(dictionary, key, hash, kanjiText);
+}
