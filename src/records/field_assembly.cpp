@@ -452,7 +452,7 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
 
 // True when the text holds a line feed.
 bool holdsLineFeed(std::string_view text) {
-  return text.find('\n') != std::string_view::npos;
+  return holdsByte(text.data(), text.size(), '\n');
 }
 
 // Writes the name parts joined, upper-cased, without blanks at `key`;

@@ -100,14 +100,6 @@ uint64_t hashWordKey(std::string_view key) {
 
 namespace {
 
-// Asks for the cache line at `p`; a hint only.
-void prefetch(const void* p) {
-#if defined(__GNUC__) || defined(__clang__)
-  __builtin_prefetch(p);
-#else
-  (void)p;
-#endif
-}
 
 // One packed lookup record, read in place.
 struct PackedKey {
@@ -345,20 +337,4 @@ const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view ke
                  : &dictionary.entries[readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).entry];
 }
 
-uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash) {
-  if (dictionary.slots.empty()) {
-    return 0;
-  }
-  const size_t mask = dictionary.slots.size() - 1;
-  const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
-  for (size_t slot = homeSlot(dictionary, hash);; slot = (slot + 1) & mask) {
-    const uint64_t at = dictionary.slots[slot];
-    if (at == 0 || (at & 0xFFFFFFFF00000000ull) == tag) {
-      if (at != 0) {
-        prefetch(dictionary.packed.data() + (at & 0xFFFFFFFFu) - 1);
-      }
-      return at;
-    }
-  }
-}
 

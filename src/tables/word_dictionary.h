@@ -80,26 +80,45 @@ inline uint64_t finishWordHash(uint64_t h, uint64_t tail, size_t size) {
   return h ^ (h >> 29);
 }
 
+// Asks for the cache line at `p`; a hint only.
+inline void prefetchMemory(const void* p) {
+#if defined(__GNUC__) || defined(__clang__)
+  __builtin_prefetch(p);
+#else
+  (void)p;
+#endif
+}
+
 // Lookups of many keys run faster in rounds: prefetchWordSlot for every key,
 // then locateWordRecord for every key, then findLocatedWordKanji for each.
 // The first two only start loading memory and never change a result.
 inline void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash) {
-#if defined(__GNUC__) || defined(__clang__)
   if (!dictionary.slots.empty()) {
     // The home slot: see Dictionary::slots.
-    __builtin_prefetch(&dictionary.slots[(hash >> 32) & (dictionary.slots.size() - 1)]);
+    prefetchMemory(&dictionary.slots[(hash >> 32) & (dictionary.slots.size() - 1)]);
   }
-#else
-  (void)dictionary;
-  (void)hash;
-#endif
 }
 
 // Where the lookup of a key with `hash` almost always ends: the index entry
 // of the first slot along its probe whose hash bits match, whose record is
 // asked for; 0 when a free slot comes first, and then no key with this hash
 // is indexed.
-uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash);
+inline uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash) {
+  if (dictionary.slots.empty()) {
+    return 0;
+  }
+  const size_t mask = dictionary.slots.size() - 1;
+  const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
+  for (size_t slot = (hash >> 32) & mask;; slot = (slot + 1) & mask) {
+    const uint64_t at = dictionary.slots[slot];
+    if (at == 0 || (at & 0xFFFFFFFF00000000ull) == tag) {
+      if (at != 0) {
+        prefetchMemory(dictionary.packed.data() + (at & 0xFFFFFFFFu) - 1);
+      }
+      return at;
+    }
+  }
+}
 
 // The packed record of an index entry starts with three 4-byte numbers:
 // the entry number, the key's length and the kanji text's length.

@@ -3,6 +3,7 @@
 // platforms built for are little-endian).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -64,4 +65,20 @@ inline uint64_t upperCaseChunk(uint64_t x) {
   const uint64_t aboveZ = low7 + kEveryByte * (0x80 - 'z' - 1);
   const uint64_t lower = atLeastA & ~aboveZ & ~x & kHighBits;
   return x ^ (lower >> 2);  // 0x80 >> 2 is the case bit 0x20
+}
+
+// True when one of the `n` bytes at `p` equals `c`; reads no byte past them.
+inline bool holdsByte(const char* p, size_t n, unsigned char c) {
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    if (bytesEqualTo(loadChunk(p + i), c) != 0) {
+      return true;
+    }
+  }
+  for (; i < n; ++i) {
+    if (static_cast<unsigned char>(p[i]) == c) {
+      return true;
+    }
+  }
+  return false;
 }
