@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <map>
 #include <random>
 
 #include "fixtures.h"
@@ -117,6 +119,35 @@ TEST(LookupKanjiCode, ReadsTheCodeAsADecimalNumber) {
   };
   for (const auto& [code, want] : cases) {
     EXPECT_EQ(lookup(code), want) << "code '" << code << "'";
+  }
+}
+
+TEST(LookupKanjiCode, AgreesWithReadingTheNumberAfterTheBlanksAreRemoved) {
+  // Every kanji names its own code in its four bytes, so that the number
+  // read shows.
+  std::map<size_t, std::string> kanji;
+  for (size_t code = 525; code < 10000; ++code) {
+    kanji[code] = std::to_string(code);
+    kanji[code].resize(4, ' ');
+  }
+  LoadedKanji table(fixtures::kanjiFile(10000, kanji));
+  std::mt19937 rng(5);
+  const char alphabet[] = "0123456789012345678901234567890123456789      +-x\t";
+  for (int i = 0; i < 50000; ++i) {
+    std::string code(rng() % 11, ' ');
+    for (char& c : code) {
+      c = alphabet[rng() % (sizeof alphabet - 1)];
+    }
+    std::string digits;
+    for (const char c : code) {
+      if (c != ' ') {
+        digits += c;
+      }
+    }
+    char* end = nullptr;
+    const long long n = std::strtoll(digits.c_str(), &end, 10);
+    std::string want = n == 3867 ? "1037" : n == 0 ? "" : n >= 525 && n < 10000 ? kanji[n] : "?";
+    ASSERT_EQ(lookup(code), want) << "code '" << code << "'";
   }
 }
 
