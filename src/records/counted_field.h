@@ -41,20 +41,13 @@ inline std::string_view decodeFieldTo(char* out, const char* bytes, size_t offse
   const char* from = bytes + offset + 1;
   char* to = out + offset + 1;
   std::memcpy(to, from, capacity);
-  // A copied zero byte ends the text; the slot is searched eight bytes at a time.
-  uint64_t lineFeeds = 0;
-  for (size_t i = 0; i < copied; i += 8) {
-    const uint64_t chunk = loadChunk(from + i);
-    const unsigned inSlot = copied - i < 8 ? static_cast<unsigned>(copied - i) : 8;
-    const uint64_t zeros = marksBelow(bytesEqualTo(chunk, 0), inSlot);
-    if (zeros != 0) {
-      const unsigned k = firstMarkedByte(zeros);
-      lineFeed = lineFeed || lineFeeds != 0 || marksBelow(bytesEqualTo(chunk, '\n'), k) != 0;
-      return std::string_view(to, i + k);
-    }
-    lineFeeds |= marksBelow(bytesEqualTo(chunk, '\n'), inSlot);
+  // A copied zero byte ends the text.
+  const void* zero = std::memchr(from, 0, copied);
+  const size_t length = zero == nullptr ? copied : static_cast<const char*>(zero) - from;
+  lineFeed = lineFeed || std::memchr(from, '\n', length) != nullptr;
+  if (zero != nullptr) {
+    return std::string_view(to, length);
   }
-  lineFeed = lineFeed || lineFeeds != 0;
   std::memset(to + copied, ' ', capacity - copied);
   return std::string_view(to, capacity);
 }
