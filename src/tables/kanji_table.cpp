@@ -6,6 +6,7 @@
 
 #include "records/counted_field.h"
 #include "textutil/file_io.h"
+#include "textutil/platform.h"
 
 TextList KanjiTable;
 
@@ -17,6 +18,8 @@ const size_t kKanjiCapacity = 4;
 const int32_t kFirstKanjiCode = 525;
 const int32_t kFixedCode = 3867;
 const char kFixedCodeText[] = "1037";
+// Kanji codes are 32-bit numbers; a larger file is not given room in advance.
+const uint64_t kMostReservedKanji = uint64_t(1) << 24;
 
 bool isScanSpace(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
@@ -79,6 +82,10 @@ bool loadKanjiTableFrom(const char* path, TextList& table) {
   if (!openInput(in, path, false)) {
     return true;
   }
+  // Room for every record of the file, and one for a last partial record.
+  table.reserve(static_cast<size_t>(
+      std::min<uint64_t>(inputSizeHint(in) / kKanjiRecordSize + 1, kMostReservedKanji)));
+  platformPrepareTableMemory(table.data(), table.capacity() * sizeof(std::string));
   unsigned char record[kKanjiRecordSize];
   // The first codes name no kanji: their records are read but not looked at.
   for (int32_t i = 0; i < kFirstKanjiCode; ++i) {

@@ -238,7 +238,7 @@ void indexEntry(Dictionary& dictionary, size_t number, uint64_t hash) {
 void indexAllEntries(Dictionary& dictionary) {
   const size_t slots = indexSizeFor(dictionary.entries.size() + 1);
   dictionary.slots.reserve(slots);
-  platformAdviseLargePages(dictionary.slots.data(), slots * sizeof(uint64_t));
+  platformPrepareTableMemory(dictionary.slots.data(), slots * sizeof(uint64_t));
   dictionary.slots.assign(slots, 0);
   size_t packedSize = kWordKanjiReadAhead;
   for (const WordEntry& entry : dictionary.entries) {
@@ -246,7 +246,7 @@ void indexAllEntries(Dictionary& dictionary) {
     packedSize += packedLength(entry, kanjiLength);
   }
   dictionary.packed.reserve(packedSize);
-  platformAdviseLargePages(dictionary.packed.data(), packedSize);
+  platformPrepareTableMemory(dictionary.packed.data(), packedSize);
   // The home slots of the keys a few entries on are asked for while an
   // entry is placed.
   const size_t kAhead = 16;
@@ -290,7 +290,7 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   const uint64_t expected = inputSizeHint(in) / kUsualLineBytes;
   dictionary.entries.reserve(
       static_cast<size_t>(std::min<uint64_t>(expected, kMostReservedEntries)));
-  platformAdviseLargePages(dictionary.entries.data(),
+  platformPrepareTableMemory(dictionary.entries.data(),
                            dictionary.entries.capacity() * sizeof(WordEntry));
   std::string line;
   LineScratch scratch;

@@ -21,8 +21,9 @@ void platformWait(uint32_t milliseconds);
 // Precondition: milliseconds <= kMaxPlatformWaitMs.
 int platformWaitAlertable(uint32_t milliseconds);
 
-// Asks for the memory of [data, data + bytes), not yet written, to be backed
-// by large pages where the system offers them (Linux), which makes the first
-// touch of a large table and random reads from it cheaper. A hint only; it
-// does nothing elsewhere.
-void platformAdviseLargePages(const void* data, size_t bytes);
+// Readies [data, data + bytes), memory about to be filled with a large
+// table: where the system offers it (Linux), the memory is asked to be
+// backed by large pages and is mapped in one call rather than by a page
+// fault per page, which makes filling the table and reading it at random
+// cheaper. A hint only; elsewhere it does nothing.
+void platformPrepareTableMemory(const void* data, size_t bytes);
