@@ -113,7 +113,10 @@ inline uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash) {
     const uint64_t at = dictionary.slots[slot];
     if (at == 0 || (at & 0xFFFFFFFF00000000ull) == tag) {
       if (at != 0) {
-        prefetchMemory(dictionary.packed.data() + (at & 0xFFFFFFFFu) - 1);
+        // A record may reach into the next cache line.
+        const char* record = dictionary.packed.data() + (at & 0xFFFFFFFFu) - 1;
+        prefetchMemory(record);
+        prefetchMemory(record + 48);
       }
       return at;
     }
