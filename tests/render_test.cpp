@@ -112,7 +112,9 @@ TEST(RenderWordTextFast, EqualsTheStepByStepRendering) {
   addWordEntry(dictionary, WordEntry{"ABCDEFGHIJKLMNOP", "", {"Q", "P"}});
   const char* pieces[] = {"ab", "cd", "gh",  "ef",  "zz",  "(no)",     "...",     ".", ",",
                           "[",  "]",  "600", "601", "602", "603",      "604",     " ", "  ",
-                          "\"", "x",  "0",   "\n",  "\t",  "abcdefgh", "ijklmnop"};
+                          "\"", "x",  "0",   "\n",  "\t",  "abcdefgh", "ijklmnop",
+                          // Whole bracket suffixes, well-formed or nearly so.
+                          "[600]", "[601,602]", "[0,604,603]", "[603,,600]", "[,600]", "[600,]"};
   const char* nameKanji[] = {"N", "", " ", " ,", "  ", ",", "M M"};
   std::mt19937 rng(2024);
   RenderedWords fast;

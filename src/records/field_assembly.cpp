@@ -286,6 +286,65 @@ void renderWord(std::string& word, const NameKanji& name, const Dictionary& dict
   finishWord(word, comma, changedFrom, false, out);
 }
 
+// Where the bracket of a word such as "KEY[600,601]" stands: a plain word,
+// then a "[", then codes of digits each followed by one "," but the last,
+// followed by the closing "]"; 0 when the word is not of this form. The
+// cleaning rules leave such a word as it is but for its commas.
+size_t codeSuffixStart(std::string_view word) {
+  if (word.size() < 4 || word.back() != ']') {
+    return 0;
+  }
+  size_t open = 0;
+  while (open < word.size() && word[open] != '[') {
+    const char c = word[open];
+    if (c == '.' || c == ',' || c == ' ') {
+      return 0;
+    }
+    ++open;
+  }
+  if (open == 0 || open + 2 >= word.size()) {
+    return 0;
+  }
+  bool digitBefore = false;  // the code so far is not empty
+  for (size_t i = open + 1; i + 1 < word.size(); ++i) {
+    const char c = word[i];
+    if (c >= '0' && c <= '9') {
+      digitBefore = true;
+    } else if (c == ',' && digitBefore) {
+      digitBefore = false;
+    } else {
+      return 0;
+    }
+  }
+  return digitBefore ? open : 0;
+}
+
+// Renders a word whose bracket starts at `open` (see codeSuffixStart) as
+// the step-by-step rules would: the kanji of its codes, each after a blank,
+// with every run of blanks collapsed, then a blank; the word itself without
+// its bracket. `inText` tells that the word lies in out.text.
+void renderCodedWord(std::string_view word, size_t open, bool inText, RenderedWords& out) {
+  LineBuffer& bracket = out.bracket;
+  bracket.clear();
+  const std::string_view codes = word.substr(open + 1, word.size() - open - 2);
+  size_t start = 0;
+  while (true) {
+    const size_t comma = codes.find(',', start);
+    const size_t end = comma == std::string_view::npos ? codes.size() : comma;
+    bracket.push_back(' ');
+    bracket.append(kanjiTextOfCode(codes.substr(start, end - start)));
+    if (comma == std::string_view::npos) {
+      break;
+    }
+    start = comma + 1;
+  }
+  collapseBlankRuns(bracket);
+  const size_t changedFrom = out.kanji.size();
+  out.kanji.append(bracket.view());
+  out.kanji.push_back(' ');
+  finishWord(word.substr(0, open), false, changedFrom, inText, out);
+}
+
 // True when the word holds a character that the cleaning rules or the
 // bracket rule look at; other words are rendered as they stand.
 bool needsCleaning(std::string_view word) {
@@ -442,6 +501,8 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
       // Words of these kinds are never double-quoted groups: they lie in out.text.
       finishWord(key, t.kind == WordToken::Comma,
                  appendFoundKanji(key, found, kanjiText, name, dictionary, out), true, out);
+    } else if (const size_t open = codeSuffixStart(token); open != 0) {
+      renderCodedWord(token, open, !t.inGroups, out);
     } else {
       out.word.assign(token);
       renderWord(out.word, name, dictionary, out);
