@@ -69,6 +69,8 @@ TEST(DecodeField, FollowsTheCountByte) {
        std::string(120, 'n') + '\n' + std::string(134, ' '), true},
       {"zero at 100", fixtures::kWordText, 120, std::string(100, 'w') + '\0',
        std::string(100, 'w')},
+      {"blanks within the count", fixtures::kNote, 8, "ab      x", "ab" + std::string(253, ' ')},
+      {"negative count, long slot", fixtures::kWordText, 0x90, "abc", std::string(255, ' ')},
   };
   for (const DecodeCase& c : cases) {
     Record r;
@@ -79,6 +81,8 @@ TEST(DecodeField, FollowsTheCountByte) {
     decodeRecordView(bytes, view);
     EXPECT_EQ(view.field[fieldAt(c.field.countOffset)], c.want) << c.what;
     EXPECT_EQ(view.lineFeeds, c.lineFeed) << c.what;
+    EXPECT_EQ(trimmedField(view, fieldAt(c.field.countOffset)), withoutTrailingBlanks(c.want))
+        << c.what;
   }
 }
 

@@ -634,7 +634,7 @@ RenderedWords renderWordText(const std::string& wordText, const std::string& nam
 }
 
 void prepareRecord(const RecordView& record, const Dictionary& dictionary, RenderedWords& scratch) {
-  prepareWordText(record.field[WordText], dictionary, scratch);
+  prepareWordText(trimmedField(record, WordText), dictionary, scratch);
 }
 
 void assemblePreparedRecord(const RecordView& record, const Dictionary& dictionary,
@@ -644,7 +644,7 @@ void assemblePreparedRecord(const RecordView& record, const Dictionary& dictiona
   block.nameKanji1 = kanjiTextOfCode(f[NameCode1]);
   block.nameKanji2 = kanjiTextOfCode(f[NameCode2]);
   block.nameKanji3 = kanjiTextOfCode(f[NameCode3]);
-  block.note = withoutTrailingBlanks(f[Note]);
+  block.note = trimmedField(record, Note);
   // The key, then room for its padding and for reading ahead.
   LineBuffer& key = scratch.nameKey;
   key.clear();

@@ -44,10 +44,15 @@ void decodeRecordView(const unsigned char* bytes, RecordView& view) {
   // In record order, as short fields may spill over into the next one.
   for (size_t i = 0; i < kRecordFieldCount; ++i) {
     const FieldLayout& f = kFields[i];
-    view.field[i] =
-        f.capacity <= kShortField
-            ? decodeShortFieldTo(view.text.data(), from, f.countOffset, f.capacity, view.lineFeeds)
-            : decodeFieldTo(view.text.data(), from, f.countOffset, f.capacity, view.lineFeeds);
+    if (f.capacity <= kShortField) {
+      view.field[i] =
+          decodeShortFieldTo(view.text.data(), from, f.countOffset, f.capacity, view.lineFeeds);
+      view.filled[i] = f.capacity;
+    } else {
+      view.field[i] =
+          decodeFieldTo(view.text.data(), from, f.countOffset, f.capacity, view.lineFeeds);
+      view.filled[i] = copiedBytes(from[f.countOffset], f.capacity);
+    }
   }
 }
 

@@ -1,11 +1,13 @@
 // The listing records of list.rec: 666 bytes each, seventeen counted fields.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
 
 #include "records/counted_field.h"
+#include "textutil/textutil.h"
 
 struct InputFile;
 
@@ -70,8 +72,18 @@ struct RecordView {
   static const size_t kFieldReadAhead = 16;
   std::array<char, kRecordSize + kFieldReadAhead> text{};
   std::string_view field[kRecordFieldCount];
+  // How many leading bytes of each field may differ from a blank: those its
+  // count copied (the whole field for short fields); the rest is padding.
+  size_t filled[kRecordFieldCount] = {};
   bool lineFeeds = false;  // some field holds a line feed
 };
+
+// A field of `view` without its trailing blanks, found from where its
+// padding starts rather than from its end.
+inline std::string_view trimmedField(const RecordView& view, RecordField field) {
+  const std::string_view text = view.field[field];
+  return withoutTrailingBlanks(text.substr(0, std::min(view.filled[field], text.size())));
+}
 
 // Reads the next record; bytes past the end of the file read as 0xFF and
 // mark the end as met (in.atEnd).
