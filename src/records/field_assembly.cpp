@@ -392,7 +392,7 @@ std::string_view likelyKey(std::string_view word) {
 // `plainHash` is the word's hash when it is plain.
 void addToken(RenderedWords& out, size_t offset, std::string_view token, bool inGroups, bool plain,
               uint64_t plainHash) {
-  WordToken t;
+  WordToken& t = out.tokens.emplace_back();  // filled in place, as in splitUnquotedText
   t.offset = offset;
   t.length = token.size();
   t.inGroups = inGroups;
@@ -406,7 +406,6 @@ void addToken(RenderedWords& out, size_t offset, std::string_view token, bool in
   } else {
     t.hash = hashWordKey(token.substr(0, token.size() - suffixLength(t.kind)));
   }
-  out.tokens.push_back(t);
 }
 
 // Splits a text without double quotes into words as the tokenizer does: at
@@ -445,7 +444,16 @@ void splitUnquotedText(RenderedWords& out, size_t n) {
     if (cleaned) {
       addToken(out, p, std::string_view(text + p, e - p), false, false, 0);
     } else {
-      out.tokens.push_back({p, e - p, false, WordToken::Plain, false, hash, 0});
+      // Filled in place: a token built aside and copied over would be read
+      // back before its small stores have settled.
+      WordToken& t = out.tokens.emplace_back();
+      t.offset = p;
+      t.length = e - p;
+      t.inGroups = false;
+      t.kind = WordToken::Plain;
+      t.isLocated = false;
+      t.hash = hash;
+      t.located = 0;
     }
     p = e;
   }
