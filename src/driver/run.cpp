@@ -73,8 +73,8 @@ int64_t convertRecords(InputFile& in, OutputFile& out) {
       }
     }
     ++done;
-    // Halfway between its reading and its writing, a record's dictionary
-    // records are asked for.
+    // Halfway between its reading and its writing, a record's words are
+    // located in the index and their dictionary records asked for.
     if (done + kPrefetchLag < read) {
       RecordInFlight& middle = ring[(done + kPrefetchLag) % kRecordsInFlight];
       if (middle.listed) {

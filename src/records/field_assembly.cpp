@@ -255,6 +255,15 @@ inline void finishWord(std::string_view word, bool comma, size_t changedFrom, bo
   out.words.push_back(' ');
 }
 
+// Appends the kanji of a word's bracket suffix, out.bracket, and a blank;
+// returns where a " ," may stand in the line from now on.
+size_t appendBracketKanji(RenderedWords& out) {
+  const size_t before = out.kanji.size();
+  out.kanji.append(out.bracket.view());
+  out.kanji.push_back(' ');
+  return before;
+}
+
 // Renders one word (not "(NO)") that the cleaning or bracket rules may change.
 void renderWord(std::string& word, const NameKanji& name, const Dictionary& dictionary,
                 RenderedWords& out) {
@@ -274,49 +283,15 @@ void renderWord(std::string& word, const NameKanji& name, const Dictionary& dict
     bracketKanjiOf(out.suffix, out);
     word.resize(open);
   }
-  size_t changedFrom = out.kanji.size();
+  size_t changedFrom;
   if (out.bracket.size() != 0) {
-    out.kanji.append(out.bracket.view());
-    out.kanji.push_back(' ');
+    changedFrom = appendBracketKanji(out);
   } else {
     std::string_view kanjiText;
     const bool found = findWordKanji(dictionary, word, kanjiText);
     changedFrom = appendFoundKanji(word, found, kanjiText, name, dictionary, out);
   }
   finishWord(word, comma, changedFrom, false, out);
-}
-
-// Where the bracket of a word such as "KEY[600,601]" stands: a plain word,
-// then a "[", then codes of digits each followed by one "," but the last,
-// followed by the closing "]"; 0 when the word is not of this form. The
-// cleaning rules leave such a word as it is but for its commas.
-size_t codeSuffixStart(std::string_view word) {
-  if (word.size() < 4 || word.back() != ']') {
-    return 0;
-  }
-  size_t open = 0;
-  while (open < word.size() && word[open] != '[') {
-    const char c = word[open];
-    if (c == '.' || c == ',' || c == ' ') {
-      return 0;
-    }
-    ++open;
-  }
-  if (open == 0 || open + 2 >= word.size()) {
-    return 0;
-  }
-  bool digitBefore = false;  // the code so far is not empty
-  for (size_t i = open + 1; i + 1 < word.size(); ++i) {
-    const char c = word[i];
-    if (c >= '0' && c <= '9') {
-      digitBefore = true;
-    } else if (c == ',' && digitBefore) {
-      digitBefore = false;
-    } else {
-      return 0;
-    }
-  }
-  return digitBefore ? open : 0;
 }
 
 // Renders a word whose bracket starts at `open` (see codeSuffixStart) as
@@ -339,10 +314,7 @@ void renderCodedWord(std::string_view word, size_t open, bool inText, RenderedWo
     start = comma + 1;
   }
   collapseBlankRuns(bracket);
-  const size_t changedFrom = out.kanji.size();
-  out.kanji.append(bracket.view());
-  out.kanji.push_back(' ');
-  finishWord(word.substr(0, open), false, changedFrom, inText, out);
+  finishWord(word.substr(0, open), false, appendBracketKanji(out), inText, out);
 }
 
 // True when the word holds a character that the cleaning rules or the
@@ -354,6 +326,30 @@ bool needsCleaning(std::string_view word) {
     }
   }
   return false;
+}
+
+// Where the bracket of a word such as "KEY[600,601]" stands: a word the
+// cleaning rules leave alone, then a "[", then codes of digits each followed
+// by one "," but the last, then the closing "]"; 0 when the word is not of
+// this form. The rules change such a word only in its bracket.
+size_t codeSuffixStart(std::string_view word) {
+  const size_t open = word.find('[');
+  if (open == 0 || open == std::string_view::npos || open + 2 >= word.size() ||
+      word.back() != ']' || needsCleaning(word.substr(0, open))) {
+    return 0;
+  }
+  bool digitBefore = false;  // the code so far is not empty
+  for (size_t i = open + 1; i + 1 < word.size(); ++i) {
+    const char c = word[i];
+    if (c >= '0' && c <= '9') {
+      digitBefore = true;
+    } else if (c == ',' && digitBefore) {
+      digitBefore = false;
+    } else {
+      return 0;
+    }
+  }
+  return digitBefore ? open : 0;
 }
 
 // The number of bytes a word of this kind carries behind its key.
@@ -390,14 +386,15 @@ std::string_view likelyKey(std::string_view word) {
 
 // Adds the word at `offset` of out.text (or of out.groups) to out.tokens;
 // `plainHash` is the word's hash when it is plain.
-void addToken(RenderedWords& out, size_t offset, std::string_view token, bool inGroups, bool plain,
-              uint64_t plainHash) {
-  WordToken& t = out.tokens.emplace_back();  // filled in place, as in splitUnquotedText
+inline void addToken(RenderedWords& out, size_t offset, std::string_view token, bool inGroups,
+                     bool plain, uint64_t plainHash) {
+  // Filled in place: a token built aside and copied in would be read back
+  // before its small stores have settled, which stalls.
+  WordToken& t = out.tokens.emplace_back();
   t.offset = offset;
   t.length = token.size();
   t.inGroups = inGroups;
   t.kind = plain ? WordToken::Plain : inGroups ? WordToken::Other : kindOf(token);
-  t.isLocated = false;
   t.located = 0;
   if (t.kind == WordToken::Plain) {
     t.hash = plainHash;
@@ -441,20 +438,7 @@ void splitUnquotedText(RenderedWords& out, size_t n) {
       hash = mixWordHash(hash, chunk);
       e += 8;
     }
-    if (cleaned) {
-      addToken(out, p, std::string_view(text + p, e - p), false, false, 0);
-    } else {
-      // Filled in place: a token built aside and copied over would be read
-      // back before its small stores have settled.
-      WordToken& t = out.tokens.emplace_back();
-      t.offset = p;
-      t.length = e - p;
-      t.inGroups = false;
-      t.kind = WordToken::Plain;
-      t.isLocated = false;
-      t.hash = hash;
-      t.located = 0;
-    }
+    addToken(out, p, std::string_view(text + p, e - p), false, !cleaned, hash);
     p = e;
   }
 }
@@ -504,7 +488,7 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
       const std::string_view key = token.substr(0, token.size() - suffixLength(t.kind));
       std::string_view kanjiText;
       const bool found =
-          t.isLocated ? findLocatedWordKanji(dictionary, key, t.hash, t.located, kanjiText)
+          out.located ? findLocatedWordKanji(dictionary, key, t.hash, t.located, kanjiText)
                       : findWordKanji(dictionary, key, t.hash, kanjiText);
       // Words of these kinds are never double-quoted groups: they lie in out.text.
       finishWord(key, t.kind == WordToken::Comma,
@@ -576,10 +560,14 @@ std::string buildNameKey(const std::string& name1, const std::string& name2,
   return key;
 }
 
-void prepareWordText(std::string_view wordText, const Dictionary& dictionary, RenderedWords& out) {
-  const std::string_view trimmed = withoutTrailingBlanks(wordText);
+namespace {
+
+// prepareWordText for a text without trailing blanks.
+void prepareTrimmedText(std::string_view trimmed, const Dictionary& dictionary,
+                        RenderedWords& out) {
   const size_t n = trimmed.size();
   out.textLength = n;
+  out.located = false;
   // Room for the text rounded up to whole chunks, and the blanks behind it.
   static_assert(kTextPadding >= 8, "the text is read in whole chunks");
   if (out.text.size() < n + 8 + kTextPadding) {
@@ -609,11 +597,17 @@ void prepareWordText(std::string_view wordText, const Dictionary& dictionary, Re
   collectWords(dictionary, quotes != 0, out);
 }
 
+}  // namespace
+
+void prepareWordText(std::string_view wordText, const Dictionary& dictionary, RenderedWords& out) {
+  prepareTrimmedText(withoutTrailingBlanks(wordText), dictionary, out);
+}
+
 void locatePreparedWords(const Dictionary& dictionary, RenderedWords& out) {
   for (WordToken& t : out.tokens) {
     t.located = locateWordRecord(dictionary, t.hash);
-    t.isLocated = true;
   }
+  out.located = true;
 }
 
 void renderPreparedWords(std::string_view nameKey, std::string_view nameKanji1,
@@ -642,7 +636,7 @@ RenderedWords renderWordText(const std::string& wordText, const std::string& nam
 }
 
 void prepareRecord(const RecordView& record, const Dictionary& dictionary, RenderedWords& scratch) {
-  prepareWordText(trimmedField(record, WordText), dictionary, scratch);
+  prepareTrimmedText(trimmedField(record, WordText), dictionary, scratch);
 }
 
 void assemblePreparedRecord(const RecordView& record, const Dictionary& dictionary,

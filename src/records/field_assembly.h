@@ -26,9 +26,8 @@ struct WordToken {
   size_t length;
   bool inGroups;  // a double-quoted group, rebuilt in `groups`
   Kind kind;
-  bool isLocated;    // `located` has been set by locatePreparedWords
   uint64_t hash;     // hash of the key it is looked up by (for Other, a guess)
-  uint64_t located;  // where its lookup ends, as locateWordRecord tells
+  uint64_t located;  // where its lookup ends, once locatePreparedWords has run
 };
 
 // The two lines rendered from a record's words, with scratch space that is
@@ -45,6 +44,7 @@ struct RenderedWords {
   std::string group;              // scratch: a double-quoted group of words
   std::string groups;             // scratch: the double-quoted groups of `text`
   std::vector<WordToken> tokens;  // scratch: the words of `text`
+  bool located = false;           // locatePreparedWords has run on `tokens`
   LineBuffer bracket;             // scratch: the kanji of a word's bracket suffix
   std::string suffix;             // scratch: the codes of a bracket suffix
   std::string codeGroup;          // scratch: a double-quoted group of codes

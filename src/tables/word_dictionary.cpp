@@ -100,17 +100,6 @@ uint64_t hashWordKey(std::string_view key) {
 
 namespace {
 
-
-// One packed lookup record, read in place.
-struct PackedKey {
-  uint32_t entry;
-  std::string_view key;
-  std::string_view kanjiText;
-};
-
-static_assert(kPackedHeader == 12, "entry number, key length, kanji length");
-
-
 // Stores `v` as 4 bytes at `at`; returns the end.
 char* putU32(char* at, size_t v) {
   const uint32_t u = static_cast<uint32_t>(v);
@@ -132,32 +121,17 @@ char* putBytes(char* at, std::string_view text) {
   return at + n;
 }
 
-PackedKey readPacked(const Dictionary& dictionary, size_t offset) {
-  const char* at = dictionary.packed.data() + offset;
-  const uint32_t keyLength = readU32(at + 4);
-  return {readU32(at), std::string_view(at + kPackedHeader, keyLength),
-          std::string_view(at + kPackedHeader + keyLength, readU32(at + 8))};
-}
-
-// Where a key with `hash` is placed first: taken from the hash's high bits,
-// the ones each slot keeps, so that the index can grow without the keys.
-// Precondition: the index is not empty.
-size_t homeSlot(const Dictionary& dictionary, uint64_t hash) {
-  return (hash >> 32) & (dictionary.slots.size() - 1);
-}
-
 // The slot that holds `key`, or the free slot where it would go.
 // Precondition: the index has at least one free slot.
 size_t findSlot(const Dictionary& dictionary, std::string_view key, uint64_t hash) {
   const size_t mask = dictionary.slots.size() - 1;
-  const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
   for (size_t slot = homeSlot(dictionary, hash);; slot = (slot + 1) & mask) {
     const uint64_t at = dictionary.slots[slot];
     if (at == 0) {
       return slot;
     }
-    if ((at & 0xFFFFFFFF00000000ull) == tag &&
-        readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).key == key) {
+    if ((at & kSlotTagBits) == (hash & kSlotTagBits) &&
+        readPacked(packedRecordOf(dictionary, at)).key == key) {
       return slot;
     }
   }
@@ -229,7 +203,7 @@ void indexEntry(Dictionary& dictionary, size_t number, uint64_t hash) {
   if (std::memchr(kanjiText, ',', kanjiLength) != nullptr) {
     dictionary.kanjiHoldCommas = true;
   }
-  dictionary.slots[slot] = (hash & 0xFFFFFFFF00000000ull) | (offset + 1);
+  dictionary.slots[slot] = (hash & kSlotTagBits) | (offset + 1);
   ++dictionary.keys;
 }
 
@@ -324,7 +298,7 @@ bool findWordKanji(const Dictionary& dictionary, std::string_view key, uint64_t 
   if (at == 0) {
     return false;
   }
-  kanjiText = readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).kanjiText;
+  kanjiText = readPacked(packedRecordOf(dictionary, at)).kanjiText;
   return true;
 }
 
@@ -334,7 +308,5 @@ const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view ke
   }
   const uint64_t at = dictionary.slots[findSlot(dictionary, key, hashWordKey(key))];
   return at == 0 ? nullptr
-                 : &dictionary.entries[readPacked(dictionary, (at & 0xFFFFFFFFu) - 1).entry];
+                 : &dictionary.entries[readPacked(packedRecordOf(dictionary, at)).entry];
 }
-
-

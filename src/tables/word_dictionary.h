@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "textutil/byte_chunks.h"
 #include "textutil/textutil.h"
 
 // One dictionary line: its key, its word and one kanji text per code.
@@ -89,17 +90,56 @@ inline void prefetchMemory(const void* p) {
 #endif
 }
 
+// ---- The index layout (see Dictionary), shared by the lookups ----
+
+// The bits of an index slot that hold the high 32 bits of its key's hash.
+const uint64_t kSlotTagBits = 0xFFFFFFFF00000000ull;
+
+// Where a key with `hash` is placed first: taken from the hash's high bits,
+// the ones each slot keeps, so that the index can grow without the keys.
+// Precondition: the index is not empty.
+inline size_t homeSlot(const Dictionary& dictionary, uint64_t hash) {
+  return (hash >> 32) & (dictionary.slots.size() - 1);
+}
+
+// The packed record an index slot (not a free one) points to.
+inline const char* packedRecordOf(const Dictionary& dictionary, uint64_t slot) {
+  return dictionary.packed.data() + (slot & 0xFFFFFFFFu) - 1;
+}
+
+// A packed record starts with three 4-byte numbers: the entry number, the
+// key's length and the kanji text's length.
+const size_t kPackedHeader = 12;
+
+// One packed record, read in place.
+struct PackedKey {
+  uint32_t entry;
+  std::string_view key;
+  std::string_view kanjiText;
+};
+
+inline uint32_t readU32(const char* at) {
+  uint32_t v;
+  std::memcpy(&v, at, sizeof v);
+  return v;
+}
+
+inline PackedKey readPacked(const char* record) {
+  const uint32_t keyLength = readU32(record + 4);
+  return {readU32(record), std::string_view(record + kPackedHeader, keyLength),
+          std::string_view(record + kPackedHeader + keyLength, readU32(record + 8))};
+}
+
 // Lookups of many keys run faster in rounds: prefetchWordSlot for every key,
 // then locateWordRecord for every key, then findLocatedWordKanji for each.
 // The first two only start loading memory and never change a result.
 inline void prefetchWordSlot(const Dictionary& dictionary, uint64_t hash) {
   if (!dictionary.slots.empty()) {
-    // The home slot: see Dictionary::slots.
-    prefetchMemory(&dictionary.slots[(hash >> 32) & (dictionary.slots.size() - 1)]);
+    prefetchMemory(&dictionary.slots[homeSlot(dictionary, hash)]);
   }
 }
 
-// Where the lookup of a key with `hash` almost always ends: the index entry
+// Where the lookup of a key with `hash` almost always ends: the index slot
 // of the first slot along its probe whose hash bits match, whose record is
 // asked for; 0 when a free slot comes first, and then no key with this hash
 // is indexed.
@@ -108,52 +148,19 @@ inline uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash) {
     return 0;
   }
   const size_t mask = dictionary.slots.size() - 1;
-  const uint64_t tag = hash & 0xFFFFFFFF00000000ull;
-  for (size_t slot = (hash >> 32) & mask;; slot = (slot + 1) & mask) {
+  for (size_t slot = homeSlot(dictionary, hash);; slot = (slot + 1) & mask) {
     const uint64_t at = dictionary.slots[slot];
-    if (at == 0 || (at & 0xFFFFFFFF00000000ull) == tag) {
-      if (at != 0) {
-        // A record may reach into the next cache line.
-        const char* record = dictionary.packed.data() + (at & 0xFFFFFFFFu) - 1;
-        prefetchMemory(record);
-        prefetchMemory(record + 48);
-      }
+    if (at == 0) {
+      return 0;
+    }
+    if ((at & kSlotTagBits) == (hash & kSlotTagBits)) {
+      // A record may reach into the next cache line.
+      const char* record = packedRecordOf(dictionary, at);
+      prefetchMemory(record);
+      prefetchMemory(record + 48);
       return at;
     }
   }
-}
-
-// The packed record of an index entry starts with three 4-byte numbers:
-// the entry number, the key's length and the kanji text's length.
-const size_t kPackedHeader = 12;
-
-inline uint32_t readU32(const char* at) {
-  uint32_t v;
-  std::memcpy(&v, at, sizeof v);
-  return v;
-}
-
-// True when the `n` bytes at `a` and at `b` are equal; reads no byte past
-// them, in few whole reads for the short keys of a dictionary.
-inline bool bytesMatch(const char* a, const char* b, size_t n) {
-  if (n >= 8) {
-    size_t i = 0;
-    for (; i + 8 < n; i += 8) {
-      if (std::memcmp(a + i, b + i, 8) != 0) {
-        return false;
-      }
-    }
-    return std::memcmp(a + n - 8, b + n - 8, 8) == 0;
-  }
-  if (n >= 4) {
-    return std::memcmp(a, b, 4) == 0 && std::memcmp(a + n - 4, b + n - 4, 4) == 0;
-  }
-  for (size_t i = 0; i < n; ++i) {
-    if (a[i] != b[i]) {
-      return false;
-    }
-  }
-  return true;
 }
 
 // findWordKanji for a key whose hashWordKey is `hash` and for which
@@ -163,10 +170,9 @@ inline bool findLocatedWordKanji(const Dictionary& dictionary, std::string_view 
   if (located == 0) {
     return false;
   }
-  const char* record = dictionary.packed.data() + (located & 0xFFFFFFFFu) - 1;
-  if (readU32(record + 4) == key.size() &&
-      bytesMatch(record + kPackedHeader, key.data(), key.size())) {
-    kanjiText = std::string_view(record + kPackedHeader + key.size(), readU32(record + 8));
+  const PackedKey record = readPacked(packedRecordOf(dictionary, located));
+  if (record.key.size() == key.size() && bytesMatch(record.key.data(), key.data(), key.size())) {
+    kanjiText = record.kanjiText;
     return true;
   }
   // Another key with the same hash bits: the probe goes on from there.

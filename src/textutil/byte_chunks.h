@@ -82,3 +82,30 @@ inline bool holdsByte(const char* p, size_t n, unsigned char c) {
   }
   return false;
 }
+
+// True when the `n` bytes at `a` and at `b` are equal; reads no byte past
+// them, in few whole reads for short texts such as dictionary keys.
+inline bool bytesMatch(const char* a, const char* b, size_t n) {
+  if (n >= 8) {
+    for (size_t i = 0; i + 8 < n; i += 8) {
+      if (loadChunk(a + i) != loadChunk(b + i)) {
+        return false;
+      }
+    }
+    return loadChunk(a + n - 8) == loadChunk(b + n - 8);
+  }
+  if (n >= 4) {
+    uint32_t x[4];
+    std::memcpy(&x[0], a, 4);
+    std::memcpy(&x[1], b, 4);
+    std::memcpy(&x[2], a + n - 4, 4);
+    std::memcpy(&x[3], b + n - 4, 4);
+    return x[0] == x[1] && x[2] == x[3];
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) {
+      return false;
+    }
+  }
+  return true;
+}

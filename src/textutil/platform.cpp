@@ -39,23 +39,24 @@ int platformWaitAlertable(uint32_t milliseconds) {
   return 0;
 }
 
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+// Gives `advice` for the whole pages of `pageSize` bytes that lie inside
+// [data, data + bytes).
+void adviseWholePages(const void* data, size_t bytes, uintptr_t pageSize, int advice) {
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + pageSize - 1) & ~(pageSize - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(pageSize - 1);
+  if (end > begin) {
+    madvise(reinterpret_cast<void*>(begin), end - begin, advice);
+  }
+}
+#endif
+
 void platformPrepareTableMemory(const void* data, size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-  // Only whole large pages inside the range are given.
-  const uintptr_t kLargePage = uintptr_t(1) << 21;
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kLargePage - 1);
-  if (end > begin) {
-    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-  }
+  adviseWholePages(data, bytes, uintptr_t(1) << 21, MADV_HUGEPAGE);
 #ifdef MADV_POPULATE_WRITE
   // All pages at once: one call instead of a fault per page.
-  const uintptr_t kPage = 4096;
-  const uintptr_t first = (reinterpret_cast<uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
-  const uintptr_t last = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kPage - 1);
-  if (last > first) {
-    madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-  }
+  adviseWholePages(data, bytes, 4096, MADV_POPULATE_WRITE);
 #endif
 #else
   (void)data;
