@@ -487,9 +487,9 @@ void renderWords(const NameKanji& name, const Dictionary& dictionary, RenderedWo
     } else if (t.kind != WordToken::Other) {
       const std::string_view key = token.substr(0, token.size() - suffixLength(t.kind));
       std::string_view kanjiText;
-      const bool found =
-          out.located ? findLocatedWordKanji(dictionary, key, t.hash, t.located, kanjiText)
-                      : findWordKanji(dictionary, key, t.hash, kanjiText);
+      const bool found = out.located
+                             ? findLocatedWordKanji(dictionary, key, t.hash, t.located, kanjiText)
+                             : findWordKanji(dictionary, key, t.hash, kanjiText);
       // Words of these kinds are never double-quoted groups: they lie in out.text.
       finishWord(key, t.kind == WordToken::Comma,
                  appendFoundKanji(key, found, kanjiText, name, dictionary, out), true, out);

@@ -165,8 +165,8 @@ inline uint64_t locateWordRecord(const Dictionary& dictionary, uint64_t hash) {
 
 // findWordKanji for a key whose hashWordKey is `hash` and for which
 // locateWordRecord gave `located`, the dictionary unchanged since.
-inline bool findLocatedWordKanji(const Dictionary& dictionary, std::string_view key,
-                                 uint64_t hash, uint64_t located, std::string_view& kanjiText) {
+inline bool findLocatedWordKanji(const Dictionary& dictionary, std::string_view key, uint64_t hash,
+                                 uint64_t located, std::string_view& kanjiText) {
   if (located == 0) {
     return false;
   }
