@@ -245,6 +245,11 @@ void indexAllEntries(Dictionary& dictionary) {
 const size_t kUsualLineBytes = 24;
 const size_t kMostReservedEntries = size_t(1) << 20;
 
+// The heap a word file's entries take, per byte of the file, for the kanji
+// lists of lines of a usual length: the most that is mapped in advance.
+const uint64_t kHeapBytesPerFileByte = 3;
+const uint64_t kMostPreparedHeap = uint64_t(1) << 30;
+
 }  // namespace
 
 void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
@@ -266,6 +271,8 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
       static_cast<size_t>(std::min<uint64_t>(expected, kMostReservedEntries)));
   platformPrepareTableMemory(dictionary.entries.data(),
                            dictionary.entries.capacity() * sizeof(WordEntry));
+  platformPrepareHeap(static_cast<size_t>(
+      std::min<uint64_t>(inputSizeHint(in) * kHeapBytesPerFileByte, kMostPreparedHeap)));
   std::string line;
   LineScratch scratch;
   while (readLinePiece(in, line, kLinePieceMax)) {

@@ -20,6 +20,8 @@ int platformWaitAlertable(uint32_t milliseconds) {
 
 void platformPrepareTableMemory(const void*, size_t) {}
 
+void platformPrepareHeap(size_t) {}
+
 #else
 #include <chrono>
 #include <cstdint>
@@ -27,6 +29,12 @@ void platformPrepareTableMemory(const void*, size_t) {}
 
 #ifdef __linux__
 #include <sys/mman.h>
+#endif
+#ifdef __GLIBC__
+#include <malloc.h>
+
+#include <cstdlib>
+#include <vector>
 #endif
 
 // sleep_for resumes after a signal until the whole time has passed.
@@ -64,4 +72,33 @@ void platformPrepareTableMemory(const void* data, size_t bytes) {
 #endif
 }
 
+void platformPrepareHeap(size_t bytes) {
+#if defined(__linux__) && defined(__GLIBC__) && defined(MADV_POPULATE_WRITE)
+  // Pieces below glibc's largest threshold for mapping requests on their own.
+  const size_t kPiece = size_t(16) << 20;
+  // Requests up to a piece are served from the heap, and freed memory stays
+  // there rather than going back to the system.
+  mallopt(M_MMAP_THRESHOLD, static_cast<int>(kPiece + 4096));
+  mallopt(M_TRIM_THRESHOLD, static_cast<int>(INT32_MAX));
+  std::vector<void*> pieces;
+  for (size_t done = 0; done < bytes; done += kPiece) {
+    const size_t size = bytes - done < kPiece ? bytes - done : kPiece;
+    void* piece = std::malloc(size);
+    if (piece == nullptr) {
+      break;
+    }
+    pieces.push_back(piece);
+    adviseWholePages(piece, size, 4096, MADV_POPULATE_WRITE);
+  }
+  // Freed together, the pieces become one free area at the heap's top, from
+  // which the allocations that follow are carved.
+  for (void* piece : pieces) {
+    std::free(piece);
+  }
+#else
+  (void)bytes;
 #endif
+}
+
+#endif
+
