@@ -245,10 +245,11 @@ void indexAllEntries(Dictionary& dictionary) {
 const size_t kUsualLineBytes = 24;
 const size_t kMostReservedEntries = size_t(1) << 20;
 
-// The heap a word file's entries take, per byte of the file, for the kanji
-// lists of lines of a usual length: the most that is mapped in advance.
+// About how much heap the entries' kanji lists take per byte of a word file
+// with lines of a usual length. That much is mapped in advance, but never
+// more than kMostReservedEntries such lines take.
 const uint64_t kHeapBytesPerFileByte = 3;
-const uint64_t kMostPreparedHeap = uint64_t(1) << 30;
+const uint64_t kMostPreparedHeap = kMostReservedEntries * kUsualLineBytes * kHeapBytesPerFileByte;
 
 }  // namespace
 
@@ -270,7 +271,7 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   dictionary.entries.reserve(
       static_cast<size_t>(std::min<uint64_t>(expected, kMostReservedEntries)));
   platformPrepareTableMemory(dictionary.entries.data(),
-                           dictionary.entries.capacity() * sizeof(WordEntry));
+                             dictionary.entries.capacity() * sizeof(WordEntry));
   platformPrepareHeap(static_cast<size_t>(
       std::min<uint64_t>(inputSizeHint(in) * kHeapBytesPerFileByte, kMostPreparedHeap)));
   std::string line;
@@ -314,6 +315,5 @@ const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view ke
     return nullptr;
   }
   const uint64_t at = dictionary.slots[findSlot(dictionary, key, hashWordKey(key))];
-  return at == 0 ? nullptr
-                 : &dictionary.entries[readPacked(packedRecordOf(dictionary, at)).entry];
+  return at == 0 ? nullptr : &dictionary.entries[readPacked(packedRecordOf(dictionary, at)).entry];
 }

@@ -101,4 +101,3 @@ void platformPrepareHeap(size_t bytes) {
 }
 
 #endif
-
