@@ -245,11 +245,9 @@ void indexAllEntries(Dictionary& dictionary) {
 const size_t kUsualLineBytes = 24;
 const size_t kMostReservedEntries = size_t(1) << 20;
 
-// About how much heap the entries' kanji lists take per byte of a word file
-// with lines of a usual length. That much is mapped in advance, but never
-// more than kMostReservedEntries such lines take.
-const uint64_t kHeapBytesPerFileByte = 3;
-const uint64_t kMostPreparedHeap = kMostReservedEntries * kUsualLineBytes * kHeapBytesPerFileByte;
+// About how much heap one entry's kanji list takes; mapped in advance for
+// every entry the list is given room for.
+const size_t kUsualKanjiListBytes = 72;
 
 }  // namespace
 
@@ -267,13 +265,12 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   if (!openInput(in, path, true)) {
     return true;
   }
-  const uint64_t expected = inputSizeHint(in) / kUsualLineBytes;
-  dictionary.entries.reserve(
-      static_cast<size_t>(std::min<uint64_t>(expected, kMostReservedEntries)));
+  const size_t expected = static_cast<size_t>(
+      std::min<uint64_t>(inputSizeHint(in) / kUsualLineBytes, kMostReservedEntries));
+  dictionary.entries.reserve(expected);
   platformPrepareTableMemory(dictionary.entries.data(),
                              dictionary.entries.capacity() * sizeof(WordEntry));
-  platformPrepareHeap(static_cast<size_t>(
-      std::min<uint64_t>(inputSizeHint(in) * kHeapBytesPerFileByte, kMostPreparedHeap)));
+  platformPrepareHeap(expected * kUsualKanjiListBytes);
   std::string line;
   LineScratch scratch;
   while (readLinePiece(in, line, kLinePieceMax)) {

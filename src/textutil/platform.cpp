@@ -73,7 +73,7 @@ void platformPrepareTableMemory(const void* data, size_t bytes) {
 }
 
 void platformPrepareHeap(size_t bytes) {
-#if defined(__linux__) && defined(__GLIBC__) && defined(MADV_POPULATE_WRITE)
+#if defined(__linux__) && defined(__GLIBC__)
   // Pieces below glibc's largest threshold for mapping requests on their own.
   const size_t kPiece = size_t(16) << 20;
   // Requests up to a piece are served from the heap, and freed memory stays
@@ -88,7 +88,7 @@ void platformPrepareHeap(size_t bytes) {
       break;
     }
     pieces.push_back(piece);
-    adviseWholePages(piece, size, 4096, MADV_POPULATE_WRITE);
+    platformPrepareTableMemory(piece, size);
   }
   // Freed together, the pieces become one free area at the heap's top, from
   // which the allocations that follow are carved.

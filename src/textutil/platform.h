@@ -30,7 +30,7 @@ void platformPrepareTableMemory(const void* data, size_t bytes);
 
 // Readies the heap for about `bytes` of small allocations made next, such as
 // the many small lists of a large table: where the allocator allows it
-// (glibc on Linux), that much heap is mapped in one call rather than by a
-// page fault per page, and the heap no longer gives freed memory back to
-// the system. A hint only; elsewhere it does nothing.
+// (glibc on Linux), that much heap is readied as platformPrepareTableMemory
+// readies a table, and the heap no longer gives freed memory back to the
+// system. A hint only; elsewhere it does nothing.
 void platformPrepareHeap(size_t bytes);
