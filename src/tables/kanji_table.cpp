@@ -8,7 +8,7 @@
 #include "textutil/file_io.h"
 #include "textutil/platform.h"
 
-TextList KanjiTable;
+TextList& KanjiTable = *new TextList();
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include "textutil/textutil.h"
 
 // Kanji texts indexed by kanji code; empty until loadKanjiTable has run.
-extern TextList KanjiTable;
+// Never torn down, as the word dictionary is not.
+extern TextList& KanjiTable;
 
 // Fills KanjiTable from kanjis.dat in the current folder (empty when it
 // cannot be opened). False when a read failed; a message has been printed.

@@ -8,7 +8,7 @@
 #include "textutil/file_io.h"
 #include "textutil/platform.h"
 
-Dictionary WordDictionary;
+Dictionary& WordDictionary = *new Dictionary();
 
 namespace {
 

@@ -35,8 +35,9 @@ struct Dictionary {
   bool kanjiHoldCommas = false;  // some indexed kanji text holds a comma
 };
 
-// The dictionary of the run; empty until loadWordDictionary has run.
-extern Dictionary WordDictionary;
+// The dictionary of the run; empty until loadWordDictionary has run. It is
+// never torn down: freeing every entry at exit would only cost time.
+extern Dictionary& WordDictionary;
 
 // Fills WordDictionary from words.txt in the current folder, resolving codes
 // through the kanji table (empty when the file cannot be opened). False when
