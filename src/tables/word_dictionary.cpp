@@ -249,6 +249,9 @@ const size_t kMostReservedEntries = size_t(1) << 20;
 // every entry the list is given room for.
 const size_t kUsualKanjiListBytes = 72;
 
+// About how much the index takes per entry: its packed record and slots.
+const size_t kUsualIndexBytes = 64;
+
 }  // namespace
 
 void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
@@ -267,10 +270,15 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   }
   const size_t expected = static_cast<size_t>(
       std::min<uint64_t>(inputSizeHint(in) / kUsualLineBytes, kMostReservedEntries));
+  // The entries' kanji lists and the index are carved from heap readied in
+  // advance, and so is the entry list unless it is so large that it is
+  // mapped on its own (and readied as a table).
+  const size_t listBytes = expected * sizeof(WordEntry);
+  platformPrepareHeap(expected * (kUsualKanjiListBytes + kUsualIndexBytes) +
+                      (listBytes <= kLargestPreparedHeapRequest ? listBytes : 0));
   dictionary.entries.reserve(expected);
   platformPrepareTableMemory(dictionary.entries.data(),
                              dictionary.entries.capacity() * sizeof(WordEntry));
-  platformPrepareHeap(expected * kUsualKanjiListBytes);
   std::string line;
   LineScratch scratch;
   while (readLinePiece(in, line, kLinePieceMax)) {

@@ -23,6 +23,7 @@ void platformPrepareTableMemory(const void*, size_t) {}
 void platformPrepareHeap(size_t) {}
 
 #else
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <thread>
@@ -75,24 +76,43 @@ void platformPrepareTableMemory(const void* data, size_t bytes) {
 void platformPrepareHeap(size_t bytes) {
 #if defined(__linux__) && defined(__GLIBC__)
   // Pieces below glibc's largest threshold for mapping requests on their own.
-  const size_t kPiece = size_t(16) << 20;
+  const size_t kPiece = kLargestPreparedHeapRequest;
+  const size_t kLargePage = size_t(2) << 20;
   // Requests up to a piece are served from the heap, and freed memory stays
   // there rather than going back to the system.
   mallopt(M_MMAP_THRESHOLD, static_cast<int>(kPiece + 4096));
   mallopt(M_TRIM_THRESHOLD, static_cast<int>(INT32_MAX));
-  std::vector<void*> pieces;
+  // Whole large pages, and one more: the heap's top rarely starts on a
+  // large-page boundary.
+  bytes = (bytes + 2 * kLargePage - 1) & ~(kLargePage - 1);
+  std::vector<char*> pieces;
+  char* low = nullptr;
+  char* high = nullptr;
   for (size_t done = 0; done < bytes; done += kPiece) {
     const size_t size = bytes - done < kPiece ? bytes - done : kPiece;
-    void* piece = std::malloc(size);
+    char* piece = static_cast<char*>(std::malloc(size));
     if (piece == nullptr) {
       break;
     }
     pieces.push_back(piece);
-    platformPrepareTableMemory(piece, size);
+    low = low == nullptr || piece < low ? piece : low;
+    high = piece + size > high ? piece + size : high;
+  }
+  // The pieces normally lie one after the other at the heap's top: then
+  // they are readied as one range, so that the large pages across their
+  // boundaries are had too. Pieces found elsewhere are readied one by one.
+  const size_t kPieceHeader = 64;
+  if (low != nullptr &&
+      static_cast<size_t>(high - low) <= bytes + pieces.size() * kPieceHeader) {
+    platformPrepareTableMemory(low, static_cast<size_t>(high - low));
+  } else {
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      platformPrepareTableMemory(pieces[i], std::min(kPiece, bytes - i * kPiece));
+    }
   }
   // Freed together, the pieces become one free area at the heap's top, from
   // which the allocations that follow are carved.
-  for (void* piece : pieces) {
+  for (char* piece : pieces) {
     std::free(piece);
   }
 #else

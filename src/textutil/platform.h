@@ -34,3 +34,7 @@ void platformPrepareTableMemory(const void* data, size_t bytes);
 // readies a table, and the heap no longer gives freed memory back to the
 // system. A hint only; elsewhere it does nothing.
 void platformPrepareHeap(size_t bytes);
+
+// The largest single request that the heap readied by platformPrepareHeap
+// serves; larger ones are mapped on their own.
+const size_t kLargestPreparedHeapRequest = size_t(16) << 20;
