@@ -11,8 +11,8 @@
 
 namespace {
 
-// The input block is 64 KiB: data placed around this offset crosses a block end.
-const size_t kBlockEnd = 1 << 16;
+// Data placed around this offset crosses a block end.
+const size_t kBlockEnd = kInputBlockSize;
 
 // The pieces a line buffer of `maxChars` + 1 bytes would take from `raw`,
 // byte by byte: in text mode 0x1A ends the data and a CR directly before an

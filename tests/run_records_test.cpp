@@ -14,6 +14,7 @@
 #include "records/listing_writer.h"
 #include "records/source_record.h"
 #include "run_folder.h"
+#include "textutil/file_io.h"
 #include "textutil/textutil.h"
 
 namespace {
@@ -104,8 +105,8 @@ std::string listingOneByOne(const std::string& records) {
 TEST_F(RunRecords, EveryBlockIsTheOneItsRecordGivesAlone) {
   std::mt19937 rng(7);
   std::string records;
-  // Over three read blocks of records, so that many straddle two blocks.
-  for (int i = 0; i < 320; ++i) {
+  // Over three read blocks of records, so that several straddle two blocks.
+  for (size_t i = 0; i < 3 * kInputBlockSize / fixtures::kRecordSize + 1; ++i) {
     records += std::string(randomRecord(rng));
   }
   std::map<std::string, std::string> files;

@@ -10,6 +10,13 @@
 #include <string>
 #include <vector>
 
+// How many bytes an input file is read in at a time. The fuzzing build
+// makes it tiny, so that small inputs cross many block ends.
+#ifndef LISTCONV_INPUT_BLOCK_SIZE
+#define LISTCONV_INPUT_BLOCK_SIZE (1 << 18)
+#endif
+const size_t kInputBlockSize = LISTCONV_INPUT_BLOCK_SIZE;
+
 // An input file read in large blocks.
 struct InputFile {
   std::FILE* file = nullptr;
