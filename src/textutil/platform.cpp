@@ -78,6 +78,11 @@ void platformPrepareHeap(size_t bytes) {
   // Pieces below glibc's largest threshold for mapping requests on their own.
   const size_t kPiece = kLargestPreparedHeapRequest;
   const size_t kLargePage = size_t(2) << 20;
+  // Readying costs more than the page faults it saves for less than a large
+  // page (and for the many small tables of tests and fuzzing).
+  if (bytes < kLargePage) {
+    return;
+  }
   // Requests up to a piece are served from the heap, and freed memory stays
   // there rather than going back to the system.
   mallopt(M_MMAP_THRESHOLD, static_cast<int>(kPiece + 4096));

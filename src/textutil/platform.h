@@ -31,8 +31,9 @@ void platformPrepareTableMemory(const void* data, size_t bytes);
 // Readies the heap for about `bytes` of small allocations made next, such as
 // the many small lists of a large table: where the allocator allows it
 // (glibc on Linux), that much heap is readied as platformPrepareTableMemory
-// readies a table, and the heap no longer gives freed memory back to the
-// system. A hint only; elsewhere it does nothing.
+// readies a table, in whole large pages, and the heap no longer gives freed
+// memory back to the system. Less than a large page (2 MiB) is not worth it
+// and nothing is done. A hint only; elsewhere it does nothing.
 void platformPrepareHeap(size_t bytes);
 
 // The largest single request that the heap readied by platformPrepareHeap
