@@ -274,11 +274,13 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   // advance, and so is the entry list unless it is so large that it is
   // mapped on its own (and readied as a table).
   const size_t listBytes = expected * sizeof(WordEntry);
+  const bool listOnItsOwn = listBytes > kLargestPreparedHeapRequest;
   platformPrepareHeap(expected * (kUsualKanjiListBytes + kUsualIndexBytes) +
-                      (listBytes <= kLargestPreparedHeapRequest ? listBytes : 0));
+                      (listOnItsOwn ? 0 : listBytes));
   dictionary.entries.reserve(expected);
-  platformPrepareTableMemory(dictionary.entries.data(),
-                             dictionary.entries.capacity() * sizeof(WordEntry));
+  if (listOnItsOwn) {
+    platformPrepareTableMemory(dictionary.entries.data(), listBytes);
+  }
   std::string line;
   LineScratch scratch;
   while (readLinePiece(in, line, kLinePieceMax)) {

@@ -16,7 +16,6 @@ namespace {
 #ifndef LISTCONV_OUTPUT_FLUSH_SIZE
 #define LISTCONV_OUTPUT_FLUSH_SIZE (1 << 19)
 #endif
-const size_t kBlockSize = kInputBlockSize;
 const size_t kOutputFlushSize = LISTCONV_OUTPUT_FLUSH_SIZE;
 const int kEndOfData = -1;
 const unsigned char kCtrlZ = 0x1A;
@@ -50,9 +49,9 @@ bool refill(InputFile& in) {
   if (in.atEnd || in.error != 0) {
     return false;
   }
-  in.block.resize(kBlockSize + kInputReadAhead);
+  in.block.resize(kInputBlockSize + kInputReadAhead);
   in.pos = 0;
-  in.len = readFromStream(in.file, in.block.data(), kBlockSize, in.error);
+  in.len = readFromStream(in.file, in.block.data(), kInputBlockSize, in.error);
   return in.len > 0;
 }
 

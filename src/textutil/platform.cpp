@@ -49,6 +49,8 @@ int platformWaitAlertable(uint32_t milliseconds) {
 }
 
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
+const size_t kLargePageBytes = size_t(2) << 20;
+
 // Gives `advice` for the whole pages of `pageSize` bytes that lie inside
 // [data, data + bytes).
 void adviseWholePages(const void* data, size_t bytes, uintptr_t pageSize, int advice) {
@@ -62,7 +64,7 @@ void adviseWholePages(const void* data, size_t bytes, uintptr_t pageSize, int ad
 
 void platformPrepareTableMemory(const void* data, size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-  adviseWholePages(data, bytes, uintptr_t(1) << 21, MADV_HUGEPAGE);
+  adviseWholePages(data, bytes, kLargePageBytes, MADV_HUGEPAGE);
 #ifdef MADV_POPULATE_WRITE
   // All pages at once: one call instead of a fault per page.
   adviseWholePages(data, bytes, 4096, MADV_POPULATE_WRITE);
@@ -74,13 +76,12 @@ void platformPrepareTableMemory(const void* data, size_t bytes) {
 }
 
 void platformPrepareHeap(size_t bytes) {
-#if defined(__linux__) && defined(__GLIBC__)
+#if defined(__linux__) && defined(__GLIBC__) && defined(MADV_HUGEPAGE)
   // Pieces below glibc's largest threshold for mapping requests on their own.
   const size_t kPiece = kLargestPreparedHeapRequest;
-  const size_t kLargePage = size_t(2) << 20;
   // Readying costs more than the page faults it saves for less than a large
   // page (and for the many small tables of tests and fuzzing).
-  if (bytes < kLargePage) {
+  if (bytes < kLargePageBytes) {
     return;
   }
   // Requests up to a piece are served from the heap, and freed memory stays
@@ -89,36 +90,46 @@ void platformPrepareHeap(size_t bytes) {
   mallopt(M_TRIM_THRESHOLD, static_cast<int>(INT32_MAX));
   // Whole large pages, and one more: the heap's top rarely starts on a
   // large-page boundary.
-  bytes = (bytes + 2 * kLargePage - 1) & ~(kLargePage - 1);
-  std::vector<char*> pieces;
-  char* low = nullptr;
-  char* high = nullptr;
-  for (size_t done = 0; done < bytes; done += kPiece) {
-    const size_t size = bytes - done < kPiece ? bytes - done : kPiece;
-    char* piece = static_cast<char*>(std::malloc(size));
-    if (piece == nullptr) {
+  bytes = (bytes + 2 * kLargePageBytes - 1) & ~(kLargePageBytes - 1);
+  struct Piece {
+    char* start;
+    size_t size;
+  };
+  std::vector<Piece> pieces;
+  size_t taken = 0;
+  while (taken < bytes) {
+    const size_t size = std::min(kPiece, bytes - taken);
+    char* const start = static_cast<char*>(std::malloc(size));
+    if (start == nullptr) {
       break;
     }
-    pieces.push_back(piece);
-    low = low == nullptr || piece < low ? piece : low;
-    high = piece + size > high ? piece + size : high;
+    pieces.push_back({start, size});
+    taken += size;
+  }
+  if (pieces.empty()) {
+    return;
   }
   // The pieces normally lie one after the other at the heap's top: then
   // they are readied as one range, so that the large pages across their
   // boundaries are had too. Pieces found elsewhere are readied one by one.
+  char* low = pieces.front().start;
+  char* high = low;
+  for (const Piece& piece : pieces) {
+    low = std::min(low, piece.start);
+    high = std::max(high, piece.start + piece.size);
+  }
   const size_t kPieceHeader = 64;
-  if (low != nullptr &&
-      static_cast<size_t>(high - low) <= bytes + pieces.size() * kPieceHeader) {
+  if (static_cast<size_t>(high - low) <= taken + pieces.size() * kPieceHeader) {
     platformPrepareTableMemory(low, static_cast<size_t>(high - low));
   } else {
-    for (size_t i = 0; i < pieces.size(); ++i) {
-      platformPrepareTableMemory(pieces[i], std::min(kPiece, bytes - i * kPiece));
+    for (const Piece& piece : pieces) {
+      platformPrepareTableMemory(piece.start, piece.size);
     }
   }
   // Freed together, the pieces become one free area at the heap's top, from
   // which the allocations that follow are carved.
-  for (char* piece : pieces) {
-    std::free(piece);
+  for (const Piece& piece : pieces) {
+    std::free(piece.start);
   }
 #else
   (void)bytes;
