@@ -25,8 +25,10 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Converts the bundled sample in a scratch folder and shows the result.
-run: build
+# Converts the bundled sample in a scratch folder and shows the result; builds
+# only the program, not the tests.
+run: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target listconv
 	@rm -rf $(BUILD)/sample-run && mkdir -p $(BUILD)/sample-run
 	@cp sample/kanjis.dat sample/words.txt sample/list.rec $(BUILD)/sample-run/
 	@cd $(BUILD)/sample-run && ../listconv

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "io/file_io.h"
 #include "records/era_annotation.h"
 #include "records/field_assembly.h"
 #include "records/listing_writer.h"
@@ -14,7 +15,6 @@
 #include "synthetic.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
-#include "textutil/file_io.h"
 #include "textutil/textutil.h"
 
 namespace {
@@ -28,7 +28,7 @@ struct Samples {
   std::vector<RecordBytes> bytes;
   std::vector<SourceRecord> decoded;   // as decoded, name codes not yet resolved
   std::vector<SourceRecord> resolved;  // name kanji resolved, note trimmed
-  std::vector<BlockValues> values;     // everything a block prints
+  std::vector<ListingBlock> blocks;    // everything a block prints
   TextList nameKeys;                   // name keys before their padding
   TextList upperWordTexts;             // word texts trimmed and upper-cased
   TextList dictionaryLines;            // dictionary lines as the loader reads them
@@ -66,24 +66,37 @@ void setUp() {
     std::copy(record.begin(), record.end(), bytes.begin());
     gSamples.bytes.push_back(bytes);
 
-    SourceRecord decoded = decodeSourceRecord(bytes);
+    SourceRecord decoded;
+    decodeSourceRecord(bytes, decoded);
     gSamples.decoded.push_back(decoded);
     resolveNameCodes(decoded);
     trimTrailingBlanks(decoded.note);
     gSamples.resolved.push_back(decoded);
+    const std::string nameKey = buildNameKey(decoded.name1, decoded.name2, decoded.name3);
+    gSamples.nameKeys.push_back(nameKey);
 
-    RecordView view;
-    decodeRecordView(bytes, view);
-    BlockText block;
-    RenderedWords scratch;
-    assembleRecord(view, WordDictionary, block, scratch);
-    BlockValues values;
-    values.nameKey = block.nameKey;
-    values.period = std::string(block.period) + std::string(block.periodRanges);
-    values.wordLine = block.wordLine;
-    values.kanjiLine = block.kanjiLine;
-    gSamples.nameKeys.push_back(buildNameKey(decoded.name1, decoded.name2, decoded.name3));
-    gSamples.values.push_back(values);
+    ListingBlock block;
+    block.number = static_cast<int64_t>(i) + 1;
+    block.entryId = decoded.entryId;
+    block.nameKey = nameKey;
+    RenderScratch scratch;
+    renderWordText(decoded.wordText,
+                   {nameKey, decoded.nameKanji1, decoded.nameKanji2, decoded.nameKanji3},
+                   WordDictionary, block.wordLine, block.kanjiLine, scratch);
+    padNameKey(block.nameKey);
+    block.nameKanji1 = decoded.nameKanji1;
+    block.nameKanji2 = decoded.nameKanji2;
+    block.nameKanji3 = decoded.nameKanji3;
+    block.detail1 = decoded.detail1;
+    block.detail2 = decoded.detail2;
+    block.period = annotateEra(decoded.period);
+    block.detail3 = decoded.detail3;
+    block.detail4 = decoded.detail4;
+    block.detail5 = decoded.detail5;
+    block.detail6 = decoded.detail6;
+    block.detail7 = decoded.detail7;
+    block.note = decoded.note;
+    gSamples.blocks.push_back(block);
 
     std::string text = decoded.wordText;
     trimTrailingBlanks(text);
@@ -161,12 +174,16 @@ void BM_BuildNameKey(benchmark::State& state) {
 BENCHMARK(BM_BuildNameKey);
 
 void BM_RenderWordText(benchmark::State& state) {
+  RenderScratch scratch;
+  std::string wordLine;
+  std::string kanjiLine;
   size_t n = 0;
   for (auto _ : state) {
     const size_t i = nextSample(n);
     const SourceRecord& r = gSamples.resolved[i];
-    benchmark::DoNotOptimize(renderWordText(r.wordText, gSamples.nameKeys[i], r.nameKanji1,
-                                            r.nameKanji2, r.nameKanji3, WordDictionary));
+    renderWordText(r.wordText, {gSamples.nameKeys[i], r.nameKanji1, r.nameKanji2, r.nameKanji3},
+                   WordDictionary, wordLine, kanjiLine, scratch);
+    benchmark::DoNotOptimize(kanjiLine);
   }
   state.SetItemsProcessed(state.iterations());
 }
@@ -194,26 +211,17 @@ BENCHMARK_CAPTURE(BM_AnnotateEra, last_row, std::string("HEISEI"));
 BENCHMARK_CAPTURE(BM_AnnotateEra, no_row, std::string("C.1650"));
 BENCHMARK_CAPTURE(BM_AnnotateEra, blank, std::string());
 
-void BM_DecodeSourceRecord(benchmark::State& state) {
-  size_t n = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(decodeSourceRecord(gSamples.bytes[nextSample(n)]));
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_DecodeSourceRecord);
-
 // As the record loop decodes: into one record whose storage is reused.
-void BM_DecodeSourceRecordInto(benchmark::State& state) {
+void BM_DecodeSourceRecord(benchmark::State& state) {
   SourceRecord record;
   size_t n = 0;
   for (auto _ : state) {
-    decodeSourceRecordInto(gSamples.bytes[nextSample(n)], record);
+    decodeSourceRecord(gSamples.bytes[nextSample(n)], record);
     benchmark::DoNotOptimize(record);
   }
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_DecodeSourceRecordInto);
+BENCHMARK(BM_DecodeSourceRecord);
 
 // Opens /dev/null as list.txt is opened; fails the benchmark when it cannot.
 bool openNullListing(benchmark::State& state, OutputFile& out) {
@@ -229,39 +237,14 @@ void BM_WriteListingBlock(benchmark::State& state) {
   if (!openNullListing(state, out)) {
     return;
   }
-  int64_t recordCount = 0;
   size_t n = 0;
   for (auto _ : state) {
-    const size_t i = nextSample(n);
-    writeListingBlock(out, gSamples.resolved[i], gSamples.values[i], recordCount);
+    writeListingBlock(out, gSamples.blocks[nextSample(n)]);
   }
   closeOutput(out);
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_WriteListingBlock);
-
-// Every step the record loop takes for one record after reading its bytes.
-void BM_ConvertRecord(benchmark::State& state) {
-  OutputFile out;
-  if (!openNullListing(state, out)) {
-    return;
-  }
-  int64_t recordCount = 0;
-  RecordView record;
-  BlockText block;
-  RenderedWords scratch;
-  size_t n = 0;
-  for (auto _ : state) {
-    decodeRecordView(gSamples.bytes[nextSample(n)], record);
-    if (isListedId(record.field[EntryId])) {
-      assembleRecord(record, WordDictionary, block, scratch);
-      writeBlock(out, block, ++recordCount);
-    }
-  }
-  closeOutput(out);
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_ConvertRecord);
 
 }  // namespace
 

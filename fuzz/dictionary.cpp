@@ -154,15 +154,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     first.emplace(got.key, i);
   }
+  std::string_view kanjiText;
   for (const auto& [key, index] : first) {
-    FUZZ_CHECK(findWordEntry(dictionary, key) == &dictionary.entries[index]);
+    std::string want;
+    for (const std::string& k : dictionary.entries[index].kanji) {
+      want += k + " ";
+    }
+    FUZZ_CHECK(findWordKanji(dictionary, key, kanjiText) && kanjiText == want);
     // Keys that are not there are not found.
     for (const std::string& other : {key + "\x01", key.substr(1), key.substr(0, key.size() - 1)}) {
       if (first.count(other) == 0) {
-        FUZZ_CHECK(findWordEntry(dictionary, other) == nullptr);
+        FUZZ_CHECK(!findWordKanji(dictionary, other, kanjiText));
       }
     }
   }
-  FUZZ_CHECK(findWordEntry(dictionary, "") == nullptr);
+  FUZZ_CHECK(!findWordKanji(dictionary, "", kanjiText));
   return 0;
 }

@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bytes.fill(0xFF);
   std::memcpy(bytes.data(), data, std::min(size, bytes.size()));
 
-  const SourceRecord fresh = decodeSourceRecord(bytes);
+  SourceRecord fresh;
+  decodeSourceRecord(bytes, fresh);
   for (const Field& f : kFields) {
     const std::string& got = fresh.*f.member;
     FUZZ_CHECK(got == expectedField(bytes, f));
@@ -74,9 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < other.size(); ++i) {
     other[i] = static_cast<unsigned char>(bytes[other.size() - 1 - i] ^ 0x5A);
   }
-  SourceRecord reused = decodeSourceRecord(other);
+  SourceRecord reused;
+  decodeSourceRecord(other, reused);
   reused.nameKanji1 = "resolved";
-  decodeSourceRecordInto(bytes, reused);
+  decodeSourceRecord(bytes, reused);
   for (const Field& f : kFields) {
     FUZZ_CHECK(reused.*f.member == fresh.*f.member);
   }

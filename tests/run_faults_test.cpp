@@ -11,10 +11,10 @@
 #include <string>
 
 #include "fixtures.h"
+#include "io/file_io.h"
 #include "run_folder.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
-#include "textutil/file_io.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "driver/run.h"
+#include "io/file_io.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
-#include "textutil/file_io.h"
 
 // What one run left behind.
 struct Outcome {

@@ -1,87 +1,66 @@
 // The run sequence: tables first, then every record of list.rec.
 #include "driver/run.h"
 
-#include <array>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
+#include "io/file_io.h"
 #include "records/era_annotation.h"
-#include "records/field_assembly.h"
-#include "records/listing_writer.h"
-#include "records/source_record.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
-#include "textutil/file_io.h"
+
+bool convertNextRecord(InputFile& in, RecordWork& work, int64_t& recordCount,
+                       UnknownWords* unknown) {
+  SourceRecord& record = work.record;
+  ListingBlock& block = work.block;
+  readSourceRecord(in, work.bytes);
+  decodeSourceRecord(work.bytes, record);
+  if (!isListed(record)) {
+    return false;  // nothing of it is shown, so nothing more is worked out
+  }
+  resolveNameCodes(record);
+  trimTrailingBlanks(record.note);
+  block.nameKey = buildNameKey(record.name1, record.name2, record.name3);
+  renderWordText(record.wordText,
+                 {block.nameKey, record.nameKanji1, record.nameKanji2, record.nameKanji3},
+                 WordDictionary, block.wordLine, block.kanjiLine, work.scratch, unknown);
+  padNameKey(block.nameKey);
+  block.period = annotateEra(record.period);
+
+  block.number = ++recordCount;
+  block.entryId = record.entryId;
+  block.nameKanji1 = record.nameKanji1;
+  block.nameKanji2 = record.nameKanji2;
+  block.nameKanji3 = record.nameKanji3;
+  block.detail1 = record.detail1;
+  block.detail2 = record.detail2;
+  block.detail3 = record.detail3;
+  block.detail4 = record.detail4;
+  block.detail5 = record.detail5;
+  block.detail6 = record.detail6;
+  block.detail7 = record.detail7;
+  block.note = record.note;
+  return true;
+}
 
 namespace {
 
 const char kRecordFile[] = "list.rec";
 const char kListingFile[] = "list.txt";
 
-static_assert(kInputReadAhead >= kSlotReadAhead, "records are decoded where they are read");
-
-// A record between its reading and its block.
-struct RecordInFlight {
-  RecordView record;
-  bool listed = false;
-  RenderedWords words;  // its prepared words, then its lines
-};
-
-// How many records are worked on at once: the one being read and prepared,
-// the one being written and those in between, whose dictionary memory is
-// being loaded.
-const size_t kRecordsInFlight = 3;
-const size_t kPrefetchLag = (kRecordsInFlight - 1) / 2;
-
-// Converts every record of `in` into `out`; returns the number of blocks.
-// Records pass through three steps, each record one step behind the one
-// read after it, so that the memory its lookups need has arrived by the
-// time it is written.
+// Converts every record of `in` into a block of `out`, one record at a
+// time, until the end of `in` is met or a write fails; returns the number of
+// blocks.
 int64_t convertRecords(InputFile& in, OutputFile& out) {
-  std::vector<RecordInFlight> ring(kRecordsInFlight);
-  // A record that straddles two blocks of the file is put together here.
-  std::array<unsigned char, kRecordSize + kInputReadAhead> spill{};
-  BlockText block;
+  RecordWork work;
   int64_t recordCount = 0;
-  size_t read = 0;  // records read so far
-  size_t done = 0;  // records finished so far
-  bool reading = true;
-  while (reading || done < read) {
-    if (reading) {
-      RecordInFlight& next = ring[read % kRecordsInFlight];
-      decodeRecordView(readRecordBytesInPlace(in, spill.data(), kRecordSize), next.record);
-      // A record that is not listed shows nothing of what would be worked out.
-      next.listed = isListedId(next.record.field[EntryId]);
-      if (next.listed) {
-        prepareRecord(next.record, WordDictionary, next.words);
-      }
-      ++read;
-      reading = !in.atEnd;
+  do {
+    if (convertNextRecord(in, work, recordCount)) {
+      writeListingBlock(out, work.block);
     }
-    if (reading && read - done < kRecordsInFlight) {
-      continue;  // filling the pipeline
-    }
-    RecordInFlight& oldest = ring[done % kRecordsInFlight];
-    if (oldest.listed) {
-      assemblePreparedRecord(oldest.record, WordDictionary, block, oldest.words);
-      writeBlock(out, block, ++recordCount);
-      if (out.error != 0) {
-        break;
-      }
-    }
-    ++done;
-    // Halfway between its reading and its writing, a record's words are
-    // located in the index and their dictionary records asked for.
-    if (done + kPrefetchLag < read) {
-      RecordInFlight& middle = ring[(done + kPrefetchLag) % kRecordsInFlight];
-      if (middle.listed) {
-        locatePreparedWords(WordDictionary, middle.words);
-      }
-    }
-  }
+  } while (!in.atEnd && out.error == 0);
   return recordCount;
 }
 

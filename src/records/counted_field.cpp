@@ -1,17 +1,20 @@
 // Decoding of counted text fields.
 #include "records/counted_field.h"
 
-void decodeFieldInto(std::string& out, const unsigned char* bytes, size_t offset, size_t capacity) {
-  // The field with room to read ahead, decoded into a copy of its own.
-  std::string from(reinterpret_cast<const char*>(bytes + offset), 1 + capacity);
-  from.append(kSlotReadAhead, ' ');
-  std::string to(1 + capacity, ' ');
-  bool lineFeed = false;
-  out.assign(decodeFieldTo(&to[0], from.data(), 0, capacity, lineFeed));
-}
+#include <algorithm>
+#include <cassert>
+#include <cstring>
 
-std::string decodeField(const unsigned char* bytes, size_t offset, size_t capacity) {
-  std::string out;
-  decodeFieldInto(out, bytes, offset, capacity);
-  return out;
+void decodeField(const unsigned char* bytes, size_t offset, size_t capacity, std::string& out) {
+  assert(bytes != nullptr);
+  const signed char count = static_cast<signed char>(bytes[offset]);
+  const size_t copied = count <= 0 ? 0 : std::min(static_cast<size_t>(count), capacity);
+  const char* slot = reinterpret_cast<const char*>(bytes + offset + 1);
+  const void* zero = std::memchr(slot, '\0', copied);
+  if (zero != nullptr) {
+    out.assign(slot, static_cast<const char*>(zero) - slot);
+    return;
+  }
+  out.assign(capacity, ' ');
+  out.replace(0, copied, slot, copied);
 }

@@ -1,10 +1,8 @@
 // The era table and period annotation.
 #include "records/era_annotation.h"
 
-#include <cstdint>
-#include <map>
 #include <string_view>
-#include <vector>
+#include <unordered_map>
 
 #include "textutil/textutil.h"
 
@@ -309,78 +307,26 @@ const size_t kEraRowCount = sizeof(EraAnnotation) / sizeof(EraAnnotation[0]);
 
 namespace {
 
-// One distinct era name with the ranges of all its rows, joined in table order.
-struct EraIndexEntry {
-  std::string_view name;
-  std::string ranges;
-};
-
-// Every distinct name once, placed by the hash of its name in a table of
-// kEraSlots slots (open addressing, probing forward).
-struct EraIndex {
-  std::vector<EraIndexEntry> entries;
-  std::vector<int> slots;  // an index into `entries`, or -1 for a free slot
-};
-
-// A power of two well above twice the number of distinct names.
-const size_t kEraSlots = 1024;
-
-// FNV-1a over the name's bytes; era names are short.
-size_t hashEraName(std::string_view name) {
-  uint32_t h = 2166136261u;
-  for (const char c : name) {
-    h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
-  }
-  return h;
-}
+// Every distinct name, with the ranges of all its rows joined in table order.
+using EraIndex = std::unordered_map<std::string_view, std::string>;
 
 EraIndex buildEraIndex() {
-  std::map<std::string_view, std::string> byName;
-  for (size_t i = 0; i < kEraRowCount; ++i) {
-    byName[EraAnnotation[i].name] += EraAnnotation[i].range;
-  }
   EraIndex index;
-  index.slots.assign(kEraSlots, -1);
-  for (auto& [name, ranges] : byName) {
-    size_t slot = hashEraName(name) & (kEraSlots - 1);
-    while (index.slots[slot] != -1) {
-      slot = (slot + 1) & (kEraSlots - 1);
-    }
-    index.slots[slot] = static_cast<int>(index.entries.size());
-    index.entries.push_back({name, std::move(ranges)});
+  for (size_t i = 0; i < kEraRowCount; ++i) {
+    index[EraAnnotation[i].name] += EraAnnotation[i].range;
   }
   return index;
-}
-
-// The index, built on first use (safely, should several threads ask at once).
-const EraIndex& eraIndex() {
-  static const EraIndex index = buildEraIndex();
-  return index;
-}
-
-// The joined ranges of the rows named `text`, or null when no row has that name.
-const std::string* rangesOf(std::string_view text) {
-  const EraIndex& index = eraIndex();
-  for (size_t slot = hashEraName(text) & (kEraSlots - 1);; slot = (slot + 1) & (kEraSlots - 1)) {
-    const int at = index.slots[slot];
-    if (at == -1) {
-      return nullptr;
-    }
-    if (index.entries[at].name == text) {
-      return &index.entries[at].ranges;
-    }
-  }
 }
 
 }  // namespace
 
-std::string_view eraRangesOf(std::string_view period) {
-  const std::string* ranges = rangesOf(period);
-  return ranges == nullptr ? std::string_view() : std::string_view(*ranges);
-}
-
 std::string annotateEra(std::string period) {
+  // Built on first use (safely, should several threads ask at once).
+  static const EraIndex index = buildEraIndex();
   trimTrailingBlanks(period);
-  period += eraRangesOf(period);
+  const auto found = index.find(period);
+  if (found != index.end()) {
+    period += found->second;
+  }
   return period;
 }

@@ -19,8 +19,3 @@ extern const size_t kEraRowCount;
 // The period with its trailing blanks removed, followed by the range of
 // every row whose name equals it, in table order.
 std::string annotateEra(std::string period);
-
-// The ranges annotateEra appends to a period whose trailing blanks are
-// already removed: those of every row named `period`, joined in table
-// order; empty when no row has that name.
-std::string_view eraRangesOf(std::string_view period);

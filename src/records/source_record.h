@@ -1,13 +1,9 @@
 // The listing records of list.rec: 666 bytes each, seventeen counted fields.
 #pragma once
 
-#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <string>
-#include <string_view>
-
-#include "records/counted_field.h"
-#include "textutil/textutil.h"
 
 struct InputFile;
 
@@ -41,63 +37,10 @@ struct SourceRecord {
   std::string nameKanji3;
 };
 
-// The seventeen fields of a record, in record order.
-enum RecordField : size_t {
-  EntryId,
-  Name1,
-  Name2,
-  Name3,
-  NameCode1,
-  NameCode2,
-  NameCode3,
-  Detail1,
-  Detail2,
-  Period,
-  Detail3,
-  Detail4,
-  Detail5,
-  Detail6,
-  Detail7,
-  WordText,
-  Note,
-  kRecordFieldCount
-};
-
-// A decoded record laid out as in the file: every slot of `text` holds its
-// field's decoded bytes, and each field views its decoded text inside
-// `text`. Cheaper than SourceRecord: nothing is allocated per field.
-struct RecordView {
-  // The record, then bytes that are never part of a field, so that every
-  // field can be read ahead by kFieldReadAhead bytes.
-  static const size_t kFieldReadAhead = 16;
-  std::array<char, kRecordSize + kFieldReadAhead> text{};
-  std::string_view field[kRecordFieldCount];
-  // How many leading bytes of each field may differ from a blank: those its
-  // count copied (the whole field for short fields); the rest is padding.
-  size_t filled[kRecordFieldCount] = {};
-  bool lineFeeds = false;  // some field holds a line feed
-};
-
-// A field of `view` without its trailing blanks, found from where its
-// padding starts rather than from its end.
-inline std::string_view trimmedField(const RecordView& view, RecordField field) {
-  const std::string_view text = view.field[field];
-  return withoutTrailingBlanks(text.substr(0, std::min(view.filled[field], text.size())));
-}
-
 // Reads the next record; bytes past the end of the file read as 0xFF and
 // mark the end as met (in.atEnd).
 void readSourceRecord(InputFile& in, RecordBytes& bytes);
 
-// Decodes all fields into `view`.
-void decodeRecordView(const RecordBytes& bytes, RecordView& view);
-
-// The same from a record at `bytes`, past which kSlotReadAhead more bytes
-// are readable.
-void decodeRecordView(const unsigned char* bytes, RecordView& view);
-
-// Decodes all fields into `record`, reusing its storage.
-void decodeSourceRecordInto(const RecordBytes& bytes, SourceRecord& record);
-
-// The decoded record as a new value.
-SourceRecord decodeSourceRecord(const RecordBytes& bytes);
+// Decodes the seventeen fields into `record`, reusing its storage, and sets
+// nameKanji1 to nameKanji3 to the decoded name codes.
+void decodeSourceRecord(const RecordBytes& bytes, SourceRecord& record);

@@ -1,12 +1,10 @@
 // Loading kanjis.dat and looking kanji codes up.
 #include "tables/kanji_table.h"
 
-#include <algorithm>
 #include <cstdint>
 
+#include "io/file_io.h"
 #include "records/counted_field.h"
-#include "textutil/file_io.h"
-#include "textutil/platform.h"
 
 TextList& KanjiTable = *new TextList();
 
@@ -18,8 +16,6 @@ const size_t kKanjiCapacity = 4;
 const int32_t kFirstKanjiCode = 525;
 const int32_t kFixedCode = 3867;
 const char kFixedCodeText[] = "1037";
-// Kanji codes are 32-bit numbers; a larger file is not given room in advance.
-const uint64_t kMostReservedKanji = uint64_t(1) << 24;
 
 bool isScanSpace(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
@@ -30,22 +26,6 @@ bool isScanSpace(char c) {
 // 0 when there is no number; a number outside the 32-bit range gives -1,
 // which looks up as "?".
 int32_t scanCode(std::string_view text) {
-  // The usual code: nothing but digits and blanks, too short to overflow.
-  if (text.size() <= 9) {
-    int32_t value = 0;
-    bool onlyDigits = true;
-    for (const char c : text) {
-      if (c >= '0' && c <= '9') {
-        value = value * 10 + (c - '0');
-      } else if (c != ' ') {
-        onlyDigits = false;
-        break;
-      }
-    }
-    if (onlyDigits) {
-      return value;
-    }
-  }
   size_t i = 0;
   const size_t n = text.size();
   while (i < n && isScanSpace(text[i])) {
@@ -82,10 +62,6 @@ bool loadKanjiTableFrom(const char* path, TextList& table) {
   if (!openInput(in, path, false)) {
     return true;
   }
-  // Room for every record of the file, and one for a last partial record.
-  table.reserve(static_cast<size_t>(
-      std::min<uint64_t>(inputSizeHint(in) / kKanjiRecordSize + 1, kMostReservedKanji)));
-  platformPrepareTableMemory(table.data(), table.capacity() * sizeof(std::string));
   unsigned char record[kKanjiRecordSize];
   // The first codes name no kanji: their records are read but not looked at.
   for (int32_t i = 0; i < kFirstKanjiCode; ++i) {
@@ -94,7 +70,8 @@ bool loadKanjiTableFrom(const char* path, TextList& table) {
   }
   do {
     readRecordBytes(in, record, kKanjiRecordSize);
-    table.push_back(decodeField(record, kKanjiFieldOffset, kKanjiCapacity));
+    table.emplace_back();
+    decodeField(record, kKanjiFieldOffset, kKanjiCapacity, table.back());
   } while (!in.atEnd);
   closeInput(in);
   return reportReadFailure(path, in.error);

@@ -2,11 +2,12 @@
 #include "tables/word_dictionary.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
+#include <random>
 
+#include "io/file_io.h"
 #include "tables/kanji_table.h"
-#include "textutil/file_io.h"
-#include "textutil/platform.h"
 
 Dictionary& WordDictionary = *new Dictionary();
 
@@ -15,251 +16,182 @@ namespace {
 // A line is read into an 80-byte buffer: at most 79 bytes at a time.
 const size_t kLinePieceMax = 79;
 
-// What reading a line needs besides the entries; kept from line to line, so
-// that a line allocates nothing but its entry.
-struct LineScratch {
-  std::string group;                    // the tokenizer's quoted group
-  std::string key;                      // the key, when it is a quoted group
-  std::string word;                     // the word, when it is a quoted group
-  std::vector<std::string_view> kanji;  // the line's kanji, viewed in the table
-};
-
-// Appends the entry of one line unless the line has no token: token 1 is the
-// key, token 2 the word, every later token a kanji code. Word and kanji the
-// line lacks are those of the latest line that had them; as every such line
-// made an entry, they are those of the entry before.
-void takeLine(std::string_view line, LineScratch& scratch, std::vector<WordEntry>& entries) {
-  std::string_view key;
-  std::string_view word;
-  size_t n = 0;
-  scratch.kanji.clear();
-  forEachToken(line, scratch.group, [&](std::string_view token) {
-    ++n;
-    if (n >= 3) {
-      scratch.kanji.push_back(kanjiTextOfCode(token));
-      return;
-    }
-    std::string_view& field = n == 1 ? key : word;
-    field = token;
-    if (token.data() < line.data() || token.data() > line.data() + line.size()) {
-      // Not a view of the line: the tokenizer reuses its buffer for the next
-      // group, so the text is kept aside.
-      std::string& copy = n == 1 ? scratch.key : scratch.word;
-      copy.assign(token);
-      field = copy;
-    }
-  });
-  if (n == 0) {
-    return;
-  }
-  const WordEntry* before = entries.empty() ? nullptr : &entries.back();
-  WordEntry entry{std::string(key), n >= 2 ? std::string(word) : std::string(), TextList()};
-  if (n >= 3) {
-    entry.kanji.assign(scratch.kanji.begin(), scratch.kanji.end());
-  } else if (before != nullptr) {
-    entry.kanji = before->kanji;
-  }
-  if (n < 2 && before != nullptr) {
-    entry.word = before->word;
-  }
-  entries.push_back(std::move(entry));
+uint64_t rotl(uint64_t x, int b) {
+  return (x << b) | (x >> (64 - b));
 }
 
-}  // namespace
-
-// Mixes the key eight bytes at a time; any well-spread hash serves.
-uint64_t hashWordKey(std::string_view key) {
-  uint64_t h = 0;
-  size_t i = 0;
-  for (; i + 8 <= key.size(); i += 8) {
-    uint64_t chunk;
-    std::memcpy(&chunk, key.data() + i, 8);
-    h = mixWordHash(h, chunk);
-  }
-  // The last 0 to 7 bytes in the low bytes of `tail`, the lowest first,
-  // read without a call: two 4-byte reads that may overlap, or the first,
-  // middle and last byte of a shorter rest.
-  const char* rest = key.data() + i;
-  const size_t restLength = key.size() - i;
-  uint64_t tail = 0;
-  if (restLength >= 4) {
-    uint32_t low;
-    uint32_t high;
-    std::memcpy(&low, rest, 4);
-    std::memcpy(&high, rest + restLength - 4, 4);
-    tail = low | static_cast<uint64_t>(high) << (8 * (restLength - 4));
-  } else if (restLength > 0) {
-    const size_t middle = restLength / 2;
-    tail = static_cast<uint64_t>(static_cast<unsigned char>(rest[0])) |
-           static_cast<uint64_t>(static_cast<unsigned char>(rest[middle])) << (8 * middle) |
-           static_cast<uint64_t>(static_cast<unsigned char>(rest[restLength - 1]))
-               << (8 * (restLength - 1));
-  }
-  return finishWordHash(h, tail, key.size());
+// One SipHash round over the state v.
+void sipRound(uint64_t v[4]) {
+  v[0] += v[1];
+  v[1] = rotl(v[1], 13) ^ v[0];
+  v[0] = rotl(v[0], 32);
+  v[2] += v[3];
+  v[3] = rotl(v[3], 16) ^ v[2];
+  v[0] += v[3];
+  v[3] = rotl(v[3], 21) ^ v[0];
+  v[2] += v[1];
+  v[1] = rotl(v[1], 17) ^ v[2];
+  v[2] = rotl(v[2], 32);
 }
 
-namespace {
-
-// Stores `v` as 4 bytes at `at`; returns the end.
-char* putU32(char* at, size_t v) {
-  const uint32_t u = static_cast<uint32_t>(v);
-  std::memcpy(at, &u, sizeof u);
-  return at + sizeof u;
+// Eight bytes as a number, in the machine's own order (little-endian on
+// every machine the program is built for).
+uint64_t load64(const char* p) {
+  uint64_t x;
+  std::memcpy(&x, p, sizeof x);
+  return x;
 }
 
-// Stores the bytes of `text` at `at`; returns the end. Texts of 4 to 8
-// bytes, as kanji texts mostly are, take two fixed-size copies that may
-// overlap instead of a call.
-char* putBytes(char* at, std::string_view text) {
-  const size_t n = text.size();
-  if (n >= 4 && n <= 8) {
-    std::memcpy(at, text.data(), 4);
-    std::memcpy(at + n - 4, text.data() + n - 4, 4);
-  } else {
-    std::memcpy(at, text.data(), n);
+// A fresh random key for a dictionary's hash.
+void drawHashKey(uint64_t key[2]) {
+  std::random_device device;
+  for (int i = 0; i < 2; ++i) {
+    key[i] = (static_cast<uint64_t>(device()) << 32) ^ device();
   }
-  return at + n;
 }
 
-// The slot that holds `key`, or the free slot where it would go.
-// Precondition: the index has at least one free slot.
+size_t slotOf(const Dictionary& dictionary, uint64_t hash) {
+  assert(!dictionary.index.empty());
+  return static_cast<size_t>(hash >> 32) & (dictionary.index.size() - 1);
+}
+
+// A packed record starts with two 4-byte lengths: the key's and the kanji
+// text's.
+const size_t kPackedHeader = 8;
+
+uint32_t load32(const char* p) {
+  uint32_t x;
+  std::memcpy(&x, p, sizeof x);
+  return x;
+}
+
+void store32(std::string& packed, size_t n) {
+  const uint32_t x = static_cast<uint32_t>(n);
+  packed.append(reinterpret_cast<const char*>(&x), sizeof x);
+}
+
+// The key of the packed record at `offset`.
+std::string_view packedKey(const Dictionary& dictionary, size_t offset) {
+  const char* record = dictionary.packed.data() + offset;
+  return std::string_view(record + kPackedHeader, load32(record));
+}
+
+// The kanji text of the packed record at `offset`.
+std::string_view packedKanjiText(const Dictionary& dictionary, size_t offset) {
+  const char* record = dictionary.packed.data() + offset;
+  return std::string_view(record + kPackedHeader + load32(record), load32(record + 4));
+}
+
+// The slot that indexes `key`, or the free slot where it would go.
+// Precondition: the index has a free slot.
 size_t findSlot(const Dictionary& dictionary, std::string_view key, uint64_t hash) {
-  const size_t mask = dictionary.slots.size() - 1;
-  for (size_t slot = homeSlot(dictionary, hash);; slot = (slot + 1) & mask) {
-    const uint64_t at = dictionary.slots[slot];
-    if (at == 0) {
-      return slot;
-    }
-    if ((at & kSlotTagBits) == (hash & kSlotTagBits) &&
-        readPacked(packedRecordOf(dictionary, at)).key == key) {
+  const size_t mask = dictionary.index.size() - 1;
+  const uint32_t bits = static_cast<uint32_t>(hash);
+  for (size_t slot = slotOf(dictionary, hash);; slot = (slot + 1) & mask) {
+    const WordSlot& s = dictionary.index[slot];
+    if (s.record == 0 || (s.hashBits == bits && packedKey(dictionary, s.record - 1) == key)) {
       return slot;
     }
   }
 }
 
-// Makes the index `size` slots, a power of two, and places every indexed key
-// again; the keys are all different, so each goes to the first free slot
-// from its home. Precondition: `size` is more than the number of keys.
-void resizeIndex(Dictionary& dictionary, size_t size) {
-  std::vector<uint64_t> old;
-  old.swap(dictionary.slots);
-  dictionary.slots.assign(size, 0);
-  const size_t mask = size - 1;
-  for (const uint64_t at : old) {
-    if (at != 0) {
-      size_t slot = homeSlot(dictionary, at);
-      while (dictionary.slots[slot] != 0) {
-        slot = (slot + 1) & mask;
-      }
-      dictionary.slots[slot] = at;
+uint64_t hashOf(const Dictionary& dictionary, std::string_view key) {
+  return sipHash13(dictionary.hashKey[0], dictionary.hashKey[1], key);
+}
+
+// Doubles the index and places every indexed key again.
+void growIndex(Dictionary& dictionary) {
+  std::vector<WordSlot> old(dictionary.index.empty() ? 32 : 2 * dictionary.index.size());
+  old.swap(dictionary.index);
+  const size_t mask = dictionary.index.size() - 1;
+  for (const WordSlot& s : old) {
+    if (s.record == 0) {
+      continue;
     }
+    // The keys are all different: each goes to the first free slot from its own.
+    size_t slot = slotOf(dictionary, hashOf(dictionary, packedKey(dictionary, s.record - 1)));
+    while (dictionary.index[slot].record != 0) {
+      slot = (slot + 1) & mask;
+    }
+    dictionary.index[slot] = s;
   }
 }
 
-// The smallest index size that keeps `keys` keys at most half full.
-size_t indexSizeFor(size_t keys) {
-  size_t size = 64;
-  while (size < 2 * keys) {
-    size *= 2;
+// Indexes the last entry's key unless an earlier entry has it: packs its key
+// and kanji text, and points a slot at them.
+void indexLastEntry(Dictionary& dictionary) {
+  if (2 * (dictionary.keys + 1) > dictionary.index.size()) {
+    growIndex(dictionary);
   }
-  return size;
-}
-
-// The bytes the packed record of `entry` takes.
-size_t packedLength(const WordEntry& entry, size_t& kanjiLength) {
-  kanjiLength = 0;
+  const WordEntry& entry = dictionary.entries.back();
+  const uint64_t hash = hashOf(dictionary, entry.key);
+  WordSlot& slot = dictionary.index[findSlot(dictionary, entry.key, hash)];
+  if (slot.record != 0) {
+    return;  // an earlier entry has this key, and it is the one found
+  }
+  std::string& packed = dictionary.packed;
+  slot.record = packed.size() + 1;
+  slot.hashBits = static_cast<uint32_t>(hash);
+  ++dictionary.keys;
+  size_t kanjiLength = 0;
   for (const std::string& kanji : entry.kanji) {
     kanjiLength += kanji.size() + 1;
   }
-  return kPackedHeader + entry.key.size() + kanjiLength;
-}
-
-// Indexes the key of entry `number`, whose hashWordKey is `hash`, unless an
-// earlier entry has it: packs the entry number, the key and the kanji text,
-// each kanji followed by a blank. Precondition: the index has room for one
-// more key at most half full, and every earlier entry has been indexed.
-void indexEntry(Dictionary& dictionary, size_t number, uint64_t hash) {
-  const WordEntry& entry = dictionary.entries[number];
-  const size_t slot = findSlot(dictionary, entry.key, hash);
-  if (dictionary.slots[slot] != 0) {
-    return;  // an earlier entry has this key and is the one found
-  }
-  size_t kanjiLength;
-  const size_t length = packedLength(entry, kanjiLength);
-  // The record goes in front of the blanks that end the packed text.
-  std::string& packed = dictionary.packed;
-  const size_t offset = packed.empty() ? 0 : packed.size() - kWordKanjiReadAhead;
-  packed.resize(offset + length + kWordKanjiReadAhead, ' ');
-  char* const record = &packed[offset];
-  char* at = putU32(record, number);
-  at = putU32(at, entry.key.size());
-  at = putU32(at, kanjiLength);
-  at = putBytes(at, entry.key);
-  char* const kanjiText = at;
+  store32(packed, entry.key.size());
+  store32(packed, kanjiLength);
+  packed += entry.key;
   for (const std::string& kanji : entry.kanji) {
-    at = putBytes(at, kanji);
-    *at++ = ' ';
-  }
-  if (std::memchr(kanjiText, ',', kanjiLength) != nullptr) {
-    dictionary.kanjiHoldCommas = true;
-  }
-  dictionary.slots[slot] = (hash & kSlotTagBits) | (offset + 1);
-  ++dictionary.keys;
-}
-
-// Indexes every entry, in file order, into an index and a packed text sized
-// once for all of them.
-void indexAllEntries(Dictionary& dictionary) {
-  const size_t slots = indexSizeFor(dictionary.entries.size() + 1);
-  dictionary.slots.reserve(slots);
-  platformPrepareTableMemory(dictionary.slots.data(), slots * sizeof(uint64_t));
-  dictionary.slots.assign(slots, 0);
-  size_t packedSize = kWordKanjiReadAhead;
-  for (const WordEntry& entry : dictionary.entries) {
-    size_t kanjiLength;
-    packedSize += packedLength(entry, kanjiLength);
-  }
-  dictionary.packed.reserve(packedSize);
-  platformPrepareTableMemory(dictionary.packed.data(), packedSize);
-  // The home slots of the keys a few entries on are asked for while an
-  // entry is placed.
-  const size_t kAhead = 16;
-  const std::vector<WordEntry>& entries = dictionary.entries;
-  uint64_t hashes[kAhead];
-  for (size_t i = 0; i < entries.size() + kAhead; ++i) {
-    uint64_t& hash = hashes[i % kAhead];  // entry i - kAhead's, then entry i's
-    if (i >= kAhead) {
-      indexEntry(dictionary, i - kAhead, hash);
-    }
-    if (i < entries.size()) {
-      hash = hashWordKey(entries[i].key);
-      prefetchWordSlot(dictionary, hash);
-    }
+    packed += kanji;
+    packed += ' ';
   }
 }
-
-// The entry list is given room for the entries a word file of its size
-// holds with lines of a usual length, so that it is rarely moved while it
-// is filled; never for more than kMostReservedEntries, as a file of blank
-// or long lines holds fewer.
-const size_t kUsualLineBytes = 24;
-const size_t kMostReservedEntries = size_t(1) << 20;
-
-// About how much heap one entry's kanji list takes; mapped in advance for
-// every entry the list is given room for.
-const size_t kUsualKanjiListBytes = 72;
-
-// About how much the index takes per entry: its packed record and slots.
-const size_t kUsualIndexBytes = 64;
 
 }  // namespace
 
-void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
-  dictionary.entries.push_back(entry);
-  if (dictionary.slots.size() < 2 * (dictionary.keys + 1)) {
-    resizeIndex(dictionary, indexSizeFor(dictionary.keys + 1));
+uint64_t sipHash13(uint64_t k0, uint64_t k1, std::string_view data) {
+  uint64_t v[4] = {k0 ^ 0x736f6d6570736575ull, k1 ^ 0x646f72616e646f6dull,
+                   k0 ^ 0x6c7967656e657261ull, k1 ^ 0x7465646279746573ull};
+  const size_t n = data.size();
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const uint64_t m = load64(data.data() + i);
+    v[3] ^= m;
+    sipRound(v);
+    v[0] ^= m;
   }
-  indexEntry(dictionary, dictionary.entries.size() - 1, hashWordKey(entry.key));
+  uint64_t last = static_cast<uint64_t>(n) << 56;
+  for (size_t j = 0; i + j < n; ++j) {
+    last |= static_cast<uint64_t>(static_cast<unsigned char>(data[i + j])) << (8 * j);
+  }
+  v[3] ^= last;
+  sipRound(v);
+  v[0] ^= last;
+  v[2] ^= 0xff;
+  sipRound(v);
+  sipRound(v);
+  sipRound(v);
+  return v[0] ^ v[1] ^ v[2] ^ v[3];
+}
+
+void addWordEntry(Dictionary& dictionary, WordEntry entry) {
+  if (dictionary.index.empty()) {
+    drawHashKey(dictionary.hashKey);
+  }
+  dictionary.entries.push_back(std::move(entry));
+  indexLastEntry(dictionary);
+}
+
+bool findWordKanji(const Dictionary& dictionary, std::string_view key,
+                   std::string_view& kanjiText) {
+  if (dictionary.index.empty()) {
+    return false;
+  }
+  const WordSlot& slot = dictionary.index[findSlot(dictionary, key, hashOf(dictionary, key))];
+  if (slot.record == 0) {
+    return false;
+  }
+  kanjiText = packedKanjiText(dictionary, slot.record - 1);
+  return true;
 }
 
 bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
@@ -268,59 +200,37 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   if (!openInput(in, path, true)) {
     return true;
   }
-  const size_t expected = static_cast<size_t>(
-      std::min<uint64_t>(inputSizeHint(in) / kUsualLineBytes, kMostReservedEntries));
-  // The entries' kanji lists and the index are carved from heap readied in
-  // advance, and so is the entry list unless it is so large that it is
-  // mapped on its own (and readied as a table).
-  const size_t listBytes = expected * sizeof(WordEntry);
-  const bool listOnItsOwn = listBytes > kLargestPreparedHeapRequest;
-  platformPrepareHeap(expected * (kUsualKanjiListBytes + kUsualIndexBytes) +
-                      (listOnItsOwn ? 0 : listBytes));
-  dictionary.entries.reserve(expected);
-  if (listOnItsOwn) {
-    platformPrepareTableMemory(dictionary.entries.data(), listBytes);
-  }
+  // The working entry: only its key is reset for every line, so a line
+  // without a word or codes takes those of the latest line that had them.
+  WordEntry working;
   std::string line;
-  LineScratch scratch;
+  std::string group;
   while (readLinePiece(in, line, kLinePieceMax)) {
     // The line buffer's text ends at its first zero byte.
-    const void* zero = std::memchr(line.data(), '\0', line.size());
-    const size_t length =
-        zero == nullptr ? line.size() : static_cast<const char*>(zero) - line.data();
-    takeLine(std::string_view(line.data(), length), scratch, dictionary.entries);
+    line.resize(std::min(line.size(), line.find('\0')));
+    working.key.clear();
+    size_t tokens = 0;
+    forEachToken(line, group, [&](std::string_view token) {
+      ++tokens;
+      if (tokens == 1) {
+        working.key.assign(token);
+      } else if (tokens == 2) {
+        working.word.assign(token);
+      } else {
+        if (tokens == 3) {
+          working.kanji.clear();
+        }
+        working.kanji.emplace_back(kanjiTextOfCode(token));
+      }
+    });
+    if (!working.key.empty()) {
+      addWordEntry(dictionary, working);
+    }
   }
   closeInput(in);
-  indexAllEntries(dictionary);
   return reportReadFailure(path, in.error);
 }
 
 bool loadWordDictionary() {
   return loadWordDictionaryFrom("words.txt", WordDictionary);
-}
-
-bool findWordKanji(const Dictionary& dictionary, std::string_view key,
-                   std::string_view& kanjiText) {
-  return findWordKanji(dictionary, key, hashWordKey(key), kanjiText);
-}
-
-bool findWordKanji(const Dictionary& dictionary, std::string_view key, uint64_t hash,
-                   std::string_view& kanjiText) {
-  if (dictionary.slots.empty()) {
-    return false;
-  }
-  const uint64_t at = dictionary.slots[findSlot(dictionary, key, hash)];
-  if (at == 0) {
-    return false;
-  }
-  kanjiText = readPacked(packedRecordOf(dictionary, at)).kanjiText;
-  return true;
-}
-
-const WordEntry* findWordEntry(const Dictionary& dictionary, std::string_view key) {
-  if (dictionary.slots.empty()) {
-    return nullptr;
-  }
-  const uint64_t at = dictionary.slots[findSlot(dictionary, key, hashWordKey(key))];
-  return at == 0 ? nullptr : &dictionary.entries[readPacked(packedRecordOf(dictionary, at)).entry];
 }

@@ -75,7 +75,7 @@ void replaceAllIgnoreCase(std::string& text, std::string search, std::string rep
   if (replacement.find(search) != std::string::npos) {
     return;
   }
-  replaceEveryOccurrence(text, search, replacement, length, true);
+  replaceEveryOccurrence(text, search, replacement, length, 0, true);
 }
 
 // An empty pattern occurs in every text.

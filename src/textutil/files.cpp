@@ -1,7 +1,7 @@
 // Reading a whole text file with retries, and the waits it uses.
 #include <algorithm>
 
-#include "textutil/file_io.h"
+#include "io/file_io.h"
 #include "textutil/platform.h"
 #include "textutil/textutil.h"
 

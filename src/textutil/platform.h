@@ -1,4 +1,4 @@
-// The one place that knows the platform: thread waits and memory hints.
+// The one place that knows the platform's thread waits.
 // Windows uses the kernel's Sleep and SleepEx; other systems an ordinary wait
 // of the same length.
 #pragma once
@@ -20,22 +20,3 @@ void platformWait(uint32_t milliseconds);
 // the full time being waited even across signals).
 // Precondition: milliseconds <= kMaxPlatformWaitMs.
 int platformWaitAlertable(uint32_t milliseconds);
-
-// Readies [data, data + bytes), memory about to be filled with a large
-// table: where the system offers it (Linux), the memory is asked to be
-// backed by large pages and is mapped in one call rather than by a page
-// fault per page, which makes filling the table and reading it at random
-// cheaper. A hint only; elsewhere it does nothing.
-void platformPrepareTableMemory(const void* data, size_t bytes);
-
-// Readies the heap for about `bytes` of small allocations made next, such as
-// the many small lists of a large table: where the allocator allows it
-// (glibc on Linux), that much heap is readied as platformPrepareTableMemory
-// readies a table, in whole large pages, and the heap no longer gives freed
-// memory back to the system. Less than a large page (2 MiB) is not worth it
-// and nothing is done. A hint only; elsewhere it does nothing.
-void platformPrepareHeap(size_t bytes);
-
-// The largest single request that the heap readied by platformPrepareHeap
-// serves; larger ones are mapped on their own.
-const size_t kLargestPreparedHeapRequest = size_t(16) << 20;

@@ -85,7 +85,8 @@ void toUpperCase(std::string& text);
 // the rest of the text if fewer remain. A call that keeps growing the text
 // stops once it has inserted more than 4 * (n + 1)^2 bytes (n being the
 // text's length at the call), so every call ends.
-void replaceAll(std::string& text, std::string search, std::string replacement, int32_t length);
+void replaceAll(std::string& text, std::string_view search, std::string_view replacement,
+                int32_t length);
 
 // ---- Case-insensitive search and comparison (case.cpp) ----
 

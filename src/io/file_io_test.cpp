@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fixtures.h"
-#include "textutil/file_io.h"
+#include "io/file_io.h"
 #include "textutil/textutil.h"
 
 namespace {

@@ -1,10 +1,7 @@
 // Tests of the name key and of the rendering of a record's words.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "records/field_assembly.h"
-#include "render_reference.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
 
@@ -24,11 +21,20 @@ class RenderWordText : public ::testing::Test {
   }
   void TearDown() override { KanjiTable.clear(); }
 
-  RenderedWords render(const std::string& text, const std::string& nameKey = "EF",
-                       const std::string& kanji2 = "N2") {
-    return renderWordText(text, nameKey, "N1", kanji2, "N3", dictionary);
+  // The word line and the kanji line of `text`.
+  struct Lines {
+    std::string wordLine;
+    std::string kanjiLine;
+  };
+  Lines render(const std::string& text, const std::string& nameKey = "EF",
+               const std::string& kanji2 = "N2", UnknownWords* unknown = nullptr) {
+    Lines out;
+    renderWordText(text, {nameKey, "N1", kanji2, "N3"}, dictionary, out.wordLine, out.kanjiLine,
+                   scratch, unknown);
+    return out;
   }
 
+  RenderScratch scratch;  // shared by every call, as in the run
   Dictionary dictionary;
 };
 
@@ -64,16 +70,16 @@ TEST_F(RenderWordText, RendersEachWordByItsFirstSource) {
       {"(NO)", "(NO) ", ""},
   };
   for (const auto& c : cases) {
-    const RenderedWords r = render(c.text);
+    const Lines r = render(c.text);
     EXPECT_EQ(r.wordLine, c.wordLine) << "text '" << c.text << "'";
     EXPECT_EQ(r.kanjiLine, c.kanjiLine) << "text '" << c.text << "'";
   }
 }
 
 TEST_F(RenderWordText, EmptyNameKanjiCollapse) {
-  const RenderedWords r = render("ef", "EF", "");
+  const Lines r = render("ef", "EF", "");
   EXPECT_EQ(r.kanjiLine, "N1 N3");
-  const RenderedWords r2 = render("xy ab[600] ef", "EF", "");
+  const Lines r2 = render("xy ab[600] ef", "EF", "");
   EXPECT_EQ(r2.wordLine, "XY AB EF ");
   EXPECT_EQ(r2.kanjiLine, "? P N1 N3");
 }
@@ -86,53 +92,36 @@ TEST_F(RenderWordText, WordsOfEllipsesOnlyAreLeftOut) {
       {"....", ". ", "?"}, {"...,", ", ", "N1 N2 N3,"},  // an empty word with a comma is a word
   };
   for (const auto& c : cases) {
-    const RenderedWords r = render(c.text, "");
+    const Lines r = render(c.text, "");
     EXPECT_EQ(r.wordLine, c.wordLine) << "text '" << c.text << "'";
     EXPECT_EQ(r.kanjiLine, c.kanjiLine) << "text '" << c.text << "'";
   }
 }
 
-// Kanji texts and name kanji made of blanks and commas stress the rules that
-// rework the whole kanji line.
-TEST(RenderWordTextFast, EqualsTheStepByStepRendering) {
-  KanjiTable.assign(605, "");
-  KanjiTable[600] = "P";
+TEST_F(RenderWordText, CommasMoveInFrontOfTheBlanksOfTheWholeLine) {
+  // Kanji texts of blanks and commas, and a name that collapses the line.
+  KanjiTable[600] = "P  ";
   KanjiTable[601] = " ,";
-  KanjiTable[602] = "    ";
-  KanjiTable[603] = ",";
-  KanjiTable[604] = "a  b";
-  Dictionary dictionary;
-  addWordEntry(dictionary, WordEntry{"AB", "", {"X", " ,"}});
-  addWordEntry(dictionary, WordEntry{"CD", "", {"", "  ", ","}});
-  addWordEntry(dictionary, WordEntry{"GH", "", {}});
-  addWordEntry(dictionary, WordEntry{"AB CD", "", {"Y"}});
-  addWordEntry(dictionary, WordEntry{"\"AB CD\"", "", {"Q"}});
-  // Keys that fill whole chunks of eight bytes, as words are hashed in them.
-  addWordEntry(dictionary, WordEntry{"ABCDEFGH", "", {"P"}});
-  addWordEntry(dictionary, WordEntry{"ABCDEFGHIJKLMNOP", "", {"Q", "P"}});
-  const char* pieces[] = {"ab", "cd", "gh",  "ef",  "zz",  "(no)",     "...",     ".", ",",
-                          "[",  "]",  "600", "601", "602", "603",      "604",     " ", "  ",
-                          "\"", "x",  "0",   "\n",  "\t",  "abcdefgh", "ijklmnop",
-                          // Whole bracket suffixes, well-formed or nearly so.
-                          "[600]", "[601,602]", "[0,604,603]", "[603,,600]", "[,600]", "[600,]"};
-  const char* nameKanji[] = {"N", "", " ", " ,", "  ", ",", "M M"};
-  std::mt19937 rng(2024);
-  RenderedWords fast;
-  for (int i = 0; i < 30000; ++i) {
-    std::string text;
-    for (size_t n = rng() % 14; n > 0; --n) {
-      text += pieces[rng() % (sizeof pieces / sizeof *pieces)];
-    }
-    const std::string nameKey = rng() % 4 == 0 ? "" : "EF";
-    const std::string k1 = nameKanji[rng() % 7], k2 = nameKanji[rng() % 7],
-                      k3 = nameKanji[rng() % 7];
-    renderWordTextInto(text, nameKey, k1, k2, k3, dictionary, fast);
-    const RenderedWords slow = reference::renderWordText(text, nameKey, k1, k2, k3, dictionary);
-    ASSERT_EQ(fast.wordLine, slow.wordLine) << "text '" << text << "'";
-    ASSERT_EQ(fast.kanjiLine, slow.kanjiLine)
-        << "text '" << text << "' name kanji '" << k1 << "' '" << k2 << "' '" << k3 << "'";
+  addWordEntry(dictionary, WordEntry{"KK", "", {" ,", "  "}});
+  const struct {
+    std::string text, kanjiLine;
+  } cases[] = {
+      {"ab[600] cd,", " P  Z,"}, {"ab[600], cd", " P,  Z"}, {"kk cd", ",     Z"},
+      {"kk, cd", ",,     Z"},    {"ab[601] cd", ",  Z"},    {"ab[600] ef", " P N1 N2 N3"},
+      {"kk ef,", ", N1 N2 N3,"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(render(c.text).kanjiLine, c.kanjiLine) << "text '" << c.text << "'";
   }
-  KanjiTable.clear();
+}
+
+TEST_F(RenderWordText, NotesWhatGaveAQuestionMark) {
+  UnknownWords unknown;
+  const Lines r =
+      render("zz ab[600,9999] \"q r\" ef cd[0,12,abc] zz (no) ab[] x,y", "EF", "N2", &unknown);
+  EXPECT_EQ(r.kanjiLine, "? P ? ? N1 N2 N3  ?  ? X Y ?");
+  EXPECT_EQ(unknown.words, TextList({"ZZ", "\"Q R\"", "ZZ", "X Y"}));
+  EXPECT_EQ(unknown.codes, TextList({"9999", "12"}));
 }
 
 TEST(BuildNameKey, JoinsUpperCasesAndDropsBlanks) {

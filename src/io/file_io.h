@@ -1,13 +1,14 @@
-// The library's file layer: block-buffered input and output in binary or
-// Windows text conventions, done by our own code so every platform reads and
-// writes the same bytes. Read and write failures are kept apart from the end
-// of the data and remembered, with the system's error number.
+// The program's file I/O: block-buffered input and output in binary or
+// Windows text conventions, done by our own code so that every platform reads
+// and writes the same bytes. Read and write failures are kept apart from the
+// end of the data and remembered, with the system's error number.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // How many bytes an input file is read in at a time. The fuzzing build
@@ -24,34 +25,20 @@ struct InputFile {
   bool atEnd = false;  // a read has found no more data
   int error = 0;       // errno of a failed read; the data then ends there
   std::vector<unsigned char> block;
-  size_t pos = 0;
-  size_t len = 0;
+  size_t pos = 0;  // the next byte of `block` to deliver
+  size_t len = 0;  // how many bytes of `block` hold data
 };
 
-// Opens `path` for reading; false when it cannot be opened.
+// Opens `path` for reading; false, with `error` set to the system's reason,
+// when it cannot be opened.
 bool openInput(InputFile& in, const char* path, bool text);
 
 // Closes the file; safe to call on a file that did not open.
 void closeInput(InputFile& in);
 
-// The size of the opened file when it is a regular file, for sizing what
-// its data will fill; 0 when it is not known. A hint only: the data read may
-// differ.
-uint64_t inputSizeHint(const InputFile& in);
-
 // Fills `out` with the next `n` bytes; bytes past the end of the data read as
 // 0xFF and mark the end as met.
 void readRecordBytes(InputFile& in, unsigned char* out, size_t n);
-
-// How many bytes past the `n` bytes that readRecordBytesInPlace returns may
-// be read (their values are unspecified).
-const size_t kInputReadAhead = 8;
-
-// The next `n` bytes as readRecordBytes delivers them, without copying them
-// when they lie wholly in the current block; otherwise they are read into
-// `spill`, which must hold n + kInputReadAhead bytes. The bytes stay valid
-// until the next read from `in`.
-const unsigned char* readRecordBytesInPlace(InputFile& in, unsigned char* spill, size_t n);
 
 // Reads the next piece of a line as a line read into a buffer of
 // `maxChars` + 1 bytes would: up to and including the next line feed, at most
@@ -62,29 +49,15 @@ bool readLinePiece(InputFile& in, std::string& out, size_t maxChars);
 struct OutputFile {
   std::FILE* file = nullptr;
   bool text = false;   // every LF stored as CR LF
-  int error = 0;       // errno of the first failed write, flush or close
-  std::string buffer;  // storage; its first `used` bytes wait to be written
-  size_t used = 0;
+  int error = 0;       // errno of the first failed open, write, flush or close
+  std::string buffer;  // bytes waiting to be written
 };
 
 // Creates or empties `path` for writing; false (with `error` set) on failure.
 bool openOutput(OutputFile& out, const char* path, bool text);
 
-// Appends `n` bytes.
-void writeBytes(OutputFile& out, const char* data, size_t n);
-
-// Room for at least `n` more bytes at the end of what is buffered, for a
-// writer that lays its bytes out itself and then calls commitOutput. The
-// bytes are stored exactly as laid out: no line-feed conversion is done.
-char* reserveOutput(OutputFile& out, size_t n);
-
-// Stores `n` bytes at `to` with every LF preceded by a CR, as a text file
-// stores them; returns the end. Precondition: 2 * n bytes fit at `to`.
-char* copyWithCrLf(char* to, const char* data, size_t n);
-
-// Takes the `n` bytes laid out at reserveOutput's pointer; `n` is at most
-// what was reserved.
-void commitOutput(OutputFile& out, size_t n);
+// Appends the bytes of `data`, every LF as CR LF in a text file.
+void writeBytes(OutputFile& out, std::string_view data);
 
 // Writes what is buffered, then closes; false when any write failed.
 bool closeOutput(OutputFile& out);

@@ -1,11 +1,9 @@
 // Block-buffered file input and output with our own text conventions.
-#include "textutil/file_io.h"
+#include "io/file_io.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-
-#include <sys/stat.h>
 
 InjectedFaults gInjectedFaults;
 
@@ -49,7 +47,7 @@ bool refill(InputFile& in) {
   if (in.atEnd || in.error != 0) {
     return false;
   }
-  in.block.resize(kInputBlockSize + kInputReadAhead);
+  in.block.resize(kInputBlockSize);
   in.pos = 0;
   in.len = readFromStream(in.file, in.block.data(), kInputBlockSize, in.error);
   return in.len > 0;
@@ -118,11 +116,12 @@ bool writeToStream(OutputFile& out, const char* data, size_t n) {
   return true;
 }
 
+// Writes out what is buffered; after a failure nothing more is written.
 void flushBuffer(OutputFile& out) {
   if (out.error == 0) {
-    writeToStream(out, out.buffer.data(), out.used);
+    writeToStream(out, out.buffer.data(), out.buffer.size());
   }
-  out.used = 0;
+  out.buffer.clear();
 }
 
 }  // namespace
@@ -130,8 +129,13 @@ void flushBuffer(OutputFile& out) {
 bool openInput(InputFile& in, const char* path, bool text) {
   in = InputFile();
   in.text = text;
+  errno = 0;
   in.file = std::fopen(path, "rb");
-  return in.file != nullptr;
+  if (in.file == nullptr) {
+    in.error = errno != 0 ? errno : EIO;
+    return false;
+  }
+  return true;
 }
 
 void closeInput(InputFile& in) {
@@ -153,34 +157,6 @@ void readRecordBytes(InputFile& in, unsigned char* out, size_t n) {
     in.pos += take;
     done += take;
   }
-}
-
-const unsigned char* readRecordBytesInPlace(InputFile& in, unsigned char* spill, size_t n) {
-  if (in.len - in.pos >= n) {
-    const unsigned char* bytes = in.block.data() + in.pos;
-    in.pos += n;
-    return bytes;
-  }
-  readRecordBytes(in, spill, n);
-  return spill;
-}
-
-uint64_t inputSizeHint(const InputFile& in) {
-  if (in.file == nullptr) {
-    return 0;
-  }
-#ifdef _WIN32
-  struct _stat64 st;
-  if (_fstat64(_fileno(in.file), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
-    return 0;
-  }
-#else
-  struct stat st;
-  if (fstat(fileno(in.file), &st) != 0 || !S_ISREG(st.st_mode)) {
-    return 0;
-  }
-#endif
-  return st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
 }
 
 bool readLinePiece(InputFile& in, std::string& out, size_t maxChars) {
@@ -223,58 +199,24 @@ bool openOutput(OutputFile& out, const char* path, bool text) {
     out.error = errno != 0 ? errno : EIO;
     return false;
   }
-  out.buffer.resize(kOutputFlushSize + (1 << 16));
+  out.buffer.reserve(kOutputFlushSize + kOutputFlushSize / 4);
   return true;
 }
 
-char* copyWithCrLf(char* to, const char* data, size_t n) {
-  const char* end = data + n;
-  while (data < end) {
-    const char* lf = static_cast<const char*>(std::memchr(data, '\n', end - data));
-    const char* stop = lf == nullptr ? end : lf;
-    std::memcpy(to, data, stop - data);
-    to += stop - data;
-    if (lf == nullptr) {
-      break;
+void writeBytes(OutputFile& out, std::string_view data) {
+  if (!out.text) {
+    out.buffer.append(data);
+  } else {
+    // The runs between line feeds in one piece each.
+    for (size_t lf = data.find('\n'); lf != std::string_view::npos; lf = data.find('\n')) {
+      out.buffer.append(data.data(), lf);
+      out.buffer.append("\r\n");
+      data.remove_prefix(lf + 1);
     }
-    *to++ = '\r';
-    *to++ = '\n';
-    data = lf + 1;
+    out.buffer.append(data);
   }
-  return to;
-}
-
-char* reserveOutput(OutputFile& out, size_t n) {
-  if (out.buffer.size() - out.used < n) {
+  if (out.buffer.size() >= kOutputFlushSize) {
     flushBuffer(out);
-    if (out.buffer.size() < n) {
-      out.buffer.resize(n);
-    }
-  }
-  return &out.buffer[0] + out.used;
-}
-
-void commitOutput(OutputFile& out, size_t n) {
-  out.used += n;
-  if (out.used >= kOutputFlushSize) {
-    flushBuffer(out);
-  }
-}
-
-void writeBytes(OutputFile& out, const char* data, size_t n) {
-  // Large pieces go through in parts, so that the buffer never grows for them.
-  const size_t kPiece = 1 << 15;
-  while (n > 0) {
-    const size_t take = n < kPiece ? n : kPiece;
-    char* to = reserveOutput(out, 2 * take);
-    if (out.text) {
-      commitOutput(out, copyWithCrLf(to, data, take) - to);
-    } else {
-      std::memcpy(to, data, take);
-      commitOutput(out, take);
-    }
-    data += take;
-    n -= take;
   }
 }
 
