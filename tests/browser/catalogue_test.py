@@ -1,0 +1,519 @@
+#!/usr/bin/python3
+"""Drives the HTML catalogue in headless Chromium and checks what a reader sees.
+
+  catalogue_test.py --page PAGE.html [--big BIG.html] --screenshot OUT.png
+      checks pages written by listconv-export;
+  catalogue_test.py --template export/catalogue.html [--data ROWS.json]
+                    [--page PAGE.html] [--big BIG.html] --screenshot OUT.png
+      fills the template itself, as listconv-export does, with rows made here
+      (a few hand-made ones with kanji and markup, then synthetic ones), and
+      writes the pages to --page and --big (or a scratch folder) and the rows
+      to --data.
+
+Expected texts, counts and orders come from the rows embedded in the page, so
+both forms run the same checks. --big adds the timings on a page of 100,000
+rows: first rows within 3 s of opening, a filter within 0.5 s.
+
+Needs Debian's chromium, chromium-driver and python3-selenium; run it with
+/usr/bin/python3 (another python3 on PATH may lack Selenium). Without them it
+prints "SKIPPED: ..." and exits with 77.
+"""
+import argparse
+import html
+import json
+import os
+import random
+import re
+import shutil
+import sys
+import tempfile
+import time
+import traceback
+import urllib.parse
+
+CHROMIUM = "/usr/bin/chromium"
+CHROMEDRIVER = "/usr/bin/chromedriver"
+CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                  "--no-first-run", "--disable-background-networking",
+                  "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
+                  "--window-size=1440,900"]
+SKIP = 77
+PAGE_SIZE = 200
+FIRST_ROWS_LIMIT = 3.0
+FILTER_LIMIT = 0.5
+
+FIELDS = ["number", "entryId", "nameKey", "nameKanji1", "nameKanji2", "nameKanji3", "detail1",
+          "detail2", "period", "detail3", "detail4", "detail5", "detail6", "detail7", "wordLine",
+          "kanjiLine", "note"]
+TITLE = "Swords & <Fittings> \"Catalogue\" 'A'"
+SOURCES = "kanjis.dat, words.txt, list.rec"
+DATA_BLOCK = re.compile(r'<script type="application/json" id="catalogue-data">(.*?)</script>', re.S)
+
+
+# ---- data and pages -------------------------------------------------------
+
+HAND_MADE = [
+    [1, "A-0001", "MASAMUNE", "正", "宗", "", "tanto", "signed", "EDO(1600-1867)", "hira-zukuri",
+     "22.5 cm", "shirasaya", "papers", "good", "MASAMUNE TANTO, SIGNED STEEL",
+     "正 宗 短 刀, 銘 鋼", "A fine blade by a famous smith."],
+    [2, "A-0002", "TOKEN", "刀", "剣", "", "katana", "mumei", "KAMAKURA(1185-1332)",
+     "shinogi-zukuri", "70.1 cm", "koshirae", "", "fair", "TOKEN KANTEI", "刀剣 鑑定",
+     "Quoted \"as is\", with commas, semicolons; and 'single' quotes."],
+    [3, "A-0003", "CHOKUTO", "直", "刀", "", "tachi", "", "CHOKUTO(-900)", "", "", "", "", "",
+     "CHOKUTO", "直 刀", "Line one\nLine two"],
+    [4, "A-0004", "UNKNOWN", "", "", "", "", "", "", "", "", "", "", "", "UNKNOWNWORD", "?",
+     "Bad byte: \ufffd here."],
+    [5, "A-0005", "YAMADA", "山", "田", "太", "wakizashi", "signed", "HEISEI(1989- )", "", "", "",
+     "", "", "YAMADA WAKIZASHI", "山 田 脇 差", "<script>alert(1)</script>"],
+    [6, "A-0006", "KUNIMITSU", "国", "", "光", "tachi", "signed", "SHOWA(1926-1988)(1312-1316)", "",
+     "", "", "", "", "TACHI KUNIMITSU", "太 刀 国 光",
+     "</script><script>window.__xss = 2</script>"],
+    [7, "A-0007", "NAGAMITSU", "長", "光", "", "katana", "gimei", "TENO(781)", "", "", "", "", "",
+     "R&D <b>NAGAMITSU</b>", "長 光", "<img src=x onerror=\"window.__xss = 1\">"],
+]
+
+SMITHS = [("KANEMOTO", "兼元"), ("KUNIHIRO", "国広"), ("NORIMITSU", "則光"), ("SUKESADA", "祐定"),
+          ("TADAYOSHI", "忠吉"), ("KIYOMARO", "清麿"), ("YASUTSUGU", "康継"), ("MUNECHIKA", "宗近"),
+          ("TOMONARI", "友成"), ("YOSHIMITSU", "吉光"), ("KANESADA", "兼定"), ("HIROMITSU", "広光")]
+TYPES = [("tanto", "短 刀"), ("katana", "刀"), ("wakizashi", "脇 差"), ("tachi", "太 刀"),
+         ("naginata", "薙 刀"), ("yari", "槍")]
+PERIODS = ["KAMAKURA(1185-1332)", "MUROMACHI(1392-1572)", "EDO(1600-1867)", "KANBUN(1661-1672)",
+           "GENROKU(1688-1704)", "CHOKUTO(-900)", "GENDAI(1868-)", "KOTO(900-1596)", ""]
+NOTES = ["", "", "Old polish, small nicks.", "Ex-museum piece.", "Papers from 1972.",
+         "Habaki in copper.", "Needs a new saya."]
+
+
+def synthetic_row(rng, number):
+    smith, kanji = rng.choice(SMITHS)
+    kind, kind_kanji = rng.choice(TYPES)
+    signed = rng.choice(["signed", "mumei", "gimei", ""])
+    return [number, "B-%06d" % number, smith, kanji[0], kanji[1], "", kind, signed,
+            rng.choice(PERIODS), rng.choice(["hira-zukuri", "shinogi-zukuri", ""]),
+            "%.1f cm" % rng.uniform(15, 90), rng.choice(["shirasaya", "koshirae", ""]),
+            rng.choice(["papers", "", "hozon"]), rng.choice(["good", "fair", "excellent", ""]),
+            "%s %s" % (smith, kind.upper()), "%s %s %s" % (kanji[0], kanji[1], kind_kanji),
+            rng.choice(NOTES)]
+
+
+def make_rows(count, hand_made=True):
+    rng = random.Random(count)
+    rows = [list(r) for r in HAND_MADE] if hand_made else []
+    while len(rows) < count:
+        rows.append(synthetic_row(rng, len(rows) + 1))
+    return {"fields": FIELDS, "rows": rows}
+
+
+def fill_template(template, title, sources, document):
+    """The page listconv-export writes: markers replaced, the data made safe inside <script>."""
+    markers = re.findall(r"@[A-Za-z_]+@", template)
+    unknown = sorted(set(markers) - {"@TITLE@", "@COUNT@", "@SOURCES@", "@DATA@"})
+    if unknown or markers.count("@DATA@") != 1:
+        raise ValueError("the template's markers are %s" % markers)
+    data = json.dumps(document, ensure_ascii=False, separators=(",", ":"))
+    data = data.replace("<", "\\u003c").replace(">", "\\u003e").replace("&", "\\u0026")
+    values = {"TITLE": html.escape(title), "COUNT": str(len(document["rows"])),
+              "SOURCES": html.escape(sources), "DATA": data}
+    return re.sub(r"@(TITLE|COUNT|SOURCES|DATA)@", lambda m: values[m.group(1)], template)
+
+
+def page_rows(path):
+    with open(path, encoding="utf-8") as f:
+        found = DATA_BLOCK.search(f.read())
+    if not found:
+        raise ValueError("%s has no catalogue-data block" % path)
+    document = json.loads(found.group(1))
+    return [dict(zip(document["fields"], row)) for row in document["rows"]]
+
+
+# ---- what the page should show --------------------------------------------
+
+def text(row, field):
+    value = row.get(field)
+    return "" if value is None else str(value)
+
+
+def shown_cells(row):
+    """A row's cell texts in table order; name and words give two texts each."""
+    kanji = " ".join(k for k in (text(row, "nameKanji%d" % n) for n in (1, 2, 3)) if k)
+    return ([text(row, "number"), text(row, "entryId"), text(row, "nameKey"), kanji]
+            + [text(row, f) for f in ("detail1", "detail2", "period", "detail3", "detail4",
+                                      "detail5", "detail6", "detail7", "wordLine", "kanjiLine",
+                                      "note")])
+
+
+def matching(rows, query):
+    """Numbers of the rows holding every word of the query, in any field, in any case."""
+    terms = query.lower().split()
+    return [r["number"] for r in rows
+            if all(t in "\n".join(str(v) for v in r.values()).lower() for t in terms)]
+
+
+def records_text(shown, total):
+    total_text = "{:,} {}".format(total, "record" if total == 1 else "records")
+    return total_text if shown is None else "{:,} of {}".format(shown, total_text)
+
+
+def first_year(period):
+    """The year a period sorts by: the first in parentheses; an open start is -inf."""
+    m = re.search(r"\(\s*(-?)\s*(\d+)", period)
+    if not m:
+        return None
+    return float("-inf") if m.group(1) else int(m.group(2))
+
+
+# ---- the browser ----------------------------------------------------------
+
+class Skip(Exception):
+    pass
+
+
+def start_browser(profile):
+    try:
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+    except ImportError:
+        raise Skip("Selenium is missing (apt-get install python3-selenium; run with "
+                   "/usr/bin/python3)")
+    for path, package in ((CHROMIUM, "chromium"), (CHROMEDRIVER, "chromium-driver")):
+        if not os.access(path, os.X_OK):
+            raise Skip("%s is missing (apt-get install %s)" % (path, package))
+    options = webdriver.ChromeOptions()
+    options.binary_location = CHROMIUM
+    for flag in CHROMIUM_FLAGS + ["--user-data-dir=" + profile]:
+        options.add_argument(flag)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    return webdriver.Chrome(service=Service(executable_path=CHROMEDRIVER), options=options)
+
+
+class Page:
+    """The catalogue open in the browser, with what the checks ask of it."""
+
+    def __init__(self, driver, path):
+        self.driver = driver
+        self.url = "file://" + urllib.parse.quote(os.path.abspath(path))
+
+    def open(self, fragment=""):
+        self.driver.get("about:blank")
+        self.driver.get(self.url + fragment)
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def count_text(self):
+        return self.js("return document.getElementById('count').textContent")
+
+    def cells(self):
+        return self.js("""
+            return Array.from(document.getElementById('rows').rows, tr =>
+              Array.from(tr.cells).flatMap(td =>
+                td.children.length ? Array.from(td.children, c => c.textContent) : [td.textContent]));
+        """)
+
+    def numbers(self):
+        return [int(c[0]) for c in self.cells()]
+
+    def all_shown(self, column=0):
+        """The given cell of every shown row, walking the pages; ends back on the first."""
+        values = []
+        while True:
+            values += [c[column] for c in self.cells()]
+            if not self.js("var b = document.querySelector('.pager [data-step=\"1\"]');"
+                           "if (b.disabled) return false; b.click(); return true;"):
+                break
+        while self.js("var b = document.querySelector('.pager [data-step=\"-1\"]');"
+                      "if (b.disabled) return false; b.click(); return true;"):
+            pass
+        return values
+
+    def fragment(self):
+        return self.js("return location.hash")
+
+    def search_box(self):
+        from selenium.webdriver.common.by import By
+        return self.driver.find_element(By.ID, "query")
+
+    def type_query(self, query):
+        from selenium.webdriver.common.keys import Keys
+        box = self.search_box()
+        box.send_keys(Keys.CONTROL, "a")
+        box.send_keys(Keys.BACKSPACE)
+        if query:
+            box.send_keys(query)
+
+    def click_header(self, label):
+        from selenium.webdriver.common.by import By
+        self.driver.find_element(By.XPATH, "//thead//button[normalize-space()='%s']" % label).click()
+
+
+def encode_component(text):
+    """JavaScript's encodeURIComponent."""
+    return urllib.parse.quote(text, safe="-_.!~*'()")
+
+
+# ---- checks ---------------------------------------------------------------
+
+def check_listing(page, rows, made_here):
+    page.open()
+    total = len(rows)
+    assert page.count_text() == records_text(None, total), page.count_text()
+    if made_here:
+        assert page.driver.title == TITLE, page.driver.title
+        assert page.js("return document.querySelector('h1').textContent") == TITLE
+        assert page.js("return document.querySelector('.meta').textContent").endswith(SOURCES)
+    shown = page.cells()
+    assert len(shown) == min(total, PAGE_SIZE), len(shown)
+    for row, cells in zip(rows, shown):
+        assert cells == shown_cells(row), (cells, shown_cells(row))
+    assert page.js("return Array.from(document.querySelectorAll('#rows .jp'))"
+                   ".every(e => e.lang === 'ja')")
+    # The stylesheet applies (the policy lets it in): the header row sticks.
+    assert page.js("return getComputedStyle(document.querySelector('thead th')).position") == "sticky"
+    if total > PAGE_SIZE:
+        assert page.js("return document.querySelector('.pager .range').textContent") == \
+            "Rows 1\u2013200 of {:,}".format(total)
+        page.js("document.querySelector('.pager [data-step=\"1\"]').click()")
+        assert page.numbers() == [r["number"] for r in rows[PAGE_SIZE:2 * PAGE_SIZE]]
+
+
+def check_markup_is_text(page, rows):
+    marked = [r for r in rows if "<" in text(r, "note")]
+    if not marked:
+        return "no note holds markup"
+    page.open()
+    for row in marked:
+        # The note's longest word finds its row wherever it stands.
+        page.type_query(max(text(row, "note").split(), key=len))
+        by_number = {c[0]: c for c in page.cells()}
+        assert by_number[text(row, "number")][-1] == text(row, "note")
+    assert page.js("return document.querySelectorAll('#rows script, #rows img').length") == 0
+    assert page.js("return document.scripts.length") == 2
+    assert page.js("return typeof window.__xss") == "undefined"
+    from selenium.common.exceptions import NoAlertPresentException
+    try:
+        page.driver.switch_to.alert.dismiss()
+        raise AssertionError("an alert was open")
+    except NoAlertPresentException:
+        pass
+
+
+def check_search(page, rows):
+    """Typing filters (narrowing and widening again), counts and the address follow."""
+    page.open()
+    total = len(rows)
+    edits = ["刀剣", "masaMUNE", "signed edo", "\b\b\b\b", "zzz no-such-word", ""]
+    query = ""
+    for edit in edits:
+        if edit.startswith("\b"):
+            from selenium.webdriver.common.keys import Keys
+            page.search_box().send_keys(Keys.BACKSPACE * len(edit))
+            query = query[:-len(edit)]
+        else:
+            page.type_query(edit)
+            query = edit
+        want = matching(rows, query)
+        if query.strip():
+            assert page.count_text() == records_text(len(want), total), (query, page.count_text())
+            assert page.fragment() == "#q=" + encode_component(query), page.fragment()
+        else:
+            assert page.count_text() == records_text(None, total)
+            assert page.fragment() == ""
+        assert page.numbers() == want[:PAGE_SIZE], query
+        empty_shown = page.js("return !document.getElementById('empty').hidden")
+        assert empty_shown == (not want), query
+
+
+def check_address(page, rows):
+    """A #q= in the address filters on opening and when it changes."""
+    for query in ["刀剣", "Signed  EDO"]:
+        page.open("#q=" + encode_component(query))
+        want = matching(rows, query)
+        assert page.search_box().get_attribute("value") == query
+        assert page.count_text() == records_text(len(want), len(rows)), page.count_text()
+        assert page.numbers() == want[:PAGE_SIZE]
+    from selenium.webdriver.support.ui import WebDriverWait
+    page.js("location.hash = '#q=' + encodeURIComponent(arguments[0])", "masamune")
+    WebDriverWait(page.driver, 5).until(
+        lambda d: page.search_box().get_attribute("value") == "masamune")
+    assert page.numbers() == matching(rows, "masamune")[:PAGE_SIZE]
+
+
+def check_sort(page, rows):
+    page.open()
+    numbers = sorted(r["number"] for r in rows)
+    header = "return document.querySelector('thead th').getAttribute('aria-sort')"
+    arrow = ("return getComputedStyle(document.querySelector('thead th button'), '::after')"
+             ".content")
+    page.click_header("No.")
+    assert page.numbers() == numbers[:PAGE_SIZE]
+    assert page.js(header) == "ascending" and "\u25b2" in page.js(arrow)
+    page.click_header("No.")
+    assert page.numbers() == numbers[::-1][:PAGE_SIZE]
+    assert page.js(header) == "descending" and "\u25bc" in page.js(arrow)
+
+    # Rows of equal detail keep the order they had (descending numbers here);
+    # empty values come last.
+    page.click_header("Detail 1")
+    details = page.all_shown(4)
+    order = [int(n) for n in page.all_shown(0)]
+    by_number = {r["number"]: text(r, "detail1") for r in rows}
+    assert [by_number[n] for n in order] == details
+    filled = [d for d in details if d]
+    assert details[len(filled):] == [""] * (len(details) - len(filled))
+    for a, b, na, nb in zip(details, details[1:], order, order[1:]):
+        if a == b:
+            assert na > nb, (a, na, nb)
+    assert filled == sorted(filled, key=str.lower)
+
+    # Periods by their first year; those with none last, in either direction.
+    for direction in (1, -1):
+        page.click_header("Period")
+        years = [first_year(p) for p in page.all_shown(6)]
+        dated = [y for y in years if y is not None]
+        assert years[:len(dated)] == dated, "periods without a year are not last"
+        assert dated == sorted(dated, reverse=direction < 0), dated[:20]
+
+
+def check_print(page, rows):
+    page.open()
+    query = "signed"
+    for q in ("", query):
+        page.type_query(q)
+        want = len(matching(rows, q))
+        page.js("window.dispatchEvent(new Event('beforeprint'))")
+        assert len(page.numbers()) == want, q
+        page.js("window.dispatchEvent(new Event('afterprint'))")
+        assert len(page.numbers()) == min(want, PAGE_SIZE), q
+    page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "print"})
+    try:
+        hidden = page.js("return ['.search', '.pager'].map(s => "
+                         "getComputedStyle(document.querySelector(s)).display)")
+        assert hidden == ["none", "none"], hidden
+    finally:
+        page.driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": ""})
+
+
+def check_console(page, rows):
+    """Nothing went wrong in the page: no script error, no refused script or style."""
+    errors = [e["message"] for e in page.driver.get_log("browser") if e["level"] == "SEVERE"]
+    assert not errors, errors
+
+
+def measure_big(driver, path, rows):
+    from selenium.webdriver.support.ui import WebDriverWait
+    page = Page(driver, path)
+    driver.get("about:blank")
+    start = time.perf_counter()
+    driver.get(page.url)
+    WebDriverWait(driver, 30, poll_frequency=0.02).until(
+        lambda d: d.execute_script("return document.getElementById('rows').rows.length > 0"))
+    first_rows = time.perf_counter() - start
+
+    timed_filter = """
+        var done = arguments[arguments.length - 1], box = document.getElementById('query');
+        var start = performance.now();
+        box.value = arguments[0];
+        box.dispatchEvent(new Event('input'));
+        requestAnimationFrame(() => setTimeout(() => done([performance.now() - start,
+            document.getElementById('count').textContent])));
+    """
+    filter_times = []
+    for query in ["katana", "刀剣", "kanemoto edo", "zzz-nothing", ""]:
+        elapsed, shown = driver.execute_async_script(timed_filter, query)
+        want = matching(rows, query)
+        expected = records_text(len(want) if query else None, len(rows))
+        assert shown == expected, (query, shown, expected)
+        filter_times.append(elapsed / 1000)
+
+    page.js("document.getElementById('query').value = ''")
+    start = time.perf_counter()
+    page.click_header("Period")
+    sort_time = time.perf_counter() - start
+
+    print("100,000 rows: first rows after %.2f s; filtering took at most %.3f s (%s); "
+          "sorting by period %.2f s" % (first_rows, max(filter_times),
+                                        ", ".join("%.3f" % t for t in filter_times), sort_time))
+    assert first_rows <= FIRST_ROWS_LIMIT, "first rows after %.2f s" % first_rows
+    assert max(filter_times) <= FILTER_LIMIT, "filtering took %.3f s" % max(filter_times)
+
+
+# ---- main -----------------------------------------------------------------
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--page", help="the page to check (written there with --template)")
+    parser.add_argument("--big", help="a page of 100,000 rows to time (written there with --template)")
+    parser.add_argument("--screenshot", required=True, help="where to keep a screenshot")
+    parser.add_argument("--template", help="fill this template instead of taking finished pages")
+    parser.add_argument("--data", help="with --template: also write the rows here")
+    args = parser.parse_args()
+    if not args.template and not args.page:
+        parser.error("give --page, or --template to build the pages")
+
+    scratch = tempfile.mkdtemp(prefix="catalogue-test-")
+    page_path, big_path = args.page, args.big
+    for path in (args.screenshot, args.data if args.template else None,
+                 page_path if args.template else None, big_path if args.template else None):
+        if path:
+            os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    try:
+        if args.template:
+            with open(args.template, encoding="utf-8") as f:
+                template = f.read()
+            page_path = page_path or os.path.join(scratch, "page.html")
+            document = make_rows(250)
+            pages = [(page_path, document)]
+            if args.data:
+                with open(args.data, "w", encoding="utf-8") as f:
+                    json.dump(document, f, ensure_ascii=False, indent=0)
+            if big_path:
+                pages.append((big_path, make_rows(100000, hand_made=False)))
+            for path, doc in pages:
+                with open(path, "w", encoding="utf-8") as f:
+                    f.write(fill_template(template, TITLE, SOURCES, doc))
+
+        rows = page_rows(page_path)
+        driver = start_browser(os.path.join(scratch, "profile"))
+    except Skip as e:
+        print("SKIPPED: %s" % e)
+        shutil.rmtree(scratch, ignore_errors=True)
+        return SKIP
+
+    failed = passed = 0
+    try:
+        page = Page(driver, page_path)
+        page.open()
+        driver.save_screenshot(args.screenshot)
+        checks = [("the listing shows every value as text", lambda: check_listing(page, rows, bool(args.template))),
+                  ("markup in values stays text", lambda: check_markup_is_text(page, rows)),
+                  ("typing filters", lambda: check_search(page, rows)),
+                  ("the address carries the query", lambda: check_address(page, rows)),
+                  ("headers sort", lambda: check_sort(page, rows)),
+                  ("printing takes every matching row", lambda: check_print(page, rows)),
+                  ("the console shows no error", lambda: check_console(page, rows))]
+        if big_path:
+            checks.append(("100,000 rows stay quick",
+                           lambda: measure_big(driver, big_path, page_rows(big_path))))
+        for name, check in checks:
+            try:
+                skipped = check()
+            except Exception:
+                failed += 1
+                print("FAIL %s\n%s" % (name, traceback.format_exc()))
+                continue
+            if skipped and args.template:
+                failed += 1
+                print("FAIL %s: %s in the made rows" % (name, skipped))
+            elif skipped:
+                print("skip %s: %s" % (name, skipped))
+            else:
+                passed += 1
+                print("ok   %s" % name)
+    finally:
+        driver.quit()
+        shutil.rmtree(scratch, ignore_errors=True)
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
