@@ -1,8 +1,13 @@
-// End-to-end tests of file faults: list.txt that cannot be created or written,
-// and inputs that open but cannot be read. They use Linux facilities
-// (/dev/full, directories that open as files) and are skipped when the
+// End-to-end tests of file faults: list.txt that cannot be created or written
+// or that is an input under another name, inputs that cannot be opened or
+// read, and a console that cannot be written to. Most use Linux facilities
+// (/dev/full, directories that open as files, pipes) and are skipped when the
 // program runs through LISTCONV_RUNNER.
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -196,6 +201,89 @@ TEST(FileFaults, UnwritableConsoleFailsTheRun) {
   EXPECT_EQ(e2e::readFile(w.path(".stderr")), "listconv: cannot write to standard output: " +
                                                   std::string(std::strerror(ENOSPC)) + "\n");
   EXPECT_EQ(e2e::readFile(w.path("list.txt")), wholeListing);  // the listing itself is whole
+}
+
+// A console pipe whose reader has gone is a failed write like a full disk:
+// reported, status 1, and the listing is still written whole.
+TEST(FileFaults, ClosedConsolePipeFailsTheRunWithAMessage) {
+  SKIP_UNDER_RUNNER();
+  InputSet in;
+  in.records = recordsOf(2);
+  Workdir w;
+  putInputs(w, in);
+  const std::string wholeListing = w.run().listing;
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  close(fds[0]);  // nobody will ever read
+  const std::string exe = e2e::envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT);
+  const std::string dir = w.path("");
+  const std::string errPath = w.path(".stderr");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGPIPE, SIG_DFL);  // as a shell would start it
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (err < 0 || chdir(dir.c_str()) != 0 || dup2(fds[1], 1) < 0 || dup2(err, 2) < 0) {
+      _exit(99);
+    }
+    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+    _exit(98);
+  }
+  close(fds[1]);
+  int raw = 0;
+  ASSERT_EQ(waitpid(child, &raw, 0), child);
+  ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  EXPECT_EQ(e2e::readFile(errPath),
+            "listconv: cannot write to standard output: " + std::string(std::strerror(EPIPE)) +
+                "\n");
+  EXPECT_EQ(e2e::readFile(w.path("list.txt")), wholeListing);
+}
+
+// An input that is there but cannot be opened is named with the reason; the
+// run goes on as if it were missing, and ends with status 1. (As root every
+// file opens; the same fault is injected in-process in run_faults_test.)
+TEST(FileFaults, InputThatCannotBeOpenedIsReportedAndTakenAsMissing) {
+  SKIP_UNDER_RUNNER();
+  if (geteuid() == 0) {
+    GTEST_SKIP() << "running as root: every file opens; see RunFaults.InputThatCannotBeOpened";
+  }
+  InputSet in;
+  in.records = recordsOf(3);
+  for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
+    SCOPED_TRACE(name);
+    Workdir missing;
+    putInputs(missing, in);
+    const RunResult want = missing.run("", std::string("rm ") + name);
+    Workdir w;
+    putInputs(w, in);
+    const RunResult r = w.run("", std::string("chmod 000 ") + name);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, message("open", name, EACCES));
+    EXPECT_EQ(r.out, want.out);
+    EXPECT_EQ(r.listing, want.listing);
+  }
+}
+
+// list.txt that is one of the inputs under another name (a symbolic or a
+// hard link) is not written: every file is left as it was.
+TEST(FileFaults, ListingThatIsAnInputLeavesEveryFileUntouched) {
+  InputSet in;
+  in.records = recordsOf(2);
+  for (const char* input : {"list.rec", "words.txt", "kanjis.dat"}) {
+    for (const char* link : {"ln -s", "ln"}) {
+      SCOPED_TRACE(std::string(link) + " " + input);
+      Workdir w;
+      putInputs(w, in);
+      const RunResult r = w.run("", std::string(link) + " " + input + " list.txt");
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.out, "\n");
+      EXPECT_EQ(r.err, std::string("listconv: list.txt is the same file as ") + input + "\n");
+      EXPECT_EQ(e2e::readFile(w.path("kanjis.dat")), in.kanjis);
+      EXPECT_EQ(e2e::readFile(w.path("words.txt")), in.words);
+      EXPECT_EQ(e2e::readFile(w.path("list.rec")), in.records);
+    }
+  }
 }
 
 }  // namespace

@@ -134,4 +134,27 @@ TEST_F(RunFaults, AFailedWriteLeavesWhatWasWrittenAndNoSummary) {
   EXPECT_EQ(got.listing, full.listing);
 }
 
+// An input that exists but cannot be opened (no read permission, say) is
+// named with the reason and taken as missing; the run ends with status 1.
+TEST_F(RunFaults, InputThatCannotBeOpened) {
+  const std::map<std::string, std::string> files = inputFiles(3);
+  for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
+    SCOPED_TRACE(name);
+    std::map<std::string, std::string> without = files;
+    without.erase(name);
+    put(without);
+    const Outcome want = run();
+    ASSERT_EQ(want.status, 0);
+    put(files);
+    InjectedFaults faults;
+    faults.openFailName = name;
+    faults.openFailError = EACCES;
+    const Outcome got = run(faults);
+    EXPECT_EQ(got.status, 1);
+    EXPECT_EQ(got.err, message("open", name, EACCES));
+    EXPECT_EQ(got.out, want.out);
+    EXPECT_EQ(got.listing, want.listing);
+  }
+}
+
 }  // namespace

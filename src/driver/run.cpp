@@ -76,6 +76,17 @@ void flushConsole(int& error) {
   }
 }
 
+// The input that list.txt is the same file as, or nullptr: writing the
+// listing would destroy it.
+const char* inputUnderListing() {
+  for (const char* input : {kRecordFile, kWordFile, kKanjiFile}) {
+    if (isSameFile(kListingFile, input)) {
+      return input;
+    }
+  }
+  return nullptr;
+}
+
 // Loads the tables and converts list.rec into list.txt; returns the exit
 // status. The console output is checked by the caller.
 int convert() {
@@ -84,6 +95,14 @@ int convert() {
 
   InputFile records;
   const bool haveRecords = openInput(records, kRecordFile, false);
+  if (!haveRecords) {
+    readsOk = reportOpenFailure(kRecordFile, records.error) && readsOk;
+  }
+  if (const char* input = inputUnderListing()) {
+    closeInput(records);
+    std::fprintf(stderr, "listconv: %s is the same file as %s\n", kListingFile, input);
+    return 1;
+  }
   OutputFile listing;
   if (!openOutput(listing, kListingFile, true)) {
     closeInput(records);

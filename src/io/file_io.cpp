@@ -5,6 +5,18 @@
 #include <cerrno>
 #include <cstring>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
 InjectedFaults gInjectedFaults;
 
 namespace {
@@ -129,6 +141,11 @@ void flushBuffer(OutputFile& out) {
 bool openInput(InputFile& in, const char* path, bool text) {
   in = InputFile();
   in.text = text;
+  if (!gInjectedFaults.openFailName.empty() && gInjectedFaults.openFailName == path) {
+    gInjectedFaults.openFailName.clear();
+    in.error = gInjectedFaults.openFailError;
+    return false;
+  }
   errno = 0;
   in.file = std::fopen(path, "rb");
   if (in.file == nullptr) {
@@ -241,4 +258,39 @@ bool reportReadFailure(const char* name, int error) {
   }
   std::fprintf(stderr, "listconv: cannot read %s: %s\n", name, std::strerror(error));
   return false;
+}
+
+bool reportOpenFailure(const char* name, int error) {
+  if (error == ENOENT) {
+    return true;
+  }
+  std::fprintf(stderr, "listconv: cannot open %s: %s\n", name, std::strerror(error));
+  return false;
+}
+
+bool isSameFile(const char* a, const char* b) {
+#ifdef _WIN32
+  // The volume and the file index of an open handle name the file.
+  BY_HANDLE_FILE_INFORMATION info[2];
+  const char* paths[2] = {a, b};
+  for (int i = 0; i < 2; ++i) {
+    const HANDLE h = CreateFileA(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      return false;
+    }
+    const BOOL ok = GetFileInformationByHandle(h, &info[i]);
+    CloseHandle(h);
+    if (!ok) {
+      return false;
+    }
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+         info[0].nFileIndexLow == info[1].nFileIndexLow;
+#else
+  struct stat sa;
+  struct stat sb;
+  return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+#endif
 }

@@ -66,13 +66,26 @@ bool closeOutput(OutputFile& out);
 // is set; true when it is not.
 bool reportReadFailure(const char* name, int error);
 
+// For an input that did not open with `error`: prints "listconv: cannot open
+// NAME: reason" on standard error, unless the file does not exist, which is
+// no failure; true when it does not exist.
+bool reportOpenFailure(const char* name, int error);
+
+// True when `a` and `b` both name existing files and these are one and the
+// same file (through a link, say): the same device and inode, or on Windows
+// the same volume and file index.
+bool isSameFile(const char* a, const char* b);
+
 // Failures injected by tests. Once this many more bytes have been read
 // (over all files), the next read that would deliver data fails with EIO;
 // once this many more bytes have been written, the next write fails with EIO
-// after writing what fits. Each fires once and then goes back to never.
-// Negative means never.
+// after writing what fits; the next opening of an input named
+// `openFailName` fails with `openFailError`. Each fires once and then goes
+// back to never. Negative (or an empty name) means never.
 struct InjectedFaults {
   int64_t readFailAfter = -1;
   int64_t writeFailAfter = -1;
+  std::string openFailName;
+  int openFailError = 0;
 };
 extern InjectedFaults gInjectedFaults;

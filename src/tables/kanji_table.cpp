@@ -60,7 +60,7 @@ bool loadKanjiTableFrom(const char* path, TextList& table) {
   table.clear();
   InputFile in;
   if (!openInput(in, path, false)) {
-    return true;
+    return reportOpenFailure(path, in.error);
   }
   unsigned char record[kKanjiRecordSize];
   // The first codes name no kanji: their records are read but not looked at.
@@ -78,7 +78,7 @@ bool loadKanjiTableFrom(const char* path, TextList& table) {
 }
 
 bool loadKanjiTable() {
-  return loadKanjiTableFrom("kanjis.dat", KanjiTable);
+  return loadKanjiTableFrom(kKanjiFile, KanjiTable);
 }
 
 std::string_view kanjiTextOfCode(std::string_view code) {

@@ -10,11 +10,16 @@
 // Never torn down, as the word dictionary is not.
 extern TextList& KanjiTable;
 
+// The kanji file, in the current folder.
+const char kKanjiFile[] = "kanjis.dat";
+
 // Fills KanjiTable from kanjis.dat in the current folder (empty when it
-// cannot be opened). False when a read failed; a message has been printed.
+// does not exist). False when it could not be opened or read; a message has
+// been printed.
 bool loadKanjiTable();
 
-// Fills `table` from the kanji file at `path`; false on a read failure.
+// Fills `table` from the kanji file at `path`; false on an open or read
+// failure.
 bool loadKanjiTableFrom(const char* path, TextList& table);
 
 // Replaces a code text by its kanji text: blanks removed, a leading decimal

@@ -198,7 +198,7 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   dictionary = Dictionary();
   InputFile in;
   if (!openInput(in, path, true)) {
-    return true;
+    return reportOpenFailure(path, in.error);
   }
   // The working entry: only its key is reset for every line, so a line
   // without a word or codes takes those of the latest line that had them.
@@ -232,5 +232,5 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
 }
 
 bool loadWordDictionary() {
-  return loadWordDictionaryFrom("words.txt", WordDictionary);
+  return loadWordDictionaryFrom(kWordFile, WordDictionary);
 }

@@ -44,12 +44,16 @@ struct Dictionary {
 // never torn down: freeing every entry at exit would only cost time.
 extern Dictionary& WordDictionary;
 
+// The word file, in the current folder.
+const char kWordFile[] = "words.txt";
+
 // Fills WordDictionary from words.txt in the current folder, resolving codes
 // through the kanji table (empty when the file cannot be opened). False when
-// a read failed; a message has been printed.
+// it could not be opened or read; a message has been printed.
 bool loadWordDictionary();
 
-// Fills `dictionary` from the word file at `path`; false on a read failure.
+// Fills `dictionary` from the word file at `path`; false on an open or read
+// failure.
 bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary);
 
 // Appends an entry, indexing its key unless an earlier entry has it.
