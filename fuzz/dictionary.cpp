@@ -3,12 +3,12 @@
 // The input is the file. The fuzzing build reads files in blocks of a few
 // dozen bytes, so line ends, CR LF pairs and line pieces meet block ends.
 //
-// The loaded dictionary must equal the one worked out here from the bytes:
+// The entries read must equal the ones worked out here from the bytes:
 // Windows text conventions (CR before LF dropped, 0x1A ends the data), line
 // pieces of at most 79 bytes, tokenize, and a working entry of which only the
 // key is reset for every piece; a zero byte inside a piece may end its text.
-// Every key must lead to its first entry, and keys that are not there to
-// nothing.
+// In the loaded dictionary every key must lead to its first entry's kanji,
+// and keys that are not there to nothing.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -139,15 +139,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string raw(reinterpret_cast<const char*>(data), size);
   std::ofstream(gPath, std::ios::binary | std::ios::trunc) << raw;
 
+  std::vector<WordEntry> entries;
+  FUZZ_CHECK(readWordEntries(gPath.c_str(), [&](const WordEntry& e) { entries.push_back(e); }));
   Dictionary dictionary;
   FUZZ_CHECK(loadWordDictionaryFrom(gPath.c_str(), dictionary));
+  FUZZ_CHECK(dictionary.entries == entries.size());
 
   // Either reading of a zero byte inside a line is taken.
-  FUZZ_CHECK(sameEntries(dictionary.entries, expectedEntries(raw, false)) ||
-             sameEntries(dictionary.entries, expectedEntries(raw, true)));
+  FUZZ_CHECK(sameEntries(entries, expectedEntries(raw, false)) ||
+             sameEntries(entries, expectedEntries(raw, true)));
   std::unordered_map<std::string, size_t> first;
-  for (size_t i = 0; i < dictionary.entries.size(); ++i) {
-    const WordEntry& got = dictionary.entries[i];
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const WordEntry& got = entries[i];
     FUZZ_CHECK(!got.key.empty());
     for (const std::string& k : got.kanji) {
       FUZZ_CHECK(isKanjiText(k));
@@ -157,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view kanjiText;
   for (const auto& [key, index] : first) {
     std::string want;
-    for (const std::string& k : dictionary.entries[index].kanji) {
+    for (const std::string& k : entries[index].kanji) {
       want += k + " ";
     }
     FUZZ_CHECK(findWordKanji(dictionary, key, kanjiText) && kanjiText == want);

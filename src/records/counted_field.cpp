@@ -15,6 +15,8 @@ void decodeField(const unsigned char* bytes, size_t offset, size_t capacity, std
     out.assign(slot, static_cast<const char*>(zero) - slot);
     return;
   }
-  out.assign(capacity, ' ');
-  out.replace(0, copied, slot, copied);
+  // The text keeps its storage, and mostly its length, from the field before.
+  out.resize(capacity);
+  std::memcpy(&out[0], slot, copied);
+  std::memset(&out[0] + copied, ' ', capacity - copied);
 }

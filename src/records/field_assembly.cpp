@@ -116,8 +116,7 @@ void renderWordText(std::string_view wordText, const RecordName& name, const Dic
                     std::string& wordLine, std::string& kanjiLine, RenderScratch& scratch,
                     UnknownWords* unknown) {
   std::string& text = scratch.text;
-  text.assign(wordText);
-  trimTrailingBlanks(text);
+  text.assign(withoutTrailingBlanks(wordText));
   toUpperCase(text);
   wordLine.clear();
   kanjiLine.clear();

@@ -151,7 +151,7 @@ TEST(LookupKanjiCode, AgreesWithReadingTheNumberAfterTheBlanksAreRemoved) {
   }
 }
 
-// Loads `text` as words.txt through the given kanji table.
+// Loads `text` as words.txt through the kanji table.
 Dictionary loadWords(const std::string& text) {
   ScratchFile f(text, "words.tmp");
   Dictionary d;
@@ -159,54 +159,12 @@ Dictionary loadWords(const std::string& text) {
   return d;
 }
 
-TEST(WordDictionary, EntriesCarryWordAndKanjiOver) {
-  LoadedKanji table(fixtures::kanjiFile(701, {{600, "P"}, {601, "Q"}, {700, "R"}}));
-  const Dictionary d = loadWords(
-      "AAA X 600 601\r\nBBB Y 700\r\nCCC\r\nDDD Z\n\n   \r\n  EEE   W   600  \nFFF V 12 3867 x\n");
-  ASSERT_EQ(d.entries.size(), 6u);
-  const struct {
-    std::string key, word;
-    TextList kanji;
-  } want[] = {
-      {"AAA", "X", {"P   ", "Q   "}}, {"BBB", "Y", {"R   "}}, {"CCC", "Y", {"R   "}},
-      {"DDD", "Z", {"R   "}},         {"EEE", "W", {"P   "}}, {"FFF", "V", {"?", "1037", ""}},
-  };
-  for (size_t i = 0; i < d.entries.size(); ++i) {
-    EXPECT_EQ(d.entries[i].key, want[i].key) << i;
-    EXPECT_EQ(d.entries[i].word, want[i].word) << i;
-    EXPECT_EQ(d.entries[i].kanji, want[i].kanji) << i;
-  }
-}
-
-TEST(WordDictionary, ReadsWindowsTextInPiecesOf79) {
-  const std::string longLine(100, 'L');
-  const Dictionary d = loadWords("A1 \"New York\" 0\r\nA2\rx y\r\n" + longLine +
-                                 "\nLAST w 0\x1a"
-                                 "AFTER z 0\n");
-  ASSERT_EQ(d.entries.size(), 5u);
-  EXPECT_EQ(d.entries[0].word, "\"New York\"");
-  EXPECT_EQ(d.entries[0].kanji, TextList({""}));
-  EXPECT_EQ(d.entries[1].key, "A2\rx");  // a lone CR is data
-  EXPECT_EQ(d.entries[2].key, longLine.substr(0, 79));
-  EXPECT_EQ(d.entries[3].key, longLine.substr(79));
-  EXPECT_EQ(d.entries[4].key, "LAST");  // 0x1A ends the data, no line feed needed
-}
-
-TEST(WordDictionary, LineOf79AndLineFeedAddsAnEmptyPiece) {
-  const Dictionary d = loadWords(std::string(78, 'a') + "\r\n" + std::string(79, 'b') + "\r\nc\n");
-  ASSERT_EQ(d.entries.size(), 3u);
-  EXPECT_EQ(d.entries[0].key.size(), 78u);
-  EXPECT_EQ(d.entries[1].key.size(), 79u);
-  EXPECT_EQ(d.entries[2].key, "c");
-}
-
-TEST(WordDictionary, ZeroByteEndsTheLinePiece) {
-  LoadedKanji table(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q"}}));
-  const Dictionary d = loadWords(std::string("A X 600\0 601\r\nB\0C Y\nD Z 601\n", 28));
-  ASSERT_EQ(d.entries.size(), 3u);
-  EXPECT_EQ(d.entries[0].kanji, TextList({"P   "}));
-  EXPECT_EQ(d.entries[1].key, "B");
-  EXPECT_EQ(d.entries[2].key, "D");
+// The entries the lines of `text`, read as words.txt, give.
+std::vector<WordEntry> entriesOf(const std::string& text) {
+  ScratchFile f(text, "words.tmp");
+  std::vector<WordEntry> entries;
+  EXPECT_TRUE(readWordEntries(f.path.c_str(), [&](const WordEntry& e) { entries.push_back(e); }));
+  return entries;
 }
 
 // The kanji text a lookup of `key` gives, or "(none)".
@@ -224,12 +182,70 @@ std::string kanjiTextOf(const WordEntry& e) {
   return text;
 }
 
+TEST(WordDictionary, EntriesCarryWordAndKanjiOver) {
+  LoadedKanji table(fixtures::kanjiFile(701, {{600, "P"}, {601, "Q"}, {700, "R"}}));
+  const std::string text =
+      "AAA X 600 601\r\nBBB Y 700\r\nCCC\r\nDDD Z\n\n   \r\n  EEE   W   600  \nFFF V 12 3867 x\n";
+  const std::vector<WordEntry> entries = entriesOf(text);
+  ASSERT_EQ(entries.size(), 6u);
+  const struct {
+    std::string key, word;
+    TextList kanji;
+  } want[] = {
+      {"AAA", "X", {"P   ", "Q   "}}, {"BBB", "Y", {"R   "}}, {"CCC", "Y", {"R   "}},
+      {"DDD", "Z", {"R   "}},         {"EEE", "W", {"P   "}}, {"FFF", "V", {"?", "1037", ""}},
+  };
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].key, want[i].key) << i;
+    EXPECT_EQ(entries[i].word, want[i].word) << i;
+    EXPECT_EQ(entries[i].kanji, want[i].kanji) << i;
+  }
+  // The loaded dictionary finds every key with the kanji of its entry.
+  const Dictionary d = loadWords(text);
+  EXPECT_EQ(d.entries, 6u);
+  EXPECT_EQ(kanjiOf(d, "CCC"), "R    ");
+  EXPECT_EQ(kanjiOf(d, "FFF"), "? 1037  ");
+}
+
+TEST(WordDictionary, ReadsWindowsTextInPiecesOf79) {
+  const std::string longLine(100, 'L');
+  const std::vector<WordEntry> e = entriesOf("A1 \"New York\" 0\r\nA2\rx y\r\n" + longLine +
+                                             "\nLAST w 0\x1a"
+                                             "AFTER z 0\n");
+  ASSERT_EQ(e.size(), 5u);
+  EXPECT_EQ(e[0].word, "\"New York\"");
+  EXPECT_EQ(e[0].kanji, TextList({""}));
+  EXPECT_EQ(e[1].key, "A2\rx");  // a lone CR is data
+  EXPECT_EQ(e[2].key, longLine.substr(0, 79));
+  EXPECT_EQ(e[3].key, longLine.substr(79));
+  EXPECT_EQ(e[4].key, "LAST");  // 0x1A ends the data, no line feed needed
+}
+
+TEST(WordDictionary, LineOf79AndLineFeedAddsAnEmptyPiece) {
+  const std::vector<WordEntry> e =
+      entriesOf(std::string(78, 'a') + "\r\n" + std::string(79, 'b') + "\r\nc\n");
+  ASSERT_EQ(e.size(), 3u);
+  EXPECT_EQ(e[0].key.size(), 78u);
+  EXPECT_EQ(e[1].key.size(), 79u);
+  EXPECT_EQ(e[2].key, "c");
+}
+
+TEST(WordDictionary, ZeroByteEndsTheLinePiece) {
+  LoadedKanji table(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q"}}));
+  const std::vector<WordEntry> e = entriesOf(std::string("A X 600\0 601\r\nB\0C Y\nD Z 601\n", 28));
+  ASSERT_EQ(e.size(), 3u);
+  EXPECT_EQ(e[0].kanji, TextList({"P   "}));
+  EXPECT_EQ(e[1].key, "B");
+  EXPECT_EQ(e[2].key, "D");
+}
+
 TEST(WordDictionary, FirstEntryWinsAndKeysAreCaseSensitive) {
   Dictionary d;
   addWordEntry(d, WordEntry{"KEY", "one", {"1"}});
   addWordEntry(d, WordEntry{"KEY", "two", {"2"}});
   addWordEntry(d, WordEntry{"key", "three", {"3", "33"}});
-  ASSERT_EQ(d.entries.size(), 3u);
+  EXPECT_EQ(d.entries, 3u);
+  EXPECT_EQ(d.keys, 2u);
   EXPECT_EQ(kanjiOf(d, "KEY"), "1 ");
   EXPECT_EQ(kanjiOf(d, "key"), "3 33 ");
   EXPECT_EQ(kanjiOf(d, "KE"), "(none)");
@@ -280,10 +296,12 @@ TEST(WordDictionary, LoadedFileIndexesTheFirstEntryOfEveryKey) {
       text += std::string(padding % 79, ' ') + "\n";
     }
     const Dictionary d = loadWords(text);
-    ASSERT_EQ(d.entries.size(), 4000u);
-    for (const WordEntry& e : d.entries) {
+    const std::vector<WordEntry> entries = entriesOf(text);
+    ASSERT_EQ(d.entries, 4000u);
+    ASSERT_EQ(entries.size(), 4000u);
+    for (const WordEntry& e : entries) {
       const WordEntry* first = &e;
-      for (const WordEntry& earlier : d.entries) {
+      for (const WordEntry& earlier : entries) {
         if (earlier.key == e.key) {
           first = &earlier;
           break;
@@ -323,8 +341,10 @@ TEST(SipHash13, GivesThePublishedValues) {
 
 TEST(WordDictionary, QuotedGroupsKeepTheirTextAndFirstLineCarriesNothing) {
   LoadedKanji table(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q,"}}));
-  const Dictionary d = loadWords("ONLY\n\"A B\" \"w x\" \"600 \" 601\nK2 \"y z\"\n\"C D\" v 600\n");
-  ASSERT_EQ(d.entries.size(), 4u);
+  const std::string text = "ONLY\n\"A B\" \"w x\" \"600 \" 601\nK2 \"y z\"\n\"C D\" v 600\n";
+  const std::vector<WordEntry> entries = entriesOf(text);
+  const Dictionary d = loadWords(text);
+  ASSERT_EQ(entries.size(), 4u);
   const struct {
     std::string key, word;
     TextList kanji;
@@ -336,10 +356,10 @@ TEST(WordDictionary, QuotedGroupsKeepTheirTextAndFirstLineCarriesNothing) {
       {"K2", "\"y z\"", {"", "Q,  "}},
       {"\"C D\"", "v", {"P   "}},
   };
-  for (size_t i = 0; i < d.entries.size(); ++i) {
-    EXPECT_EQ(d.entries[i].key, want[i].key) << i;
-    EXPECT_EQ(d.entries[i].word, want[i].word) << i;
-    EXPECT_EQ(d.entries[i].kanji, want[i].kanji) << i;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].key, want[i].key) << i;
+    EXPECT_EQ(entries[i].word, want[i].word) << i;
+    EXPECT_EQ(entries[i].kanji, want[i].kanji) << i;
   }
   std::string_view kanjiText;
   ASSERT_TRUE(findWordKanji(d, "\"A B\"", kanjiText));
@@ -371,13 +391,15 @@ TEST(WordDictionary, KeysOfEveryLengthAreFound) {
 }
 
 TEST(WordDictionary, EmptyAndMissingFilesGiveNoEntries) {
-  EXPECT_TRUE(loadWords("").entries.empty());
-  EXPECT_TRUE(loadWords("\r\n   \n\x1a"
-                        "A b\n")
-                  .entries.empty());
+  EXPECT_EQ(loadWords("").entries, 0u);
+  EXPECT_EQ(loadWords("\r\n   \n\x1a"
+                      "A b\n")
+                .entries,
+            0u);
   Dictionary d;
   EXPECT_TRUE(loadWordDictionaryFrom("no-such-words-file.txt", d));
-  EXPECT_TRUE(d.entries.empty());
+  EXPECT_EQ(d.entries, 0u);
+  EXPECT_EQ(kanjiOf(d, "A"), "(none)");
 }
 
 }  // namespace

@@ -86,10 +86,9 @@ std::string_view packedKanjiText(const Dictionary& dictionary, size_t offset) {
 // Precondition: the index has a free slot.
 size_t findSlot(const Dictionary& dictionary, std::string_view key, uint64_t hash) {
   const size_t mask = dictionary.index.size() - 1;
-  const uint32_t bits = static_cast<uint32_t>(hash);
   for (size_t slot = slotOf(dictionary, hash);; slot = (slot + 1) & mask) {
     const WordSlot& s = dictionary.index[slot];
-    if (s.record == 0 || (s.hashBits == bits && packedKey(dictionary, s.record - 1) == key)) {
+    if (s.record == 0 || (s.hash == hash && packedKey(dictionary, s.record - 1) == key)) {
       return slot;
     }
   }
@@ -109,7 +108,7 @@ void growIndex(Dictionary& dictionary) {
       continue;
     }
     // The keys are all different: each goes to the first free slot from its own.
-    size_t slot = slotOf(dictionary, hashOf(dictionary, packedKey(dictionary, s.record - 1)));
+    size_t slot = slotOf(dictionary, s.hash);
     while (dictionary.index[slot].record != 0) {
       slot = (slot + 1) & mask;
     }
@@ -117,13 +116,16 @@ void growIndex(Dictionary& dictionary) {
   }
 }
 
-// Indexes the last entry's key unless an earlier entry has it: packs its key
-// and kanji text, and points a slot at them.
-void indexLastEntry(Dictionary& dictionary) {
+}  // namespace
+
+void addWordEntry(Dictionary& dictionary, const WordEntry& entry) {
+  if (dictionary.index.empty()) {
+    drawHashKey(dictionary.hashKey);
+  }
+  ++dictionary.entries;
   if (2 * (dictionary.keys + 1) > dictionary.index.size()) {
     growIndex(dictionary);
   }
-  const WordEntry& entry = dictionary.entries.back();
   const uint64_t hash = hashOf(dictionary, entry.key);
   WordSlot& slot = dictionary.index[findSlot(dictionary, entry.key, hash)];
   if (slot.record != 0) {
@@ -131,7 +133,7 @@ void indexLastEntry(Dictionary& dictionary) {
   }
   std::string& packed = dictionary.packed;
   slot.record = packed.size() + 1;
-  slot.hashBits = static_cast<uint32_t>(hash);
+  slot.hash = hash;
   ++dictionary.keys;
   size_t kanjiLength = 0;
   for (const std::string& kanji : entry.kanji) {
@@ -146,8 +148,6 @@ void indexLastEntry(Dictionary& dictionary) {
   }
 }
 
-}  // namespace
-
 uint64_t sipHash13(uint64_t k0, uint64_t k1, std::string_view data) {
   uint64_t v[4] = {k0 ^ 0x736f6d6570736575ull, k1 ^ 0x646f72616e646f6dull,
                    k0 ^ 0x6c7967656e657261ull, k1 ^ 0x7465646279746573ull};
@@ -159,10 +159,10 @@ uint64_t sipHash13(uint64_t k0, uint64_t k1, std::string_view data) {
     sipRound(v);
     v[0] ^= m;
   }
-  uint64_t last = static_cast<uint64_t>(n) << 56;
-  for (size_t j = 0; i + j < n; ++j) {
-    last |= static_cast<uint64_t>(static_cast<unsigned char>(data[i + j])) << (8 * j);
-  }
+  // The last 0 to 7 bytes, then the length in the top byte.
+  uint64_t last = 0;
+  std::memcpy(&last, data.data() + i, n - i);
+  last |= static_cast<uint64_t>(n) << 56;
   v[3] ^= last;
   sipRound(v);
   v[0] ^= last;
@@ -171,14 +171,6 @@ uint64_t sipHash13(uint64_t k0, uint64_t k1, std::string_view data) {
   sipRound(v);
   sipRound(v);
   return v[0] ^ v[1] ^ v[2] ^ v[3];
-}
-
-void addWordEntry(Dictionary& dictionary, WordEntry entry) {
-  if (dictionary.index.empty()) {
-    drawHashKey(dictionary.hashKey);
-  }
-  dictionary.entries.push_back(std::move(entry));
-  indexLastEntry(dictionary);
 }
 
 bool findWordKanji(const Dictionary& dictionary, std::string_view key,
@@ -194,8 +186,7 @@ bool findWordKanji(const Dictionary& dictionary, std::string_view key,
   return true;
 }
 
-bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
-  dictionary = Dictionary();
+bool readWordEntries(const char* path, const std::function<void(const WordEntry&)>& take) {
   InputFile in;
   if (!openInput(in, path, true)) {
     return reportOpenFailure(path, in.error);
@@ -224,11 +215,16 @@ bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
       }
     });
     if (!working.key.empty()) {
-      addWordEntry(dictionary, working);
+      take(working);
     }
   }
   closeInput(in);
   return reportReadFailure(path, in.error);
+}
+
+bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
+  dictionary = Dictionary();
+  return readWordEntries(path, [&dictionary](const WordEntry& e) { addWordEntry(dictionary, e); });
 }
 
 bool loadWordDictionary() {

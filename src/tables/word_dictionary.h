@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,16 +17,18 @@ struct WordEntry {
 };
 
 // One slot of the dictionary's index: where a key's record lies in the
-// packed records, + 1 (0 for a free slot), and the low bits of its hash,
-// compared before the key itself.
+// packed records, + 1 (0 for a free slot), and the key's hash, compared
+// before the key itself.
 struct WordSlot {
   uint64_t record = 0;
-  uint32_t hashBits = 0;
+  uint64_t hash = 0;
 };
 
-// The entries in file order, with an index from each key to its first entry.
+// The dictionary as lookups see it: for every key, its first entry in file
+// order. A lookup reads only what the first entry of a key gives the
+// conversion, its kanji texts; later entries of a key can never be found,
+// and an entry's word is never used, so neither is kept.
 struct Dictionary {
-  std::vector<WordEntry> entries;
   // What a lookup reads, packed so that it touches little memory: for the
   // first entry of every key, the key's length and the kanji text's length
   // (4 bytes each), the key, then the kanji text (every kanji followed by a
@@ -34,14 +37,15 @@ struct Dictionary {
   // Open addressing with linear probing into `packed`; the size is a power
   // of two, at least twice the number of keys.
   std::vector<WordSlot> index;
-  size_t keys = 0;  // distinct keys indexed
+  size_t keys = 0;     // distinct keys indexed
+  size_t entries = 0;  // entries added, repeated keys included
   // The key of the keyed hash, drawn afresh for every dictionary, so that no
   // file can be made whose keys all fall on the same slots.
   uint64_t hashKey[2] = {0, 0};
 };
 
 // The dictionary of the run; empty until loadWordDictionary has run. It is
-// never torn down: freeing every entry at exit would only cost time.
+// never torn down: freeing it at exit would only cost time.
 extern Dictionary& WordDictionary;
 
 // The word file, in the current folder.
@@ -56,8 +60,14 @@ bool loadWordDictionary();
 // failure.
 bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary);
 
-// Appends an entry, indexing its key unless an earlier entry has it.
-void addWordEntry(Dictionary& dictionary, WordEntry entry);
+// Reads the word file at `path` line by line and calls `take` with the
+// entry of every line that has a token, in file order, as the loading's
+// working entry leaves it. False on an open or read failure (a message has
+// been printed); a missing file gives no entries and true.
+bool readWordEntries(const char* path, const std::function<void(const WordEntry&)>& take);
+
+// Adds an entry, indexing its key unless an earlier entry has it.
+void addWordEntry(Dictionary& dictionary, const WordEntry& entry);
 
 // Finds the first entry whose key equals `key` exactly and sets `kanjiText`
 // to its kanji texts, each followed by one blank; false when no entry has

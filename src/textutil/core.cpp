@@ -67,6 +67,43 @@ size_t findFirst(std::string_view text, std::string_view search) {
   return std::string_view::npos;
 }
 
+// True when `text` is made of one byte only, `c`, and is not empty.
+bool isRunOf(std::string_view text, char c) {
+  return !text.empty() && text.find_first_not_of(c) == std::string_view::npos;
+}
+
+// Replacing a run of one byte by a shorter run of the same byte (blank runs
+// by one blank, "..." by nothing) only ever shrinks the runs of that byte,
+// each on its own: their neighbours are other bytes. A run of L bytes, the
+// search being m of them and the replacement r, loses m - r bytes for every
+// replacement until fewer than m are left. Every run from `first` on is
+// shrunk so, in place.
+void shrinkRuns(std::string& text, char c, size_t m, size_t r, size_t first) {
+  assert(r < m);
+  size_t w = first;
+  size_t i = first;
+  const size_t n = text.size();
+  while (i < n) {
+    const void* at = std::memchr(&text[i], c, n - i);
+    const size_t start = at == nullptr ? n : static_cast<const char*>(at) - text.data();
+    std::memmove(&text[w], &text[i], start - i);
+    w += start - i;
+    i = start;
+    size_t end = i;
+    while (end < n && text[end] == c) {
+      ++end;
+    }
+    size_t run = end - i;
+    if (run >= m) {
+      run -= (m - r) * ((run - m) / (m - r) + 1);
+    }
+    std::memset(&text[w], c, run);
+    w += run;
+    i = end;
+  }
+  text.resize(w);
+}
+
 }  // namespace
 
 // Works as a stack machine, which gives exactly the result of searching again
@@ -173,6 +210,11 @@ void replaceAll(std::string& text, std::string_view search, std::string_view rep
   // A text without the search is left as it is, whatever the replacement.
   const size_t first = findFirst(text, search);
   if (first == std::string::npos || replacement.find(search) != std::string_view::npos) {
+    return;
+  }
+  if (length <= static_cast<int64_t>(search.size()) && isRunOf(search, search[0]) &&
+      (replacement.empty() || isRunOf(replacement, search[0]))) {
+    shrinkRuns(text, search[0], search.size(), replacement.size(), first);
     return;
   }
   // Copies: the search or the replacement may be part of the text itself.

@@ -1,6 +1,7 @@
 // Tests of the tokenizer, trimming, upper-casing and replace-all.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "replace_comparison.h"
@@ -96,6 +97,28 @@ TEST(ReplaceAll, EndsWhenReplacementsKeepFeedingThemselves) {
 
 TEST(ReplaceAll, EqualsSearchingAgainFromTheStart) {
   expectSameAsReference(12345, "ab ,.", replaceAll, replaceAllByRestarting);
+}
+
+TEST(ReplaceAll, RunsOfOneByteShrinkAsReplacingAgainAndAgainLeaves) {
+  // Every run length up to 12, at the start, inside and at the end, for
+  // searches and replacements of one byte repeated, and longer lengths.
+  for (const char* search : {"  ", "...", "xxxx"}) {
+    const char c = search[0];
+    const size_t m = std::strlen(search);
+    for (size_t r = 0; r < m; ++r) {
+      for (size_t run = 0; run <= 12; ++run) {
+        for (const int32_t extra : {0, 1}) {
+          const std::string runText(run, c);
+          const std::string text = runText + "a" + runText + "b" + runText;
+          std::string got = text;
+          replaceAll(got, search, std::string(r, c), static_cast<int32_t>(m) + extra);
+          std::string want = text;
+          replaceAllByRestarting(want, search, std::string(r, c), static_cast<int32_t>(m) + extra);
+          ASSERT_EQ(got, want) << "'" << text << "' '" << search << "' " << r << " " << extra;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace
