@@ -224,13 +224,22 @@ void writeBytes(OutputFile& out, std::string_view data) {
   if (!out.text) {
     out.buffer.append(data);
   } else {
-    // The runs between line feeds in one piece each.
+    // Room for the worst case, every byte a line feed; the runs between line
+    // feeds are copied in one piece each.
+    std::string& buffer = out.buffer;
+    const size_t used = buffer.size();
+    buffer.resize(used + 2 * data.size());
+    char* to = &buffer[used];
     for (size_t lf = data.find('\n'); lf != std::string_view::npos; lf = data.find('\n')) {
-      out.buffer.append(data.data(), lf);
-      out.buffer.append("\r\n");
+      std::memcpy(to, data.data(), lf);
+      to += lf;
+      *to++ = '\r';
+      *to++ = '\n';
       data.remove_prefix(lf + 1);
     }
-    out.buffer.append(data);
+    std::memcpy(to, data.data(), data.size());
+    to += data.size();
+    buffer.resize(static_cast<size_t>(to - buffer.data()));
   }
   if (out.buffer.size() >= kOutputFlushSize) {
     flushBuffer(out);
@@ -274,8 +283,9 @@ bool isSameFile(const char* a, const char* b) {
   BY_HANDLE_FILE_INFORMATION info[2];
   const char* paths[2] = {a, b};
   for (int i = 0; i < 2; ++i) {
-    const HANDLE h = CreateFileA(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE h =
+        CreateFileA(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       return false;
     }

@@ -3,6 +3,8 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 
 #include "io/file_io.h"
 
@@ -13,20 +15,29 @@ bool isListed(const SourceRecord& record) {
 std::string formatListingBlock(const ListingBlock& b) {
   // "%5.5d": at least five digits, zero-padded.
   char number[32];
-  std::snprintf(number, sizeof number, "%5.5" PRId64, b.number);
-  std::string text;
-  text.reserve(512);
-  text.append(number).append(" ").append(b.entryId).append(", ").append(b.nameKey);
-  text.append(" (").append(b.nameKanji1).append(" ").append(b.nameKanji2).append(" ");
-  text.append(b.nameKanji3).append(")\n");
-  text.append(b.detail1).append(", ").append(b.detail2).append(", ").append(b.period);
-  text.append(", ").append(b.detail3).append(", ").append(b.detail4).append("\n");
-  text.append(b.detail5).append(", ").append(b.detail6).append(", ").append(b.detail7);
-  text.append("\n");
-  text.append(b.wordLine).append("\n");
-  text.append(b.kanjiLine).append("\n");
-  text.append(b.note).append("\n\n");
-  text.append("----------\n");
+  const int digits = std::snprintf(number, sizeof number, "%5.5" PRId64, b.number);
+  // The seven lines, piece by piece.
+  // clang-format off
+  const std::string_view pieces[] = {
+      {number, static_cast<size_t>(digits)}, " ", b.entryId, ", ", b.nameKey,
+          " (", b.nameKanji1, " ", b.nameKanji2, " ", b.nameKanji3, ")\n",
+      b.detail1, ", ", b.detail2, ", ", b.period, ", ", b.detail3, ", ", b.detail4, "\n",
+      b.detail5, ", ", b.detail6, ", ", b.detail7, "\n",
+      b.wordLine, "\n",
+      b.kanjiLine, "\n",
+      b.note, "\n\n",
+      "----------\n"};
+  // clang-format on
+  size_t size = 0;
+  for (const std::string_view piece : pieces) {
+    size += piece.size();
+  }
+  std::string text(size, ' ');
+  char* at = &text[0];
+  for (const std::string_view piece : pieces) {
+    std::memcpy(at, piece.data(), piece.size());
+    at += piece.size();
+  }
   return text;
 }
 
