@@ -1,8 +1,6 @@
 // Name key and word rendering.
 #include "records/field_assembly.h"
 
-#include <algorithm>
-
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
 
@@ -71,7 +69,6 @@ bool renderWord(std::string& word, const RecordName& name, const Dictionary& dic
     renderBracketSuffix(std::string_view(word).substr(open + 1), scratch, unknown);
     word.resize(open);
   }
-  const size_t added = kanjiLine.size();
   if (!scratch.bracket.empty()) {
     kanjiLine += scratch.bracket;
     kanjiLine += ' ';
@@ -82,11 +79,7 @@ bool renderWord(std::string& word, const RecordName& name, const Dictionary& dic
     kanjiLine += ',';
     word += ',';
   }
-  // The line held no " ," before this word, and collapsing blanks makes
-  // none: only a comma that this word added can have made one.
-  if (kanjiLine.find(',', std::min(added, kanjiLine.size())) != std::string::npos) {
-    replaceAll(kanjiLine, " ,", ", ", 2);
-  }
+  replaceAll(kanjiLine, " ,", ", ", 2);
   return true;
 }
 

@@ -85,6 +85,7 @@ std::string_view packedKanjiText(const Dictionary& dictionary, size_t offset) {
 // The slot that indexes `key`, or the free slot where it would go.
 // Precondition: the index has a free slot.
 size_t findSlot(const Dictionary& dictionary, std::string_view key, uint64_t hash) {
+  assert(dictionary.keys < dictionary.index.size());
   const size_t mask = dictionary.index.size() - 1;
   for (size_t slot = slotOf(dictionary, hash);; slot = (slot + 1) & mask) {
     const WordSlot& s = dictionary.index[slot];

@@ -33,23 +33,12 @@ void toUpperCase(std::string& text) {
 
 namespace {
 
-// True when the first `w` bytes at `text` end with `search`.
-// Precondition: w >= search.size().
-bool endsWith(const char* text, size_t w, const std::string& search) {
-  const char* end = text + w - search.size();
-  for (size_t k = 0; k < search.size(); ++k) {
-    if (end[k] != search[k]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // The position of the first occurrence of `search` in `text`, or npos. The
 // last byte of the search is looked for first: in the texts searched here it
 // is the rarer one (the comma of " ,", the dot of "..."). Precondition:
 // `search` is not empty.
 size_t findFirst(std::string_view text, std::string_view search) {
+  assert(!search.empty());
   const size_t m = search.size();
   const char* const data = text.data();
   size_t at = m - 1;  // where the last byte of the next candidate may stand
@@ -111,11 +100,8 @@ void shrinkRuns(std::string& text, char c, size_t m, size_t r, size_t first) {
 // the output so far never holds an occurrence that ends before its last byte,
 // so the first occurrence in the whole text is the first one completed while
 // bytes are moved over, and a replacement is fed back in front of the rest to
-// find occurrences it forms with what stands before or after it. The output
-// is written over the text itself: bytes are read from a copy of it only when
-// a replacement is longer than the search, as the output may then overtake
-// the reading. With folding, a shadow of the output holds the bytes as they
-// are compared.
+// find occurrences it forms with what stands before or after it. With folding,
+// a shadow of the output holds the bytes as they are compared.
 void replaceEveryOccurrence(std::string& text, const std::string& search,
                             const std::string& replacement, int32_t length, size_t first,
                             bool foldText) {
@@ -126,80 +112,54 @@ void replaceEveryOccurrence(std::string& text, const std::string& search,
   const uint64_t insertLimit = 4 * (static_cast<uint64_t>(n) + 1) * (static_cast<uint64_t>(n) + 1);
   uint64_t inserted = 0;
 
-  std::string copy;
-  if (replacement.size() > m) {
-    copy = text;
-  }
-  const char* source = replacement.size() > m ? copy.data() : text.data();
-  // The output is text[0, w); the text before the first occurrence holds none.
-  size_t w = first;
-  std::string shadow(foldText ? first : 0, ' ');
-  std::string fedBack;  // bytes to read before source[i], stored in reverse order
+  // The text before the first occurrence holds none: it starts the output.
+  std::string out(text, 0, first);
+  out.reserve(n);
+  std::string shadow;
+  std::string& compared = foldText ? shadow : out;
+  std::string fedBack;  // bytes to read before text[i], stored in reverse order
   size_t i = first;
   const char last = search.back();
   while (true) {
-    if (fedBack.empty() && !foldText && i < n && source[i] != last) {
-      // Bytes that cannot complete an occurrence are moved over in one run.
-      const void* stop = std::memchr(source + i, last, n - i);
-      const size_t run = (stop == nullptr ? n : static_cast<const char*>(stop) - source) - i;
-      if (w + run > text.size()) {
-        text.resize(w + run);
-      }
-      std::memmove(&text[0] + w, source + i, run);
-      w += run;
-      i += run;
-    }
     char c;
     char folded;
     if (!fedBack.empty()) {
       c = folded = fedBack.back();
       fedBack.pop_back();
     } else if (i < n) {
-      c = folded = source[i++];
+      c = folded = text[i++];
       if (foldText && c >= 'a' && c <= 'z') {
         folded = static_cast<char>(c - 'a' + 'A');
       }
     } else {
       break;
     }
-    if (w < text.size()) {
-      text[w] = c;
-    } else {
-      text.push_back(c);
-    }
-    ++w;
+    out.push_back(c);
     if (foldText) {
       shadow.push_back(folded);
     }
-    if (folded != last || w < m || !endsWith(foldText ? shadow.data() : text.data(), w, search)) {
+    if (folded != last || compared.size() < m ||
+        std::memcmp(compared.data() + compared.size() - m, search.data(), m) != 0) {
       continue;
     }
     if (inserted + replacement.size() > insertLimit) {
       break;  // the text keeps growing: stop with this occurrence left in place
     }
     inserted += replacement.size();
-    w -= m;
+    out.resize(out.size() - m);
     if (foldText) {
-      shadow.resize(w);
+      shadow.resize(shadow.size() - m);
     }
     size_t drop = extra;
     const size_t fromFedBack = std::min(drop, fedBack.size());
     fedBack.resize(fedBack.size() - fromFedBack);
     drop -= fromFedBack;
     i += std::min(drop, n - i);
-    for (auto r = replacement.rbegin(); r != replacement.rend(); ++r) {
-      fedBack.push_back(*r);
-    }
+    fedBack.append(replacement.rbegin(), replacement.rend());
   }
-  // What was not read yet follows the output: the fed-back bytes, then the
-  // rest of the source, which in place already lies at or behind them.
-  const size_t size = w + fedBack.size() + (n - i);
-  if (size > text.size()) {
-    text.resize(size);
-  }
-  std::memmove(&text[0] + w + fedBack.size(), source + i, n - i);
-  std::copy(fedBack.rbegin(), fedBack.rend(), text.begin() + w);
-  text.resize(size);
+  out.append(fedBack.rbegin(), fedBack.rend());
+  out.append(text, i, std::string::npos);
+  text.swap(out);
 }
 
 void replaceAll(std::string& text, std::string_view search, std::string_view replacement,

@@ -1,6 +1,8 @@
 // Thread waits on Windows and elsewhere.
 #include "textutil/platform.h"
 
+#include <cassert>
+
 #ifdef _WIN32
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -11,10 +13,12 @@
 #include <windows.h>
 
 void platformWait(uint32_t milliseconds) {
+  assert(milliseconds <= kMaxPlatformWaitMs);
   Sleep(static_cast<DWORD>(milliseconds));
 }
 
 int platformWaitAlertable(uint32_t milliseconds) {
+  assert(milliseconds <= kMaxPlatformWaitMs);
   return static_cast<int>(SleepEx(static_cast<DWORD>(milliseconds), TRUE));
 }
 
@@ -25,6 +29,7 @@ int platformWaitAlertable(uint32_t milliseconds) {
 
 // sleep_for resumes after a signal until the whole time has passed.
 void platformWait(uint32_t milliseconds) {
+  assert(milliseconds <= kMaxPlatformWaitMs);
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
