@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/run.h"
 #include "io/file_io.h"
 #include "records/era_annotation.h"
 #include "records/field_assembly.h"
@@ -26,12 +27,13 @@ const size_t kSampleRecords = 1024;  // cycled through; a power of two
 // Records of the listing, raw and at each stage of their conversion.
 struct Samples {
   std::vector<RecordBytes> bytes;
-  std::vector<SourceRecord> decoded;   // as decoded, name codes not yet resolved
-  std::vector<SourceRecord> resolved;  // name kanji resolved, note trimmed
-  std::vector<ListingBlock> blocks;    // everything a block prints
-  TextList nameKeys;                   // name keys before their padding
-  TextList upperWordTexts;             // word texts trimmed and upper-cased
-  TextList dictionaryLines;            // dictionary lines as the loader reads them
+  std::vector<SourceRecord> decoded;                    // as decoded, name codes not yet resolved
+  std::vector<SourceRecord> resolved;                   // name kanji resolved, note trimmed
+  std::vector<ListingBlock> blocks;                     // everything a block prints
+  TextList nameKeys;                                    // name keys before their padding
+  TextList upperWordTexts;                              // word texts trimmed and upper-cased
+  TextList dictionaryLines;                             // dictionary lines as the loader reads them
+  std::string recordFile = "listconv-micro-bench.rec";  // the records, as list.rec
 };
 
 Samples gSamples;
@@ -59,50 +61,36 @@ void setUp() {
       gSamples.dictionaryLines.push_back(text);
     }
   }
+  std::string file;
   for (size_t i = 0; i < kSampleRecords; ++i) {
     const std::string record =
         synthetic::randomListingRecord(rng, static_cast<int64_t>(i), keys, kKanjiCount);
     RecordBytes bytes;
     std::copy(record.begin(), record.end(), bytes.begin());
     gSamples.bytes.push_back(bytes);
-
-    SourceRecord decoded;
-    decodeSourceRecord(bytes, decoded);
-    gSamples.decoded.push_back(decoded);
-    resolveNameCodes(decoded);
-    trimTrailingBlanks(decoded.note);
-    gSamples.resolved.push_back(decoded);
-    const std::string nameKey = buildNameKey(decoded.name1, decoded.name2, decoded.name3);
-    gSamples.nameKeys.push_back(nameKey);
-
-    ListingBlock block;
-    block.number = static_cast<int64_t>(i) + 1;
-    block.entryId = decoded.entryId;
-    block.nameKey = nameKey;
-    RenderScratch scratch;
-    renderWordText(decoded.wordText,
-                   {nameKey, decoded.nameKanji1, decoded.nameKanji2, decoded.nameKanji3},
-                   WordDictionary, block.wordLine, block.kanjiLine, scratch);
-    padNameKey(block.nameKey);
-    block.nameKanji1 = decoded.nameKanji1;
-    block.nameKanji2 = decoded.nameKanji2;
-    block.nameKanji3 = decoded.nameKanji3;
-    block.detail1 = decoded.detail1;
-    block.detail2 = decoded.detail2;
-    block.period = annotateEra(decoded.period);
-    block.detail3 = decoded.detail3;
-    block.detail4 = decoded.detail4;
-    block.detail5 = decoded.detail5;
-    block.detail6 = decoded.detail6;
-    block.detail7 = decoded.detail7;
-    block.note = decoded.note;
-    gSamples.blocks.push_back(block);
-
-    std::string text = decoded.wordText;
-    trimTrailingBlanks(text);
+    file += record;
+  }
+  std::FILE* f = std::fopen(gSamples.recordFile.c_str(), "wb");
+  std::fwrite(file.data(), 1, file.size(), f);
+  std::fclose(f);
+  // The blocks and resolved records as the record path leaves them.
+  InputFile in;
+  openInput(in, gSamples.recordFile.c_str(), false);
+  RecordWork work;
+  int64_t recordCount = 0;
+  for (size_t i = 0; i < kSampleRecords; ++i) {
+    decodeSourceRecord(gSamples.bytes[i], work.record);
+    gSamples.decoded.push_back(work.record);
+    if (convertNextRecord(in, work, recordCount)) {
+      gSamples.blocks.push_back(work.block);
+    }
+    gSamples.resolved.push_back(work.record);
+    gSamples.nameKeys.emplace_back(withoutTrailingBlanks(work.block.nameKey));
+    std::string text(withoutTrailingBlanks(work.record.wordText));
     toUpperCase(text);
     gSamples.upperWordTexts.push_back(text);
   }
+  closeInput(in);
 }
 
 // The next sample to use: cycles through all of them, one per iteration.
@@ -239,12 +227,37 @@ void BM_WriteListingBlock(benchmark::State& state) {
   }
   size_t n = 0;
   for (auto _ : state) {
-    writeListingBlock(out, gSamples.blocks[nextSample(n)]);
+    writeListingBlock(out, gSamples.blocks[nextSample(n) % gSamples.blocks.size()]);
   }
   closeOutput(out);
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_WriteListingBlock);
+
+// The whole record path, from list.rec to the block written, record by record.
+void BM_ConvertRecord(benchmark::State& state) {
+  OutputFile out;
+  if (!openNullListing(state, out)) {
+    return;
+  }
+  InputFile in;
+  openInput(in, gSamples.recordFile.c_str(), false);
+  RecordWork work;
+  int64_t recordCount = 0;
+  for (auto _ : state) {
+    if (convertNextRecord(in, work, recordCount)) {
+      writeListingBlock(out, work.block);
+    }
+    if (in.atEnd) {
+      closeInput(in);
+      openInput(in, gSamples.recordFile.c_str(), false);
+    }
+  }
+  closeInput(in);
+  closeOutput(out);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ConvertRecord);
 
 }  // namespace
 
@@ -256,5 +269,6 @@ int main(int argc, char** argv) {
   setUp();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  std::remove(gSamples.recordFile.c_str());
   return 0;
 }
