@@ -102,10 +102,10 @@ $(WINDOWS_BUILD)/CMakeCache.txt:
 	  -DCMAKE_BUILD_TYPE=Release
 
 windows: $(WINDOWS_BUILD)/CMakeCache.txt
-	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target listconv
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target listconv listconv-export
 
 # Runs the unit tests as a Windows program and the end-to-end tests (built
-# natively) against listconv.exe, both under Wine with a private, quiet Wine
+# natively) against listconv.exe and listconv-export.exe, both under Wine with a private, quiet Wine
 # prefix. Starting Wine first (wineboot) creates or updates the prefix, so no
 # test sees its messages; the slow first start is bounded by WINE_TIMEOUT
 # seconds. At the end wineserver is waited for (or stopped), so nothing of
@@ -129,8 +129,9 @@ test-windows: build windows
 	  cd '$(CURDIR)'; \
 	fi; \
 	cd $(BUILD) && $(WINE_ENV) LISTCONV_EXE='$(abspath $(WINDOWS_BUILD))/listconv.exe' \
+	  LISTCONV_EXPORT_EXE='$(abspath $(WINDOWS_BUILD))/listconv-export.exe' \
 	  LISTCONV_RUNNER='$(WINE)' LISTCONV_CONSOLE_CRLF=1 \
-	  ctest -R '^EndToEnd\.' --output-on-failure --timeout 120 -j $(JOBS) || status=1; \
+	  ctest -R '^(EndToEnd|ExportEndToEnd)\.' --output-on-failure --timeout 300 -j $(JOBS) || status=1; \
 	$(WINE_ENV) timeout 60 wineserver -w || $(WINE_ENV) wineserver -k; \
 	exit $$status
 

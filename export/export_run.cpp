@@ -25,6 +25,7 @@
 #endif
 #include <io.h>
 #include <process.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <unistd.h>
