@@ -164,9 +164,14 @@ class Programs:
         self.listconv = os.environ.get("LISTCONV_EXE") or listconv
 
     def run(self, exe, folder, args=()):
-        proc = subprocess.run(self.runner + [exe] + list(args), cwd=folder,
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
-        return proc.returncode, proc.stdout, proc.stderr
+        # Into files, not pipes: a Wine server started by the run keeps a pipe
+        # open until it exits, seconds later.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            proc = subprocess.run(self.runner + [exe] + list(args), cwd=folder,
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=120)
+            out.seek(0)
+            err.seek(0)
+            return proc.returncode, out.read(), err.read()
 
 
 def undecodable_notice(err):
