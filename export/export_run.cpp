@@ -261,8 +261,8 @@ int runExport(const ExportOptions& options) {
   const std::string kanjiPath = dataPath(options.dir, kKanjiFile);
   const std::string wordPath = dataPath(options.dir, kWordFile);
   const std::string recordPath = dataPath(options.dir, kRecordFile);
-  if (const std::string* input =
-          inputUnderOutput(options.output, {recordPath, wordPath, kanjiPath})) {
+  const std::string inputs[3] = {recordPath, wordPath, kanjiPath};
+  if (const std::string* input = inputUnderOutput(options.output, inputs)) {
     std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, options.output.c_str(),
                  input->c_str());
     return 1;
