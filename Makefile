@@ -15,7 +15,7 @@ FUZZ_CMAKE_FLAGS ?=
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all build run test sanitize fuzz difftest clean bench bench-build bench-profile windows test-windows test-windows64
+.PHONY: all build run catalogue test sanitize fuzz difftest clean bench bench-build bench-profile windows test-windows test-windows64
 
 all: build
 
@@ -38,6 +38,16 @@ run: $(BUILD)/CMakeCache.txt
 	else \
 	  head -n 32 $(BUILD)/sample-run/list.txt | tr -d '\r'; \
 	fi
+	@echo "---- the sample as an HTML catalogue: 'make catalogue' writes $(BUILD)/sample-run/catalogue.html ----"
+
+# The HTML catalogue page of the bundled sample, made by listconv-export, to
+# open in a browser.
+catalogue: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target listconv-export
+	@mkdir -p $(BUILD)/sample-run
+	$(BUILD)/listconv-export --format html -C sample --title "Sample listing" \
+	  -o $(BUILD)/sample-run/catalogue.html
+	@echo "written: $(BUILD)/sample-run/catalogue.html (open it in a browser)"
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -102,10 +112,10 @@ $(WINDOWS_BUILD)/CMakeCache.txt:
 	  -DCMAKE_BUILD_TYPE=Release
 
 windows: $(WINDOWS_BUILD)/CMakeCache.txt
-	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target listconv
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target listconv listconv-export
 
 # Runs the unit tests as a Windows program and the end-to-end tests (built
-# natively) against listconv.exe, both under Wine with a private, quiet Wine
+# natively) against listconv.exe and listconv-export.exe, both under Wine with a private, quiet Wine
 # prefix. Starting Wine first (wineboot) creates or updates the prefix, so no
 # test sees its messages; the slow first start is bounded by WINE_TIMEOUT
 # seconds. At the end wineserver is waited for (or stopped), so nothing of
@@ -129,8 +139,9 @@ test-windows: build windows
 	  cd '$(CURDIR)'; \
 	fi; \
 	cd $(BUILD) && $(WINE_ENV) LISTCONV_EXE='$(abspath $(WINDOWS_BUILD))/listconv.exe' \
+	  LISTCONV_EXPORT_EXE='$(abspath $(WINDOWS_BUILD))/listconv-export.exe' \
 	  LISTCONV_RUNNER='$(WINE)' LISTCONV_CONSOLE_CRLF=1 \
-	  ctest -R '^EndToEnd\.' --output-on-failure --timeout 120 -j $(JOBS) || status=1; \
+	  ctest -R '^(EndToEnd|ExportEndToEnd)\.' --output-on-failure --timeout 120 -j $(JOBS) || status=1; \
 	$(WINE_ENV) timeout 60 wineserver -w || $(WINE_ENV) wineserver -k; \
 	exit $$status
 

@@ -87,7 +87,17 @@ class Workdir {
   // Runs the program in the folder with `args`. `prepare`, when given, is a
   // shell command run in the folder just before the program starts.
   RunResult run(const std::string& args = "", const std::string& prepare = "") const {
-    const std::string exe = envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT);
+    RunResult r = runProgram(envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT), args, prepare);
+    if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
+      r.out = withoutCr(r.out);
+    }
+    return r;
+  }
+
+  // Runs the program `exe` (through LISTCONV_RUNNER, when set) as run() does,
+  // its standard output kept exactly as written.
+  RunResult runProgram(const std::string& exe, const std::string& args,
+                       const std::string& prepare = "") const {
     const std::string runner = envOr("LISTCONV_RUNNER", "");
     const std::string before = prepare.empty() ? "" : prepare + " && ";
     const std::string cmd = "cd '" + dir_ + "' && " + before + runner + " '" + exe + "' " + args +
@@ -97,9 +107,6 @@ class Workdir {
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     r.out = readFile(path(".stdout"));
     r.err = readFile(path(".stderr"));
-    if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
-      r.out = withoutCr(r.out);
-    }
     const std::string listing = path("list.txt");
     r.listingExists = exists(listing);
     struct stat st;

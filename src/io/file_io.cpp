@@ -18,6 +18,7 @@
 #endif
 
 InjectedFaults gInjectedFaults;
+const char* gProgramName = "listconv";
 
 namespace {
 
@@ -265,7 +266,7 @@ bool reportReadFailure(const char* name, int error) {
   if (error == 0) {
     return true;
   }
-  std::fprintf(stderr, "listconv: cannot read %s: %s\n", name, std::strerror(error));
+  std::fprintf(stderr, "%s: cannot read %s: %s\n", gProgramName, name, std::strerror(error));
   return false;
 }
 
@@ -273,7 +274,7 @@ bool reportOpenFailure(const char* name, int error) {
   if (error == ENOENT) {
     return true;
   }
-  std::fprintf(stderr, "listconv: cannot open %s: %s\n", name, std::strerror(error));
+  std::fprintf(stderr, "%s: cannot open %s: %s\n", gProgramName, name, std::strerror(error));
   return false;
 }
 

@@ -62,6 +62,10 @@ void writeBytes(OutputFile& out, std::string_view data);
 // Writes what is buffered, then closes; false when any write failed.
 bool closeOutput(OutputFile& out);
 
+// The program that the messages below start with ("listconv: ..."): listconv
+// unless another program of the project sets its own name at its start.
+extern const char* gProgramName;
+
 // Prints "listconv: cannot read NAME: reason" on standard error when `error`
 // is set; true when it is not.
 bool reportReadFailure(const char* name, int error);

@@ -154,11 +154,17 @@ def records_text(shown, total):
 
 
 def first_year(period):
-    """The year a period sorts by: the first in parentheses; an open start is -inf."""
-    m = re.search(r"\(\s*(-?)\s*(\d+)", period)
-    if not m:
+    """The year a period sorts by: the first of the first closed parentheses that hold a
+    number ("shoryaku(990" has none); an open start, as in "(-900)", is -inf."""
+    group = re.search(r"\(([^()]*\d[^()]*)\)", period)
+    if not group:
         return None
-    return float("-inf") if m.group(1) else int(m.group(2))
+    years = re.match(r"\s*(\d*)\s*(-?)\s*(\d*)", group.group(1))
+    if years.group(1):
+        return int(years.group(1))
+    if years.group(3):
+        return float("-inf")
+    return int(re.search(r"\d+", group.group(1)).group(0))
 
 
 # ---- the browser ----------------------------------------------------------

@@ -1,0 +1,291 @@
+// The export formats.
+#include "export_formats.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cinttypes>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <vector>
+
+#include "catalogue_template.h"
+#include "cp932.h"
+#include "textutil/textutil.h"
+
+const char* const kExportFields[kExportFieldCount] = {
+    "number",    "entryId",   "name1",     "name2",      "name3",      "nameKey",
+    "nameCode1", "nameCode2", "nameCode3", "nameKanji1", "nameKanji2", "nameKanji3",
+    "detail1",   "detail2",   "period",    "detail3",    "detail4",    "detail5",
+    "detail6",   "detail7",   "wordText",  "wordLine",   "kanjiLine",  "note"};
+
+namespace {
+
+// The fields of the catalogue page's rows, as indexes into kExportFields.
+const size_t kCatalogueFields[] = {0, 1, 5, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 23};
+
+// The marker of the template where the page's data goes.
+const std::string_view kDataMarker = "@DATA@";
+
+// Appends a number in plain decimal.
+void appendNumber(std::string& out, int64_t n) {
+  char text[24];
+  const int length = std::snprintf(text, sizeof text, "%" PRId64, n);
+  out.append(text, static_cast<size_t>(length));
+}
+
+// The UTF-8 of a text of the data files, as a JSON string value.
+std::string utf8Value(std::string_view text, TextEncoding& encoding) {
+  assert(encoding.utf8);
+  std::string value;
+  appendText(value, text, encoding);
+  return value;
+}
+
+// Appends a part of the template with @TITLE@, @COUNT@ and @SOURCES@ filled
+// in; what is put in is not searched for markers again.
+void appendFilled(std::string& out, std::string_view part, const CatalogueHeading& heading) {
+  for (size_t at = part.find('@'); at != std::string_view::npos; at = part.find('@')) {
+    out.append(part.substr(0, at));
+    part.remove_prefix(at);
+    if (part.substr(0, 7) == "@TITLE@") {
+      appendHtmlEscaped(out, heading.title);
+      part.remove_prefix(7);
+    } else if (part.substr(0, 7) == "@COUNT@") {
+      appendNumber(out, heading.count);
+      part.remove_prefix(7);
+    } else if (part.substr(0, 9) == "@SOURCES@") {
+      appendHtmlEscaped(out, heading.sources);
+      part.remove_prefix(9);
+    } else {
+      out += '@';
+      part.remove_prefix(1);
+    }
+  }
+  out.append(part);
+}
+
+// Where the page's data goes in the template.
+size_t dataMarkerAt() {
+  const size_t at = catalogueTemplate().find(kDataMarker);
+  assert(at != std::string_view::npos);
+  return at;
+}
+
+}  // namespace
+
+void fillExportRow(const RecordWork& work, ExportRow& row) {
+  const SourceRecord& r = work.record;
+  const ListingBlock& b = work.block;
+  const std::string* const texts[kExportFieldCount - 1] = {
+      &b.entryId,   &r.name1,     &r.name2,      &r.name3,      &b.nameKey,    &r.nameCode1,
+      &r.nameCode2, &r.nameCode3, &b.nameKanji1, &b.nameKanji2, &b.nameKanji3, &b.detail1,
+      &b.detail2,   &b.period,    &b.detail3,    &b.detail4,    &b.detail5,    &b.detail6,
+      &b.detail7,   &r.wordText,  &b.wordLine,   &b.kanjiLine,  &b.note};
+  row.number = b.number;
+  for (size_t i = 0; i < row.texts.size(); ++i) {
+    row.texts[i] = withoutTrailingBlanks(*texts[i]);
+  }
+}
+
+void appendText(std::string& out, std::string_view text, TextEncoding& encoding) {
+  if (encoding.utf8) {
+    appendCp932AsUtf8(out, text, encoding.undecodable);
+  } else {
+    out.append(text);
+  }
+}
+
+void appendCsvField(std::string& out, std::string_view text, TextEncoding& encoding) {
+  // These four bytes are characters of their own in CP932 (no byte of a pair
+  // is below 0x40), and stay as they are in UTF-8: the stored text holds
+  // them exactly when the written one does.
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    appendText(out, text, encoding);
+    return;
+  }
+  out += '"';
+  for (size_t quote = text.find('"'); quote != std::string_view::npos; quote = text.find('"')) {
+    appendText(out, text.substr(0, quote + 1), encoding);
+    out += '"';
+    text.remove_prefix(quote + 1);
+  }
+  appendText(out, text, encoding);
+  out += '"';
+}
+
+void appendCsvHeader(std::string& out) {
+  for (size_t i = 0; i < kExportFieldCount; ++i) {
+    out += i == 0 ? "" : ",";
+    out += kExportFields[i];
+  }
+  out += "\r\n";
+}
+
+void appendCsvRow(std::string& out, const ExportRow& row, TextEncoding& encoding) {
+  appendNumber(out, row.number);
+  for (const std::string_view text : row.texts) {
+    out += ',';
+    appendCsvField(out, text, encoding);
+  }
+  out += "\r\n";
+}
+
+void appendJsonLine(std::string& out, const ExportRow& row, TextEncoding& encoding) {
+  nlohmann::ordered_json object = nlohmann::ordered_json::object();
+  object[kExportFields[0]] = row.number;
+  for (size_t i = 0; i < row.texts.size(); ++i) {
+    object[kExportFields[i + 1]] = utf8Value(row.texts[i], encoding);
+  }
+  // Every value is UTF-8 made by the transcoder, so dumping cannot fail.
+  out += object.dump();
+  out += '\n';
+}
+
+void appendListingBlock(std::string& out, const ListingBlock& block, TextEncoding& encoding) {
+  const std::string lines = formatListingBlock(block);
+  std::string_view text = lines;
+  // Each line with its LF (no byte of a pair is a LF), then a CR before it.
+  for (size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n')) {
+    appendText(out, text.substr(0, lf + 1), encoding);
+    out.insert(out.size() - 1, 1, '\r');
+    text.remove_prefix(lf + 1);
+  }
+  appendText(out, text, encoding);
+}
+
+void noteUnknowns(UnknownReport& report, const RecordWork& work, const UnknownWords& unknown) {
+  const int64_t number = work.block.number;
+  const auto note = [number](std::unordered_map<std::string, UnknownTally>& tallies,
+                             const std::string& text) {
+    UnknownTally& tally = tallies[text];
+    if (tally.count++ == 0) {
+      tally.first = number;
+    }
+  };
+  const ListingBlock& b = work.block;
+  const SourceRecord& r = work.record;
+  const std::string* const kanji[] = {&b.nameKanji1, &b.nameKanji2, &b.nameKanji3};
+  const std::string* const codes[] = {&r.nameCode1, &r.nameCode2, &r.nameCode3};
+  for (size_t i = 0; i < 3; ++i) {
+    if (*kanji[i] == "?") {
+      std::string code = *codes[i];
+      code.erase(std::remove(code.begin(), code.end(), ' '), code.end());
+      note(report.codes, code);
+    }
+  }
+  for (const std::string& code : unknown.codes) {
+    note(report.codes, code);
+  }
+  for (const std::string& word : unknown.words) {
+    note(report.words, word);
+  }
+}
+
+void appendUnknownReport(std::string& out, const UnknownReport& report, TextEncoding& encoding) {
+  // One row of the report.
+  struct Row {
+    const char* kind;
+    const std::string* text;
+    UnknownTally tally;
+  };
+  std::vector<Row> rows;
+  rows.reserve(report.words.size() + report.codes.size());
+  for (const auto& [text, tally] : report.words) {
+    rows.push_back({"word", &text, tally});
+  }
+  for (const auto& [text, tally] : report.codes) {
+    rows.push_back({"code", &text, tally});
+  }
+  // std::string compares its bytes as unsigned char.
+  std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+    if (a.tally.count != b.tally.count) {
+      return a.tally.count > b.tally.count;
+    }
+    const int byText = a.text->compare(*b.text);
+    return byText != 0 ? byText < 0 : std::string_view(a.kind) < std::string_view(b.kind);
+  });
+  out += "kind,text,count,first\r\n";
+  for (const Row& row : rows) {
+    out += row.kind;
+    out += ',';
+    appendCsvField(out, *row.text, encoding);
+    out += ',';
+    appendNumber(out, row.tally.count);
+    out += ',';
+    appendNumber(out, row.tally.first);
+    out += "\r\n";
+  }
+}
+
+void appendHtmlEscaped(std::string& out, std::string_view text) {
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
+    }
+  }
+}
+
+void appendCatalogueStart(std::string& out, const CatalogueHeading& heading) {
+  appendFilled(out, catalogueTemplate().substr(0, dataMarkerAt()), heading);
+  nlohmann::json fields = nlohmann::json::array();
+  for (const size_t field : kCatalogueFields) {
+    fields.push_back(kExportFields[field]);
+  }
+  out += "{\"fields\":";
+  out += fields.dump();
+  out += ",\"rows\":[\n";
+}
+
+void appendCatalogueRow(std::string& out, const ExportRow& row, TextEncoding& encoding,
+                        bool first) {
+  nlohmann::json values = nlohmann::json::array();
+  for (const size_t field : kCatalogueFields) {
+    if (field == 0) {
+      values.push_back(row.number);
+    } else {
+      values.push_back(utf8Value(row.texts[field - 1], encoding));
+    }
+  }
+  if (!first) {
+    out += ",\n";
+  }
+  // The data stands inside a <script> element, where "</script" or "<!--"
+  // would end or change it: <, > and & (found only inside JSON strings) are
+  // written as escapes, which JSON reads back as the same characters.
+  for (const char c : values.dump()) {
+    switch (c) {
+      case '<':
+        out += "\\u003c";
+        break;
+      case '>':
+        out += "\\u003e";
+        break;
+      case '&':
+        out += "\\u0026";
+        break;
+      default:
+        out += c;
+    }
+  }
+}
+
+void appendCatalogueEnd(std::string& out, const CatalogueHeading& heading) {
+  out += "\n]}";
+  appendFilled(out, catalogueTemplate().substr(dataMarkerAt() + kDataMarker.size()), heading);
+}

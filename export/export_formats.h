@@ -1,0 +1,102 @@
+// The formats of listconv-export: the values of a listed record as the
+// listing shows them, written as CSV, JSON Lines, the listing itself, a
+// report of what the data lacks, or rows of the HTML catalogue. Every
+// function appends to a text; writing it out is the caller's.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "driver/run.h"
+
+// How many fields an exported record has, `number` included.
+const size_t kExportFieldCount = 24;
+
+// The names of the fields, in export order: number, entryId, name1 ... note.
+extern const char* const kExportFields[kExportFieldCount];
+
+// The values of one listed record, in export order, as views into the
+// RecordWork it was converted in (valid until the next record is
+// converted): its number, then texts[i] for field i + 1, each without its
+// trailing blanks.
+struct ExportRow {
+  int64_t number = 0;
+  std::array<std::string_view, kExportFieldCount - 1> texts;
+};
+
+// Fills `row` from a record that convertNextRecord has just listed.
+void fillExportRow(const RecordWork& work, ExportRow& row);
+
+// How the texts of the data files are written, and what could not be decoded.
+struct TextEncoding {
+  bool utf8 = true;        // transcoded from CP932 to UTF-8; else the stored bytes
+  size_t undecodable = 0;  // bytes written as U+FFFD so far
+};
+
+// Appends a text of the data files in the export's encoding.
+void appendText(std::string& out, std::string_view text, TextEncoding& encoding);
+
+// Appends a text as one CSV field: in double quotes, with each quote
+// doubled, when it holds a comma, a double quote, a CR or a LF.
+void appendCsvField(std::string& out, std::string_view text, TextEncoding& encoding);
+
+// Appends the CSV header row: the field names, ended by CR LF.
+void appendCsvHeader(std::string& out);
+
+// Appends a record as one CSV row, ended by CR LF.
+void appendCsvRow(std::string& out, const ExportRow& row, TextEncoding& encoding);
+
+// Appends a record as one JSON object on a line of its own (ended by LF):
+// the field names as keys, in order; the number an integer, every other
+// value a string. Precondition: encoding.utf8.
+void appendJsonLine(std::string& out, const ExportRow& row, TextEncoding& encoding);
+
+// Appends the block as list.txt holds it, lines ended by CR LF.
+void appendListingBlock(std::string& out, const ListingBlock& block, TextEncoding& encoding);
+
+// How often one text was shown as "?", and in which block first.
+struct UnknownTally {
+  int64_t count = 0;
+  int64_t first = 0;
+};
+
+// What the listed records showed as "?" for lack of data: words (as looked
+// up) and codes (blanks removed), each with its tally.
+struct UnknownReport {
+  std::unordered_map<std::string, UnknownTally> words;
+  std::unordered_map<std::string, UnknownTally> codes;
+};
+
+// Adds what a just listed record showed as "?": each name code whose kanji
+// is "?" (once per field), and the words and bracket codes in `unknown`.
+void noteUnknowns(UnknownReport& report, const RecordWork& work, const UnknownWords& unknown);
+
+// Appends the report as CSV: a header "kind,text,count,first", then a row
+// for each word and code, by count (highest first), then by the text's
+// bytes, then by kind; rows ended by CR LF.
+void appendUnknownReport(std::string& out, const UnknownReport& report, TextEncoding& encoding);
+
+// Appends `text` with &, <, >, " and ' written as HTML character references.
+void appendHtmlEscaped(std::string& out, std::string_view text);
+
+// What the heading of a catalogue page shows.
+struct CatalogueHeading {
+  std::string title;    // UTF-8
+  int64_t count = 0;    // listed records
+  std::string sources;  // the data files' names, UTF-8
+};
+
+// Appends the catalogue page up to its first row: the template with its
+// title, count and sources filled in, then the start of the page's data.
+void appendCatalogueStart(std::string& out, const CatalogueHeading& heading);
+
+// Appends a record as one row of the page's data; `first` for the first row.
+// Precondition: encoding.utf8.
+void appendCatalogueRow(std::string& out, const ExportRow& row, TextEncoding& encoding, bool first);
+
+// Appends the end of the page's data and the rest of the page.
+void appendCatalogueEnd(std::string& out, const CatalogueHeading& heading);

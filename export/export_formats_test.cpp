@@ -1,0 +1,299 @@
+// Tests of the export formats: which value goes where, CSV quoting, JSON
+// that reads back, the listing's line ends, the report of unknowns and the
+// catalogue page's data.
+#include "export_formats.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace std::string_view_literals;
+
+// U+FFFD in UTF-8.
+#define BAD "\xEF\xBF\xBD"
+
+TEST(ExportRow, EveryFieldTakesItsOwnValueWithoutTrailingBlanks) {
+  RecordWork work;
+  SourceRecord& r = work.record;
+  ListingBlock& b = work.block;
+  // Each value is its field's name, blank-padded as the records are, some
+  // with leading blanks, which stay.
+  std::string* const sources[kExportFieldCount - 1] = {
+      &b.entryId,   &r.name1,     &r.name2,      &r.name3,      &b.nameKey,    &r.nameCode1,
+      &r.nameCode2, &r.nameCode3, &b.nameKanji1, &b.nameKanji2, &b.nameKanji3, &b.detail1,
+      &b.detail2,   &b.period,    &b.detail3,    &b.detail4,    &b.detail5,    &b.detail6,
+      &b.detail7,   &r.wordText,  &b.wordLine,   &b.kanjiLine,  &b.note};
+  for (size_t i = 0; i < kExportFieldCount - 1; ++i) {
+    *sources[i] = std::string(i % 3, ' ') + kExportFields[i + 1] + std::string(i % 4, ' ');
+  }
+  // The listing's own values: nameKanji1 of the record is its code, not shown.
+  r.nameKanji1 = "not exported";
+  b.wordLine = "A B, C ";
+  b.number = 12;
+
+  ExportRow row;
+  fillExportRow(work, row);
+  EXPECT_EQ(row.number, 12);
+  for (size_t i = 0; i < kExportFieldCount - 1; ++i) {
+    if (sources[i] == &b.wordLine) {
+      EXPECT_EQ(row.texts[i], "A B, C");  // the word line loses its final blank
+    } else {
+      EXPECT_EQ(row.texts[i], std::string(i % 3, ' ') + kExportFields[i + 1]) << i;
+    }
+  }
+}
+
+TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBeAndTranscodedWhole) {
+  struct Case {
+    std::string_view text;
+    bool utf8;
+    std::string_view written;
+    size_t undecodable;
+  };
+  const Case cases[] = {
+      {"plain text", false, "plain text", 0},
+      {"", false, "", 0},
+      {"  leading", false, "  leading", 0},
+      {"a,b", false, "\"a,b\"", 0},
+      {"say \"hi\"", false, "\"say \"\"hi\"\"\"", 0},
+      {"\"", false, "\"\"\"\"", 0},
+      {"a\nb", false, "\"a\nb\"", 0},
+      {"a\rb", false, "\"a\rb\"", 0},
+      {"tab\there;semi", false, "tab\there;semi", 0},
+      {"\x82\xA0\xFF,", false, "\"\x82\xA0\xFF,\"", 0},  // CP932 bytes stay as they are
+      {"\x82\xA0,\"", true, "\"\xE3\x81\x82,\"\"\"", 0},
+      // A lead byte before a quote is no character; the quote is still doubled.
+      {"\x82\"x", true, "\"" BAD "\"\"x\"", 1},
+      {"\xFF\x82", true, BAD BAD, 2},
+      {"\0"sv, true, "\0"sv, 0},
+  };
+  for (const Case& c : cases) {
+    TextEncoding encoding;
+    encoding.utf8 = c.utf8;
+    std::string out = "x";
+    appendCsvField(out, c.text, encoding);
+    EXPECT_EQ(out, "x" + std::string(c.written)) << c.text;
+    EXPECT_EQ(encoding.undecodable, c.undecodable) << c.text;
+  }
+}
+
+TEST(Csv, HeaderNamesTheFieldsAndRowsStartWithAPlainNumber) {
+  std::string header;
+  appendCsvHeader(header);
+  EXPECT_EQ(header,
+            "number,entryId,name1,name2,name3,nameKey,nameCode1,nameCode2,nameCode3,nameKanji1,"
+            "nameKanji2,nameKanji3,detail1,detail2,period,detail3,detail4,detail5,detail6,"
+            "detail7,wordText,wordLine,kanjiLine,note\r\n");
+
+  ExportRow row;
+  row.number = 7;
+  row.texts.fill("v");
+  row.texts[2] = "x,y";
+  TextEncoding encoding;
+  std::string out;
+  appendCsvRow(out, row, encoding);
+  EXPECT_EQ(out, "7,v,v,\"x,y\",v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v\r\n");
+}
+
+TEST(JsonLines, OneObjectPerLineThatReadsBackExactly) {
+  ExportRow row;
+  row.number = 100000;
+  const std::string_view odd[] = {"quote \" backslash \\ slash /", "line\nfeed\r\tand\x01",
+                                  "</script><!--&", "\x82\xA0\x93\xFA", "\xFF"};
+  for (size_t i = 0; i < row.texts.size(); ++i) {
+    row.texts[i] = odd[i % 5];
+  }
+  TextEncoding encoding;
+  std::string out;
+  appendJsonLine(out, row, encoding);
+  ASSERT_EQ(out.find('\n'), out.size() - 1);
+
+  const nlohmann::ordered_json back = nlohmann::ordered_json::parse(out);
+  ASSERT_EQ(back.size(), kExportFieldCount);
+  size_t i = 0;
+  for (const auto& [key, value] : back.items()) {
+    EXPECT_EQ(key, kExportFields[i]);
+    if (i == 0) {
+      EXPECT_TRUE(value.is_number_integer());
+      EXPECT_EQ(value.get<int64_t>(), 100000);
+    } else {
+      const std::string_view want[] = {"quote \" backslash \\ slash /", "line\nfeed\r\tand\x01",
+                                       "</script><!--&", "\xE3\x81\x82\xE6\x97\xA5", BAD};
+      EXPECT_EQ(value.get<std::string>(), want[(i - 1) % 5]) << key;
+    }
+    ++i;
+  }
+  EXPECT_EQ(encoding.undecodable, (kExportFieldCount - 1) / 5);
+}
+
+TEST(Listing, BlocksAreWrittenAsListTxtHoldsThem) {
+  ListingBlock block;
+  block.number = 3;
+  block.entryId = "ID      ";
+  block.nameKey = "AB                   ";
+  block.nameKanji1 = "\x88\x9F";
+  block.detail3 = "two\nlines";
+  block.kanjiLine = "\x82";  // a lead byte that ends its line
+  block.note = "note";
+  const std::string lines = formatListingBlock(block);
+  std::string crlf;
+  for (const char c : lines) {
+    crlf += c == '\n' ? "\r\n" : std::string(1, c);
+  }
+
+  TextEncoding stored;
+  stored.utf8 = false;
+  std::string out;
+  appendListingBlock(out, block, stored);
+  EXPECT_EQ(out, crlf);
+
+  TextEncoding utf8;
+  out.clear();
+  appendListingBlock(out, block, utf8);
+  EXPECT_EQ(utf8.undecodable, 1u);
+  EXPECT_EQ(out.substr(0, 42), "00003 ID      , AB                    (\xE4\xBA\x9C");
+  EXPECT_NE(out.find(", two\r\nlines, "), std::string::npos);
+  EXPECT_NE(out.find("\r\n" BAD "\r\nnote\r\n\r\n----------\r\n"), std::string::npos);
+}
+
+// A record whose name codes gave `kanji`, with the codes `codes`.
+void setNames(RecordWork& work, int64_t number, const std::string (&codes)[3],
+              const std::string (&kanji)[3]) {
+  work.block.number = number;
+  work.record.nameCode1 = codes[0];
+  work.record.nameCode2 = codes[1];
+  work.record.nameCode3 = codes[2];
+  work.block.nameKanji1 = kanji[0];
+  work.block.nameKanji2 = kanji[1];
+  work.block.nameKanji3 = kanji[2];
+}
+
+TEST(UnknownReport, CountsWhatGaveQuestionMarksAndSortsItByCountTextAndKind) {
+  UnknownReport report;
+  RecordWork work;
+  UnknownWords unknown;
+
+  // Block 1: code 99 in two name fields counts twice; a code that gave
+  // kanji is not listed; the words and bracket codes come as noted.
+  setNames(work, 1, {" 99 ", "600 ", "9 9 "}, {"?", "\x88\x9F", "?"});
+  unknown.words = {"ZZ", "ZZ", "A,B"};
+  unknown.codes = {"77"};
+  noteUnknowns(report, work, unknown);
+
+  // Block 2: new texts, one of them a word and a code.
+  setNames(work, 2, {"", "", "X"}, {"", "", "?"});
+  unknown.words = {"X", "\xFF", "B"};
+  unknown.codes = {};
+  noteUnknowns(report, work, unknown);
+
+  setNames(work, 5, {"", "", ""}, {"", "", ""});
+  unknown.words = {"ZZ"};
+  noteUnknowns(report, work, unknown);
+
+  TextEncoding stored;
+  stored.utf8 = false;
+  std::string out;
+  appendUnknownReport(out, report, stored);
+  EXPECT_EQ(out,
+            "kind,text,count,first\r\n"
+            "word,ZZ,3,1\r\n"
+            "code,99,2,1\r\n"
+            "code,77,1,1\r\n"
+            "word,\"A,B\",1,1\r\n"
+            "word,B,1,2\r\n"
+            "code,X,1,2\r\n"
+            "word,X,1,2\r\n"
+            "word,\xFF,1,2\r\n");
+
+  TextEncoding utf8;
+  out.clear();
+  appendUnknownReport(out, UnknownReport(), utf8);
+  EXPECT_EQ(out, "kind,text,count,first\r\n");
+}
+
+TEST(Html, TextsAreEscaped) {
+  std::string out;
+  appendHtmlEscaped(out, "a & b < c > d \"e\" 'f' \x82\xA0");
+  EXPECT_EQ(out, "a &amp; b &lt; c &gt; d &quot;e&quot; &#39;f&#39; \x82\xA0");
+}
+
+// The page's data block and the text before it.
+struct PageParts {
+  std::string head;
+  std::string data;
+};
+
+PageParts splitPage(const std::string& page) {
+  const std::string open = "<script type=\"application/json\" id=\"catalogue-data\">";
+  const size_t start = page.find(open);
+  const size_t end = page.find("</script>", start);
+  if (start == std::string::npos || end == std::string::npos) {
+    return {};
+  }
+  return {page.substr(0, start), page.substr(start + open.size(), end - start - open.size())};
+}
+
+TEST(Html, ThePageCarriesItsHeadingAndRowsThatReadBack) {
+  CatalogueHeading heading;
+  heading.title = "Swords & <Fittings> \"1\" 'A' @COUNT@";
+  heading.count = 2;
+  heading.sources = "kanjis.dat, list.rec";
+  ExportRow row;
+  row.texts.fill("");
+  TextEncoding encoding;
+  std::string page;
+  appendCatalogueStart(page, heading);
+  row.number = 1;
+  row.texts[0] = "A1";                                   // entryId
+  row.texts[22] = "</script><script>alert(1)</script>";  // note
+  appendCatalogueRow(page, row, encoding, true);
+  row.number = 2;
+  row.texts[0] = "A2";
+  row.texts[22] = "<!-- & -->";
+  row.texts[8] = "\x93\xFA";  // nameKanji1
+  appendCatalogueRow(page, row, encoding, false);
+  appendCatalogueEnd(page, heading);
+
+  for (const char* marker : {"@TITLE@", "@SOURCES@", "@DATA@", ">@COUNT@"}) {
+    EXPECT_EQ(page.find(marker), std::string::npos) << marker;
+  }
+  const std::string title = "Swords &amp; &lt;Fittings&gt; &quot;1&quot; &#39;A&#39; @COUNT@";
+  EXPECT_NE(page.find("<title>" + title + "</title>"), std::string::npos);
+  EXPECT_NE(page.find("<h1>" + title + "</h1>"), std::string::npos);
+  EXPECT_NE(page.find(">2 records</span> &middot; from kanjis.dat, list.rec</p>"),
+            std::string::npos);
+
+  const PageParts parts = splitPage(page);
+  ASSERT_FALSE(parts.data.empty());
+  EXPECT_EQ(parts.data.find_first_of("<>&"), std::string::npos);
+  const nlohmann::json data = nlohmann::json::parse(parts.data);
+  EXPECT_EQ(data["fields"],
+            nlohmann::json::parse(R"(["number","entryId","nameKey","nameKanji1","nameKanji2",
+              "nameKanji3","detail1","detail2","period","detail3","detail4","detail5","detail6",
+              "detail7","wordLine","kanjiLine","note"])"));
+  ASSERT_EQ(data["rows"].size(), 2u);
+  EXPECT_EQ(data["rows"][0][0], 1);
+  EXPECT_EQ(data["rows"][0][1], "A1");
+  EXPECT_EQ(data["rows"][0][16], "</script><script>alert(1)</script>");
+  EXPECT_EQ(data["rows"][1][3], "\xE6\x97\xA5");
+  EXPECT_EQ(data["rows"][1][16], "<!-- & -->");
+}
+
+TEST(Html, APageWithoutRowsIsStillAWholePage) {
+  CatalogueHeading heading;
+  heading.title = "Listing";
+  heading.sources = "no data files";
+  std::string page;
+  appendCatalogueStart(page, heading);
+  appendCatalogueEnd(page, heading);
+  const nlohmann::json data = nlohmann::json::parse(splitPage(page).data);
+  EXPECT_TRUE(data["rows"].empty());
+  EXPECT_NE(page.find(">0 records</span>"), std::string::npos);
+  EXPECT_EQ(page.substr(page.size() - 8), "</html>\n");
+}
+
+}  // namespace

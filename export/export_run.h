@@ -1,0 +1,23 @@
+// The run of listconv-export: the data files read as listconv reads them,
+// every listed record written in one format as it is converted.
+#pragma once
+
+#include <string>
+
+// The formats listconv-export writes.
+enum class ExportFormat { csv, jsonl, listing, unknown, html };
+
+// What one export is asked to do (the command line, checked).
+struct ExportOptions {
+  ExportFormat format = ExportFormat::csv;
+  bool utf8 = true;               // else the stored CP932 bytes; csv, listing and unknown only
+  std::string dir;                // the folder of the data files; "" for the current one
+  std::string output;             // the file to write; "" for standard output
+  bool bom = false;               // a UTF-8 CSV starts with a byte-order mark
+  std::string title = "Listing";  // the HTML catalogue's title
+};
+
+// Runs the export; returns the exit status: 0 on success, 1 when a data file
+// could not be read or the output could not be written (a message has been
+// printed). An output file is put in place only on success.
+int runExport(const ExportOptions& options);

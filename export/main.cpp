@@ -1,0 +1,104 @@
+// listconv-export: the listing of kanjis.dat, words.txt and list.rec as data
+// (CSV, JSON Lines, the listing itself, a report of what the data lacks, or
+// an HTML catalogue), in UTF-8 or the stored CP932.
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "export_run.h"
+#include "io/file_io.h"
+
+namespace {
+
+const char kVersion[] = "listconv-export 1.0";
+
+// Prints a usage error's reason and the usage on standard error; returns the
+// exit status of a usage error.
+int usageError(const CLI::App& app, const std::string& reason) {
+  std::fprintf(stderr, "listconv-export: %s\n%s", reason.c_str(), app.help().c_str());
+  return 2;
+}
+
+// The format named on the command line (one of those IsMember let through).
+ExportFormat formatNamed(const std::string& name) {
+  if (name == "jsonl") {
+    return ExportFormat::jsonl;
+  }
+  if (name == "listing") {
+    return ExportFormat::listing;
+  }
+  if (name == "unknown") {
+    return ExportFormat::unknown;
+  }
+  if (name == "html") {
+    return ExportFormat::html;
+  }
+  return ExportFormat::csv;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef SIGPIPE
+  // A pipe whose reader has gone is a failed write, reported like any other.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  gProgramName = "listconv-export";
+
+  CLI::App app(
+      "Writes the listed records of kanjis.dat, words.txt and list.rec, numbered as in "
+      "list.txt, as data; list.txt itself is never written.",
+      "listconv-export");
+  std::string format = "csv";
+  std::string encoding = "utf-8";
+  ExportOptions options;
+  app.add_option("--format", format,
+                 "csv, jsonl (JSON Lines), listing (the bytes of list.txt), unknown (what the "
+                 "dictionary and the kanji table lack, as CSV) or html (a catalogue page)")
+      ->check(CLI::IsMember({"csv", "jsonl", "listing", "unknown", "html"}, CLI::ignore_case))
+      ->capture_default_str();
+  app.add_option("--encoding", encoding,
+                 "utf-8 (the CP932 texts transcoded) or cp932 (the stored bytes; not for jsonl "
+                 "and html)")
+      ->check(CLI::IsMember({"utf-8", "cp932"}, CLI::ignore_case))
+      ->capture_default_str();
+  app.add_option("-C,--dir", options.dir, "the folder of the data files (default: this one)");
+  app.add_option("-o,--output", options.output,
+                 "the file to write, replaced only by a whole export (default: standard output)");
+  CLI::Option* bom =
+      app.add_flag("--bom", options.bom, "start a UTF-8 CSV with a byte-order mark (U+FEFF)");
+  CLI::Option* title =
+      app.add_option("--title", options.title, "the title of the html page")->capture_default_str();
+  app.set_version_flag("--version", kVersion);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(app.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::CallForVersion&) {
+    std::printf("%s\n", kVersion);
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    return usageError(app, e.what());
+  }
+
+  options.format = formatNamed(format);
+  options.utf8 = encoding == "utf-8";
+  const bool csv = options.format == ExportFormat::csv || options.format == ExportFormat::unknown;
+  if (!options.utf8 &&
+      (options.format == ExportFormat::jsonl || options.format == ExportFormat::html)) {
+    return usageError(app, "--format " + format + " is written in UTF-8 only, not cp932");
+  }
+  if (bom->count() > 0 && !(csv && options.utf8)) {
+    return usageError(app, "--bom is for a UTF-8 CSV: --format csv or unknown, --encoding utf-8");
+  }
+  if (title->count() > 0 && options.format != ExportFormat::html) {
+    return usageError(app, "--title is for --format html");
+  }
+  if (options.output.empty() && app.count("--output") > 0) {
+    return usageError(app, "--output needs a file name");
+  }
+  return runExport(options);
+}

@@ -1,0 +1,335 @@
+// End-to-end tests of listconv-export: the real program run in a private
+// folder (see workdir.h). LISTCONV_EXPORT_EXE points them at another build of
+// it; tests that provoke faults with Linux facilities are skipped when it
+// runs through LISTCONV_RUNNER. The values themselves are checked against
+// the model on generated data by export_roundtrip_test.py.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <string>
+
+#include "fixtures.h"
+#include "workdir.h"
+
+namespace {
+
+using e2e::readFile;
+using e2e::RunResult;
+using e2e::Workdir;
+using fixtures::Record;
+
+#define SKIP_UNDER_RUNNER()                                           \
+  if (e2e::runsThroughRunner()) {                                     \
+    GTEST_SKIP() << "faults are provoked with Linux facilities only"; \
+  }
+
+std::string exportExe() {
+  return e2e::envOr("LISTCONV_EXPORT_EXE", LISTCONV_EXPORT_EXE_DEFAULT);
+}
+
+// Runs listconv-export in the folder with `args`; standard error with the
+// console's CR LF taken as LF.
+RunResult runExport(const Workdir& w, const std::string& args, const std::string& prepare = "") {
+  RunResult r = w.runProgram(exportExe(), args, prepare);
+  if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
+    r.err = e2e::withoutCr(r.err);
+  }
+  return r;
+}
+
+std::string sampleFile(const std::string& name) {
+  return readFile(std::string(LISTCONV_SAMPLE_DIR) + "/" + name);
+}
+
+void putSample(const Workdir& w) {
+  for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
+    w.put(name, sampleFile(name));
+  }
+}
+
+std::string cannot(const std::string& what, const std::string& file, int error) {
+  return "listconv-export: cannot " + what + " " + file + ": " + std::strerror(error) + "\n";
+}
+
+const char kCsvHeader[] =
+    "number,entryId,name1,name2,name3,nameKey,nameCode1,nameCode2,nameCode3,nameKanji1,"
+    "nameKanji2,nameKanji3,detail1,detail2,period,detail3,detail4,detail5,detail6,detail7,"
+    "wordText,wordLine,kanjiLine,note\r\n";
+
+TEST(ExportEndToEnd, SampleGivesListTxtAndThePinnedReportOfUnknowns) {
+  Workdir w;
+  putSample(w);
+  const RunResult listing = runExport(w, "--format listing --encoding cp932");
+  EXPECT_EQ(listing.status, 0);
+  EXPECT_EQ(listing.err, "");
+  EXPECT_EQ(listing.out, sampleFile("list.txt"));
+  EXPECT_FALSE(listing.listingExists) << "list.txt is never written";
+
+  const RunResult unknown = runExport(w, "--format unknown");
+  EXPECT_EQ(unknown.status, 0);
+  EXPECT_EQ(unknown.err, "");
+  EXPECT_EQ(unknown.out, readFile(std::string(LISTCONV_TEST_DATA_DIR) + "/sample-unknown.csv"));
+}
+
+TEST(ExportEndToEnd, UsageErrorsGiveAReasonAndTheUsageAndStatus2) {
+  struct Case {
+    const char* args;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"--format xml", "--format: xml not in {csv,jsonl,listing,unknown,html}"},
+      {"--encoding latin1", "--encoding: latin1 not in {utf-8,cp932}"},
+      {"--format jsonl --encoding cp932", "--format jsonl is written in UTF-8 only, not cp932"},
+      {"--format html --encoding cp932", "--format html is written in UTF-8 only, not cp932"},
+      {"--bom --encoding cp932",
+       "--bom is for a UTF-8 CSV: --format csv or unknown, --encoding utf-8"},
+      {"--bom --format listing",
+       "--bom is for a UTF-8 CSV: --format csv or unknown, --encoding utf-8"},
+      {"--title T", "--title is for --format html"},
+      {"--output ''", "--output needs a file name"},
+      {"list.rec", "The following argument was not expected: list.rec"},
+      {"--nope", "The following argument was not expected: --nope"},
+      {"-o", "--output: 1 required TEXT missing"},
+  };
+  Workdir w;
+  putSample(w);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const RunResult r = runExport(w, c.args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), std::string("listconv-export: ") + c.reason);
+    EXPECT_NE(r.err.find("\nUsage: listconv-export [OPTIONS]\n"), std::string::npos);
+  }
+}
+
+TEST(ExportEndToEnd, HelpAndVersionGoToStandardOutput) {
+  Workdir w;
+  const RunResult help = runExport(w, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: listconv-export [OPTIONS]"), std::string::npos);
+  EXPECT_NE(help.out.find("--format"), std::string::npos);
+  EXPECT_EQ(help.err, "");
+  const RunResult version = runExport(w, "--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.substr(0, 16), "listconv-export ");
+}
+
+TEST(ExportEndToEnd, WithoutDataFilesEveryFormatIsEmptyButWhole) {
+  struct Case {
+    const char* args;
+    std::string out;
+  };
+  const Case cases[] = {
+      {"", kCsvHeader},
+      {"--format jsonl", ""},
+      {"--format listing", ""},
+      {"--format unknown --bom", "\xEF\xBB\xBFkind,text,count,first\r\n"},
+  };
+  Workdir w;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    const RunResult r = runExport(w, c.args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, c.out);
+  }
+  const RunResult page = runExport(w, "--format html");
+  EXPECT_EQ(page.status, 0);
+  EXPECT_NE(page.out.find(">0 records</span> &middot; from no data files</p>"), std::string::npos);
+  EXPECT_NE(page.out.find("{\"fields\":["), std::string::npos);
+}
+
+TEST(ExportEndToEnd, CsvRowsAreNumberedAsTheListingAndMayStartWithAMark) {
+  Workdir w;
+  w.put("list.rec",
+        std::string(Record()) + std::string(Record().set(fixtures::kEntryId, "A")) +
+            std::string(Record()) +
+            std::string(
+                Record().set(fixtures::kEntryId, "B,\"").set(fixtures::kNote, "two\r\nlines  ")));
+  const std::string rows =
+      "1,A,,,,,,,,,,,,,,,,,,,,,,\r\n"
+      "2,\"B,\"\"\",,,,,,,,,,,,,,,,,,,,,,\"two\r\nlines\"\r\n";
+  EXPECT_EQ(runExport(w, "").out, kCsvHeader + rows);
+  EXPECT_EQ(runExport(w, "--bom").out, "\xEF\xBB\xBF" + std::string(kCsvHeader) + rows);
+}
+
+TEST(ExportEndToEnd, AnOutputFileHoldsWhatStandardOutputWouldAndNothingElseIsLeft) {
+  Workdir w;
+  putSample(w);
+  w.put("out", "an older export\n");
+  for (const char* format : {"csv", "jsonl", "listing", "unknown", "html"}) {
+    SCOPED_TRACE(format);
+    const std::string args = std::string("--format ") + format;
+    const RunResult toConsole = runExport(w, args);
+    const RunResult toFile = runExport(w, args + " -o out");
+    EXPECT_EQ(toFile.status, 0);
+    EXPECT_EQ(toFile.out, "");
+    EXPECT_EQ(toFile.err, "");
+    EXPECT_EQ(readFile(w.path("out")), toConsole.out);
+    // From another folder, with the data files' folder named.
+    const RunResult fromAbove =
+        runExport(w, args + " -C data -o data/out",
+                  "mkdir -p data && cp kanjis.dat words.txt list.rec data/");
+    EXPECT_EQ(fromAbove.status, 0);
+    EXPECT_EQ(readFile(w.path("data/out")), toConsole.out);
+  }
+  runExport(w, "--version", "find . -name '*.part*' >.files");
+  EXPECT_EQ(readFile(w.path(".files")), "") << "a temporary file is left";
+}
+
+TEST(ExportEndToEnd, AnOutputFileThatIsAnInputIsRefusedAndEveryFileKept) {
+  Workdir w;
+  putSample(w);
+  struct Case {
+    const char* prepare;
+    const char* output;
+    const char* input;
+  };
+  const Case cases[] = {
+      {"true", "list.rec", "list.rec"},
+      {"rm -f out && ln -s words.txt out", "out", "words.txt"},
+      {"rm -f out && ln kanjis.dat out", "out", "kanjis.dat"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.prepare);
+    if (e2e::runsThroughRunner() && std::string(c.prepare) != "true") {
+      continue;  // links are made with Linux facilities
+    }
+    const RunResult r = runExport(w, std::string("-o ") + c.output, c.prepare);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, std::string("listconv-export: ") + c.output + " is the same file as " +
+                         c.input + "\n");
+    for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
+      EXPECT_EQ(readFile(w.path(name)), sampleFile(name)) << name;
+    }
+  }
+}
+
+TEST(ExportEndToEnd, AFailedExportLeavesTheOutputFileAsItWas) {
+  SKIP_UNDER_RUNNER();
+  struct Case {
+    const char* prepare;
+    const char* args;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"rm list.rec && mkdir list.rec", "-o out",
+       cannot("read", "list.rec", EISDIR) + "listconv-export: cannot write out: the export is "
+                                            "incomplete\n"},
+      {"true", "-o missing/out", cannot("create", "missing/out", ENOENT)},
+      {"mkdir -p dir", "-o dir", cannot("write", "dir", EISDIR)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.prepare);
+    Workdir w;
+    putSample(w);
+    w.put("out", "old");
+    const RunResult r = runExport(w, c.args, c.prepare);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(readFile(w.path("out")), "old");
+    runExport(w, "--version", "find . -name '*.part*' >.files");
+    EXPECT_EQ(readFile(w.path(".files")), "") << "a temporary file is left";
+  }
+}
+
+TEST(ExportEndToEnd, AnInputThatCannotBeOpenedIsNamedWithTheExportsNameAndTakenAsMissing) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  putSample(w);
+  const RunResult missing = runExport(w, "-C sub", "mkdir sub && cp kanjis.dat list.rec sub/");
+  const RunResult r = runExport(w, "-C sub", "ln -s words.txt sub/words.txt");  // a loop
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, cannot("open", "sub/words.txt", ELOOP));
+  EXPECT_EQ(r.out, missing.out);
+}
+
+TEST(ExportEndToEnd, AStandardOutputThatCannotBeWrittenFailsTheExport) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  putSample(w);
+  // A full disk.
+  const std::string cmd = "cd '" + w.path("") + "' && '" + exportExe() + "' >/dev/full 2>'" +
+                          w.path(".stderr") + "' </dev/null";
+  const int raw = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  EXPECT_EQ(readFile(w.path(".stderr")), "listconv-export: cannot write to standard output: " +
+                                             std::string(std::strerror(ENOSPC)) + "\n");
+
+  // A pipe whose reader has gone: a failed write as well, not a silent end.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  close(fds[0]);
+  const std::string errPath = w.path(".stderr");
+  const std::string dir = w.path("");
+  const std::string exe = exportExe();
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGPIPE, SIG_DFL);  // as a shell would start it
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (err < 0 || chdir(dir.c_str()) != 0 || dup2(fds[1], 1) < 0 || dup2(err, 2) < 0) {
+      _exit(99);
+    }
+    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+    _exit(98);
+  }
+  close(fds[1]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(readFile(errPath), "listconv-export: cannot write to standard output: " +
+                                   std::string(std::strerror(EPIPE)) + "\n");
+}
+
+TEST(ExportEndToEnd, BytesThatAreNoCp932AreCountedOnStandardError) {
+  Workdir w;
+  w.put("kanjis.dat",
+        fixtures::kanjiFile(601, {{600, "\x88\x9F\x82"}}));  // a lead byte alone at its end
+  w.put("list.rec", std::string(Record()
+                                    .set(fixtures::kEntryId, "A")
+                                    .set(fixtures::kNameCode1, "600")
+                                    .set(fixtures::kNote, "\xFF\xFF ok")));
+  const std::string notice =
+      "listconv-export: 3 bytes could not be decoded as CP932 and were written as U+FFFD\n";
+  for (const char* format : {"csv", "jsonl", "listing", "html"}) {
+    SCOPED_TRACE(format);
+    const RunResult r = runExport(w, std::string("--format ") + format);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, notice);
+    EXPECT_NE(r.out.find("\xEF\xBF\xBD\xEF\xBF\xBD ok"), std::string::npos);
+  }
+  const RunResult stored = runExport(w, "--encoding cp932");
+  EXPECT_EQ(stored.status, 0);
+  EXPECT_EQ(stored.err, "");
+  EXPECT_NE(stored.out.find(",\xFF\xFF ok\r\n"), std::string::npos);
+}
+
+TEST(ExportEndToEnd, TheHtmlPageIsTheSameForTheSameDataAndCarriesItsHeading) {
+  Workdir w;
+  putSample(w);
+  const RunResult first = runExport(w, "--format html");
+  const RunResult again = runExport(w, "--format html");
+  EXPECT_EQ(first.status, 0);
+  EXPECT_EQ(first.err, "");
+  EXPECT_EQ(first.out, again.out);
+  EXPECT_NE(first.out.find("<title>Listing</title>"), std::string::npos);
+  EXPECT_NE(first.out.find(">12 records</span> &middot; from kanjis.dat, words.txt, list.rec</p>"),
+            std::string::npos);
+
+  const RunResult titled =
+      runExport(w, "--format html --title 'Swords & <Fittings>'", "rm words.txt");
+  EXPECT_NE(titled.out.find("<h1>Swords &amp; &lt;Fittings&gt;</h1>"), std::string::npos);
+  EXPECT_NE(titled.out.find("from kanjis.dat, list.rec</p>"), std::string::npos);
+}
+
+}  // namespace
