@@ -23,8 +23,10 @@ namespace {
 // The fields of the catalogue page's rows, as indexes into kExportFields.
 const size_t kCatalogueFields[] = {0, 1, 5, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 23};
 
-// The marker of the template where the page's data goes.
-const std::string_view kDataMarker = "@DATA@";
+// The markers of the template where the page's data goes: the first page's
+// rows before the page's script, the other rows after it.
+const std::string_view kFirstRowsMarker = "@FIRST_ROWS@";
+const std::string_view kMoreRowsMarker = "@MORE_ROWS@";
 
 // Appends a number in plain decimal.
 void appendNumber(std::string& out, int64_t n) {
@@ -64,11 +66,20 @@ void appendFilled(std::string& out, std::string_view part, const CatalogueHeadin
   out.append(part);
 }
 
-// Where the page's data goes in the template.
-size_t dataMarkerAt() {
-  const size_t at = catalogueTemplate().find(kDataMarker);
+// Where a marker of the page's data is in the template.
+size_t markerAt(std::string_view marker) {
+  const size_t at = catalogueTemplate().find(marker);
   assert(at != std::string_view::npos);
   return at;
+}
+
+// Appends the end of the first page's rows, the template between them and
+// the other rows (the page's script), and the start of the other rows.
+void appendCatalogueMiddle(std::string& out, const CatalogueHeading& heading) {
+  const size_t from = markerAt(kFirstRowsMarker) + kFirstRowsMarker.size();
+  out += "\n]}";
+  appendFilled(out, catalogueTemplate().substr(from, markerAt(kMoreRowsMarker) - from), heading);
+  out += "{\"rows\":[\n";
 }
 
 }  // namespace
@@ -242,7 +253,7 @@ void appendHtmlEscaped(std::string& out, std::string_view text) {
 }
 
 void appendCatalogueStart(std::string& out, const CatalogueHeading& heading) {
-  appendFilled(out, catalogueTemplate().substr(0, dataMarkerAt()), heading);
+  appendFilled(out, catalogueTemplate().substr(0, markerAt(kFirstRowsMarker)), heading);
   nlohmann::json fields = nlohmann::json::array();
   for (const size_t field : kCatalogueFields) {
     fields.push_back(kExportFields[field]);
@@ -253,7 +264,7 @@ void appendCatalogueStart(std::string& out, const CatalogueHeading& heading) {
 }
 
 void appendCatalogueRow(std::string& out, const ExportRow& row, TextEncoding& encoding,
-                        bool first) {
+                        int64_t position, const CatalogueHeading& heading) {
   nlohmann::json values = nlohmann::json::array();
   for (const size_t field : kCatalogueFields) {
     if (field == 0) {
@@ -262,7 +273,9 @@ void appendCatalogueRow(std::string& out, const ExportRow& row, TextEncoding& en
       values.push_back(utf8Value(row.texts[field - 1], encoding));
     }
   }
-  if (!first) {
+  if (position == kCatalogueFirstRows + 1) {
+    appendCatalogueMiddle(out, heading);
+  } else if (position != 1) {
     out += ",\n";
   }
   // The data stands inside a <script> element, where "</script" or "<!--"
@@ -285,7 +298,11 @@ void appendCatalogueRow(std::string& out, const ExportRow& row, TextEncoding& en
   }
 }
 
-void appendCatalogueEnd(std::string& out, const CatalogueHeading& heading) {
+void appendCatalogueEnd(std::string& out, const CatalogueHeading& heading, int64_t rows) {
+  if (rows <= kCatalogueFirstRows) {
+    appendCatalogueMiddle(out, heading);
+  }
   out += "\n]}";
-  appendFilled(out, catalogueTemplate().substr(dataMarkerAt() + kDataMarker.size()), heading);
+  appendFilled(out, catalogueTemplate().substr(markerAt(kMoreRowsMarker) + kMoreRowsMarker.size()),
+               heading);
 }

@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue_template.h"
+
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -221,20 +225,37 @@ TEST(Html, TextsAreEscaped) {
   EXPECT_EQ(out, "a &amp; b &lt; c &gt; d &quot;e&quot; &#39;f&#39; \x82\xA0");
 }
 
-// The page's data block and the text before it.
+// The page's data blocks (the first page's rows, then the others) and the
+// text before and between them.
 struct PageParts {
   std::string head;
   std::string data;
+  std::string between;
+  std::string more;
 };
+
+// The text of the <script> element opened by `open` at or after `from`, and
+// where that element ends; empty and npos when there is none.
+std::pair<std::string, size_t> scriptText(const std::string& page, const std::string& open,
+                                          size_t from) {
+  const size_t start = page.find(open, from);
+  const size_t end = start == std::string::npos ? start : page.find("</script>", start);
+  if (end == std::string::npos) {
+    return {"", end};
+  }
+  return {page.substr(start + open.size(), end - start - open.size()), end + 9};
+}
 
 PageParts splitPage(const std::string& page) {
   const std::string open = "<script type=\"application/json\" id=\"catalogue-data\">";
-  const size_t start = page.find(open);
-  const size_t end = page.find("</script>", start);
-  if (start == std::string::npos || end == std::string::npos) {
+  const std::string openMore = "<script type=\"application/json\" id=\"catalogue-more\">";
+  const auto [data, dataEnd] = scriptText(page, open, 0);
+  const auto [more, moreEnd] = scriptText(page, openMore, dataEnd);
+  if (moreEnd == std::string::npos) {
     return {};
   }
-  return {page.substr(0, start), page.substr(start + open.size(), end - start - open.size())};
+  const size_t moreStart = page.find(openMore, dataEnd);
+  return {page.substr(0, page.find(open)), data, page.substr(dataEnd, moreStart - dataEnd), more};
 }
 
 TEST(Html, ThePageCarriesItsHeadingAndRowsThatReadBack) {
@@ -250,15 +271,15 @@ TEST(Html, ThePageCarriesItsHeadingAndRowsThatReadBack) {
   row.number = 1;
   row.texts[0] = "A1";                                   // entryId
   row.texts[22] = "</script><script>alert(1)</script>";  // note
-  appendCatalogueRow(page, row, encoding, true);
+  appendCatalogueRow(page, row, encoding, 1, heading);
   row.number = 2;
   row.texts[0] = "A2";
   row.texts[22] = "<!-- & -->";
   row.texts[8] = "\x93\xFA";  // nameKanji1
-  appendCatalogueRow(page, row, encoding, false);
-  appendCatalogueEnd(page, heading);
+  appendCatalogueRow(page, row, encoding, 2, heading);
+  appendCatalogueEnd(page, heading, 2);
 
-  for (const char* marker : {"@TITLE@", "@SOURCES@", "@DATA@", ">@COUNT@"}) {
+  for (const char* marker : {"@TITLE@", "@SOURCES@", "@FIRST_ROWS@", "@MORE_ROWS@", ">@COUNT@"}) {
     EXPECT_EQ(page.find(marker), std::string::npos) << marker;
   }
   const std::string title = "Swords &amp; &lt;Fittings&gt; &quot;1&quot; &#39;A&#39; @COUNT@";
@@ -289,11 +310,55 @@ TEST(Html, APageWithoutRowsIsStillAWholePage) {
   heading.sources = "no data files";
   std::string page;
   appendCatalogueStart(page, heading);
-  appendCatalogueEnd(page, heading);
-  const nlohmann::json data = nlohmann::json::parse(splitPage(page).data);
-  EXPECT_TRUE(data["rows"].empty());
+  appendCatalogueEnd(page, heading, 0);
+  const PageParts parts = splitPage(page);
+  EXPECT_TRUE(nlohmann::json::parse(parts.data)["rows"].empty());
+  EXPECT_TRUE(nlohmann::json::parse(parts.more)["rows"].empty());
   EXPECT_NE(page.find(">0 records</span>"), std::string::npos);
   EXPECT_EQ(page.substr(page.size() - 8), "</html>\n");
+}
+
+TEST(Html, TheFirstPageOfRowsComesBeforeThePageScriptAndTheOthersAfterIt) {
+  CatalogueHeading heading;
+  heading.title = "Listing";
+  ExportRow row;
+  row.texts.fill("");
+  TextEncoding encoding;
+  for (const int64_t rows : {int64_t{1}, kCatalogueFirstRows - 1, kCatalogueFirstRows,
+                             kCatalogueFirstRows + 1, 2 * kCatalogueFirstRows + 50}) {
+    SCOPED_TRACE(rows);
+    heading.count = rows;
+    std::string page;
+    appendCatalogueStart(page, heading);
+    for (int64_t n = 1; n <= rows; ++n) {
+      row.number = n;
+      appendCatalogueRow(page, row, encoding, n, heading);
+    }
+    appendCatalogueEnd(page, heading, rows);
+
+    const PageParts parts = splitPage(page);
+    ASSERT_FALSE(parts.more.empty());
+    // The page's own script, and nothing else, stands between the blocks.
+    EXPECT_EQ(parts.between.find("<script>"), 1u);
+    EXPECT_EQ(parts.between.find("</script>"), parts.between.size() - 10);
+    const nlohmann::json first = nlohmann::json::parse(parts.data);
+    const nlohmann::json more = nlohmann::json::parse(parts.more);
+    EXPECT_EQ(first["fields"].size(), 17u);
+    ASSERT_EQ(int64_t(first["rows"].size()), std::min(rows, kCatalogueFirstRows));
+    ASSERT_EQ(int64_t(first["rows"].size() + more["rows"].size()), rows);
+    int64_t n = 0;
+    for (const nlohmann::json* block : {&first, &more}) {
+      for (const nlohmann::json& r : (*block)["rows"]) {
+        EXPECT_EQ(r[0], ++n);
+      }
+    }
+  }
+}
+
+TEST(Html, TheFirstRowsAreOnePageOfTheTable) {
+  const std::string_view page = catalogueTemplate();
+  EXPECT_NE(page.find("var PAGE_SIZE = " + std::to_string(kCatalogueFirstRows) + ";"),
+            std::string_view::npos);
 }
 
 }  // namespace

@@ -203,9 +203,11 @@ void appendStart(std::string& out, const ExportOptions& options, const Catalogue
 }
 
 // Converts every record of `records` and writes it, one at a time, until the
-// end of the records or a failed write; returns the number of listed records.
+// end of the records or a failed write (a catalogue page's rows under
+// `heading`); returns the number of listed records.
 int64_t exportRecords(InputFile& records, const ExportOptions& options, ExportTarget& target,
-                      TextEncoding& encoding, UnknownReport& report) {
+                      TextEncoding& encoding, UnknownReport& report,
+                      const CatalogueHeading& heading) {
   RecordWork work;
   UnknownWords unknown;
   ExportRow row;
@@ -236,7 +238,7 @@ int64_t exportRecords(InputFile& records, const ExportOptions& options, ExportTa
         break;
       case ExportFormat::html:
         fillExportRow(work, row);
-        appendCatalogueRow(chunk, row, encoding, recordCount == 1);
+        appendCatalogueRow(chunk, row, encoding, recordCount, heading);
         break;
     }
     writeBytes(target.out, chunk);
@@ -297,7 +299,7 @@ int runExport(const ExportOptions& options) {
   writeBytes(target.out, chunk);
   int64_t recordCount = 0;
   if (haveRecords) {
-    recordCount = exportRecords(records, options, target, encoding, report);
+    recordCount = exportRecords(records, options, target, encoding, report, heading);
     closeInput(records);
     readsOk = reportReadFailure(recordPath.c_str(), records.error) && readsOk;
   }
@@ -305,7 +307,7 @@ int runExport(const ExportOptions& options) {
   if (options.format == ExportFormat::unknown) {
     appendUnknownReport(chunk, report, encoding);
   } else if (options.format == ExportFormat::html) {
-    appendCatalogueEnd(chunk, heading);
+    appendCatalogueEnd(chunk, heading, recordCount);
   }
   writeBytes(target.out, chunk);
 
