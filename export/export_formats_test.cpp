@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue_template.h"
-
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "catalogue_template.h"
 
 namespace {
 

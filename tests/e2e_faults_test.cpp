@@ -3,9 +3,8 @@
 // read, and a console that cannot be written to. Most use Linux facilities
 // (/dev/full, directories that open as files, pipes) and are skipped when the
 // program runs through LISTCONV_RUNNER.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -234,9 +233,8 @@ TEST(FileFaults, ClosedConsolePipeFailsTheRunWithAMessage) {
   ASSERT_EQ(waitpid(child, &raw, 0), child);
   ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);
   EXPECT_EQ(WEXITSTATUS(raw), 1);
-  EXPECT_EQ(e2e::readFile(errPath),
-            "listconv: cannot write to standard output: " + std::string(std::strerror(EPIPE)) +
-                "\n");
+  EXPECT_EQ(e2e::readFile(errPath), "listconv: cannot write to standard output: " +
+                                        std::string(std::strerror(EPIPE)) + "\n");
   EXPECT_EQ(e2e::readFile(w.path("list.txt")), wholeListing);
 }
 

@@ -1,4 +1,6 @@
 // Tests of reading files as line pieces, in text and in binary mode.
+#include "io/file_io.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -6,7 +8,6 @@
 #include <string>
 
 #include "fixtures.h"
-#include "io/file_io.h"
 #include "textutil/textutil.h"
 
 namespace {

@@ -1,4 +1,6 @@
 // Tests of the era table and period annotation.
+#include "records/era_annotation.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -6,8 +8,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include "records/era_annotation.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // Tests of the name key and of the rendering of a record's words.
+#include "records/field_assembly.h"
+
 #include <gtest/gtest.h>
 
-#include "records/field_assembly.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
 

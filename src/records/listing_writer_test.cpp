@@ -1,4 +1,6 @@
 // Tests of the listing blocks and of which records are listed.
+#include "records/listing_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 
 #include "fixtures.h"
 #include "io/file_io.h"
-#include "records/listing_writer.h"
 #include "records/source_record.h"
 
 namespace {

@@ -1,4 +1,6 @@
 // Tests of record decoding.
+#include "records/source_record.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include "io/file_io.h"
 #include "records/counted_field.h"
 #include "records/listing_writer.h"
-#include "records/source_record.h"
 
 namespace {
 
