@@ -4,7 +4,8 @@
 The floor does the least any converter must: it reads the three inputs
 (cat to /dev/null) and writes a list.txt of the same size as listconv's
 (cat of a saved listing). Runs alternate between the two, so load on the
-machine falls on both alike. Peak resident memory comes from wait4().
+machine falls on both alike. Peak resident memory is measured by GNU time in a run
+of its own (from wait4() without it).
 
     run_bench.py --build DIR [--runs N] [--scale-runs N] [--no-scaling]
     run_bench.py --build DIR --profile [--profile-records R]
@@ -64,6 +65,22 @@ def timed(argv, folder, shell=False):
     return seconds, usage.ru_utime + usage.ru_stime, usage.ru_maxrss, out
 
 
+def peak_memory_kib(listconv, folder):
+    """Peak resident memory of one run of listconv in KiB, through GNU time, or None
+    without it. The rusage of a child of this script would count this script's own
+    memory too, which the child held until it started listconv."""
+    gnu_time = "/usr/bin/time"
+    if not os.path.exists(gnu_time):
+        return None
+    report = os.path.abspath(os.path.join(folder, ".peak-rss"))
+    subprocess.run([gnu_time, "-f", "%M", "-o", report, listconv], cwd=folder, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with open(report) as f:
+        peak = int(f.read().split()[-1])
+    os.remove(report)
+    return peak
+
+
 def compare(listconv, folder, runs):
     """Times listconv and the floor, alternating; returns a dict of results."""
     name = os.path.basename(folder)
@@ -101,7 +118,7 @@ def compare(listconv, folder, runs):
         "floor_cpu": statistics.median(floor_cpu),
         "conv_all": conv_times,
         "floor_all": floor_times,
-        "rss_kib": max(rss),
+        "rss_kib": peak_memory_kib(listconv, folder) or max(rss),
         "sizes": sizes,
         "summary": out.decode(errors="replace").strip(),
     }
