@@ -265,26 +265,8 @@ TEST(ExportEndToEnd, AStandardOutputThatCannotBeWrittenFailsTheExport) {
                                              std::string(std::strerror(ENOSPC)) + "\n");
 
   // A pipe whose reader has gone: a failed write as well, not a silent end.
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  close(fds[0]);
   const std::string errPath = w.path(".stderr");
-  const std::string dir = w.path("");
-  const std::string exe = exportExe();
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    signal(SIGPIPE, SIG_DFL);  // as a shell would start it
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (err < 0 || chdir(dir.c_str()) != 0 || dup2(fds[1], 1) < 0 || dup2(err, 2) < 0) {
-      _exit(99);
-    }
-    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-    _exit(98);
-  }
-  close(fds[1]);
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
+  const int status = e2e::runIntoClosedPipe(exportExe(), w.path(""), errPath);
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_EQ(readFile(errPath), "listconv-export: cannot write to standard output: " +

@@ -211,26 +211,9 @@ TEST(FileFaults, ClosedConsolePipeFailsTheRunWithAMessage) {
   Workdir w;
   putInputs(w, in);
   const std::string wholeListing = w.run().listing;
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  close(fds[0]);  // nobody will ever read
-  const std::string exe = e2e::envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT);
-  const std::string dir = w.path("");
   const std::string errPath = w.path(".stderr");
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    signal(SIGPIPE, SIG_DFL);  // as a shell would start it
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (err < 0 || chdir(dir.c_str()) != 0 || dup2(fds[1], 1) < 0 || dup2(err, 2) < 0) {
-      _exit(99);
-    }
-    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-    _exit(98);
-  }
-  close(fds[1]);
-  int raw = 0;
-  ASSERT_EQ(waitpid(child, &raw, 0), child);
+  const int raw =
+      e2e::runIntoClosedPipe(e2e::envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT), w.path(""), errPath);
   ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);
   EXPECT_EQ(WEXITSTATUS(raw), 1);
   EXPECT_EQ(e2e::readFile(errPath), "listconv: cannot write to standard output: " +

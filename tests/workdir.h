@@ -6,6 +6,8 @@
 // taken as LF, the console convention of that platform.
 #pragma once
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -121,5 +123,33 @@ class Workdir {
  private:
   std::string dir_;
 };
+
+// Runs `exe` in `dir` with its standard output a pipe whose reader has
+// already gone and its standard error in `errPath`, as a shell starts it (the
+// pipe signal at its default); returns the raw wait status, or -1.
+inline int runIntoClosedPipe(const std::string& exe, const std::string& dir,
+                             const std::string& errPath) {
+  int fds[2];
+  if (pipe(fds) != 0) {
+    return -1;
+  }
+  close(fds[0]);  // nobody will ever read
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGPIPE, SIG_DFL);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (err < 0 || chdir(dir.c_str()) != 0 || dup2(fds[1], 1) < 0 || dup2(err, 2) < 0) {
+      _exit(99);
+    }
+    execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+    _exit(98);
+  }
+  close(fds[1]);
+  int status = -1;
+  if (child < 0 || waitpid(child, &status, 0) != child) {
+    return -1;
+  }
+  return status;
+}
 
 }  // namespace e2e
