@@ -180,7 +180,7 @@ void noteUnknowns(UnknownReport& report, const RecordWork& work, const UnknownWo
   for (size_t i = 0; i < 3; ++i) {
     if (*kanji[i] == "?") {
       std::string code = *codes[i];
-      code.erase(std::remove(code.begin(), code.end(), ' '), code.end());
+      replaceAll(code, " ", "", 1);
       note(report.codes, code);
     }
   }

@@ -17,23 +17,17 @@
 #include "tables/word_dictionary.h"
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
-#include <windows.h>
+
+#include "io/win32.h"
 #else
 #include <unistd.h>
 #endif
 
 namespace {
 
-const char kProgram[] = "listconv-export";
 const char kRecordFile[] = "list.rec";
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
@@ -142,9 +136,9 @@ bool moveIntoPlace(ExportTarget& target, int& error) {
 // Prints "listconv-export: cannot WHAT OUTPUT: reason".
 void reportOutputFailure(const ExportTarget& target, const char* what, const char* reason) {
   if (target.path.empty()) {
-    std::fprintf(stderr, "%s: cannot %s to standard output: %s\n", kProgram, what, reason);
+    std::fprintf(stderr, "%s: cannot %s to standard output: %s\n", gProgramName, what, reason);
   } else {
-    std::fprintf(stderr, "%s: cannot %s %s: %s\n", kProgram, what, target.path.c_str(), reason);
+    std::fprintf(stderr, "%s: cannot %s %s: %s\n", gProgramName, what, target.path.c_str(), reason);
   }
 }
 
@@ -265,7 +259,7 @@ int runExport(const ExportOptions& options) {
   const std::string recordPath = dataPath(options.dir, kRecordFile);
   const std::string inputs[3] = {recordPath, wordPath, kanjiPath};
   if (const std::string* input = inputUnderOutput(options.output, inputs)) {
-    std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, options.output.c_str(),
+    std::fprintf(stderr, "%s: %s is the same file as %s\n", gProgramName, options.output.c_str(),
                  input->c_str());
     return 1;
   }
@@ -317,7 +311,7 @@ int runExport(const ExportOptions& options) {
     return 1;
   }
   if (options.format == ExportFormat::html && readsOk && recordCount != heading.count) {
-    std::fprintf(stderr, "%s: %s changed while it was read\n", kProgram, recordPath.c_str());
+    std::fprintf(stderr, "%s: %s changed while it was read\n", gProgramName, recordPath.c_str());
     readsOk = false;
   }
   if (!target.path.empty()) {
@@ -337,7 +331,7 @@ int runExport(const ExportOptions& options) {
   if (encoding.undecodable > 0) {
     std::fprintf(stderr,
                  "%s: %" PRIu64 " bytes could not be decoded as CP932 and were written as U+FFFD\n",
-                 kProgram, static_cast<uint64_t>(encoding.undecodable));
+                 gProgramName, static_cast<uint64_t>(encoding.undecodable));
   }
   return readsOk ? 0 : 1;
 }

@@ -4,13 +4,7 @@
 #include <cassert>
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "io/win32.h"
 
 void platformWait(uint32_t milliseconds) {
   assert(milliseconds <= kMaxPlatformWaitMs);
