@@ -153,19 +153,11 @@ void appendJsonLine(std::string& out, const ExportRow& row, TextEncoding& encodi
 }
 
 void appendListingBlock(std::string& out, const ListingBlock& block, TextEncoding& encoding) {
-  const std::string lines = formatListingBlock(block);
-  std::string_view text = lines;
-  // Each line with its LF (no byte of a pair is a LF), then a CR before it.
-  for (size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n')) {
-    appendText(out, text.substr(0, lf + 1), encoding);
-    out.insert(out.size() - 1, 1, '\r');
-    text.remove_prefix(lf + 1);
-  }
-  appendText(out, text, encoding);
+  // No byte of a pair is a LF, so every LF stays one, and one line.
+  appendText(out, formatListingBlock(block), encoding);
 }
 
-void noteUnknowns(UnknownReport& report, const RecordWork& work, const UnknownWords& unknown) {
-  const int64_t number = work.block.number;
+void noteUnknowns(UnknownReport& report, int64_t number, const UnknownWords& unknown) {
   const auto note = [number](std::unordered_map<std::string, UnknownTally>& tallies,
                              const std::string& text) {
     UnknownTally& tally = tallies[text];
@@ -173,17 +165,6 @@ void noteUnknowns(UnknownReport& report, const RecordWork& work, const UnknownWo
       tally.first = number;
     }
   };
-  const ListingBlock& b = work.block;
-  const SourceRecord& r = work.record;
-  const std::string* const kanji[] = {&b.nameKanji1, &b.nameKanji2, &b.nameKanji3};
-  const std::string* const codes[] = {&r.nameCode1, &r.nameCode2, &r.nameCode3};
-  for (size_t i = 0; i < 3; ++i) {
-    if (*kanji[i] == "?") {
-      std::string code = *codes[i];
-      replaceAll(code, " ", "", 1);
-      note(report.codes, code);
-    }
-  }
   for (const std::string& code : unknown.codes) {
     note(report.codes, code);
   }
@@ -305,4 +286,89 @@ void appendCatalogueEnd(std::string& out, const CatalogueHeading& heading, int64
   out += "\n]}";
   appendFilled(out, catalogueTemplate().substr(markerAt(kMoreRowsMarker) + kMoreRowsMarker.size()),
                heading);
+}
+
+namespace {
+
+// The formats' functions, as kExportFormats names them.
+
+void writeNothing(std::string&, ExportState&) {}
+
+void endNothing(std::string&, ExportState&, int64_t) {}
+
+void beginCsv(std::string& out, ExportState&) {
+  appendCsvHeader(out);
+}
+
+void writeCsvRow(std::string& out, const RecordWork& work, const UnknownWords&,
+                 ExportState& state) {
+  fillExportRow(work, state.row);
+  appendCsvRow(out, state.row, state.encoding);
+}
+
+void writeJsonLine(std::string& out, const RecordWork& work, const UnknownWords&,
+                   ExportState& state) {
+  fillExportRow(work, state.row);
+  appendJsonLine(out, state.row, state.encoding);
+}
+
+void writeListingBlock(std::string& out, const RecordWork& work, const UnknownWords&,
+                       ExportState& state) {
+  appendListingBlock(out, work.block, state.encoding);
+}
+
+void noteUnknownRow(std::string&, const RecordWork& work, const UnknownWords& unknown,
+                    ExportState& state) {
+  noteUnknowns(state.report, work.block.number, unknown);
+}
+
+void endUnknown(std::string& out, ExportState& state, int64_t) {
+  appendUnknownReport(out, state.report, state.encoding);
+}
+
+void beginCatalogue(std::string& out, ExportState& state) {
+  appendCatalogueStart(out, state.heading);
+}
+
+void writeCatalogueRow(std::string& out, const RecordWork& work, const UnknownWords&,
+                       ExportState& state) {
+  fillExportRow(work, state.row);
+  appendCatalogueRow(out, state.row, state.encoding, work.block.number, state.heading);
+}
+
+void endCatalogue(std::string& out, ExportState& state, int64_t records) {
+  appendCatalogueEnd(out, state.heading, records);
+}
+
+}  // namespace
+
+// clang-format off
+const ExportFormat kExportFormats[kExportFormatCount] = {
+//  name       utf8Only bom    crLf   unknown catalogue begin           row                end
+  {"csv",     false,   true,  false, false,  false,    beginCsv,       writeCsvRow,       endNothing},
+  {"jsonl",   true,    false, false, false,  false,    writeNothing,   writeJsonLine,     endNothing},
+  {"listing", false,   false, true,  false,  false,    writeNothing,   writeListingBlock, endNothing},
+  {"unknown", false,   true,  false, true,   false,    writeNothing,   noteUnknownRow,    endUnknown},
+  {"html",    true,    false, false, false,  true,     beginCatalogue, writeCatalogueRow, endCatalogue},
+};
+// clang-format on
+
+const ExportFormat* findExportFormat(std::string_view name) {
+  for (const ExportFormat& format : kExportFormats) {
+    if (name == format.name) {
+      return &format;
+    }
+  }
+  return nullptr;
+}
+
+const ExportEncoding kExportEncodings[kExportEncodingCount] = {{"utf-8", true}, {"cp932", false}};
+
+const ExportEncoding* findExportEncoding(std::string_view name) {
+  for (const ExportEncoding& encoding : kExportEncodings) {
+    if (name == encoding.name) {
+      return &encoding;
+    }
+  }
+  return nullptr;
 }

@@ -1,7 +1,8 @@
 // The formats of listconv-export: the values of a listed record as the
 // listing shows them, written as CSV, JSON Lines, the listing itself, a
-// report of what the data lacks, or rows of the HTML catalogue. Every
-// function appends to a text; writing it out is the caller's.
+// report of what the data lacks, or rows of the HTML catalogue. Each format
+// is one row of kExportFormats. Every function appends to a text; writing it
+// out is the caller's.
 #pragma once
 
 #include <array>
@@ -55,7 +56,8 @@ void appendCsvRow(std::string& out, const ExportRow& row, TextEncoding& encoding
 // value a string. Precondition: encoding.utf8.
 void appendJsonLine(std::string& out, const ExportRow& row, TextEncoding& encoding);
 
-// Appends the block as list.txt holds it, lines ended by CR LF.
+// Appends the block as list.txt holds it, lines ended by LF: the listing
+// format is written through the file layer's CR LF rule, as list.txt is.
 void appendListingBlock(std::string& out, const ListingBlock& block, TextEncoding& encoding);
 
 // How often one text was shown as "?", and in which block first.
@@ -71,9 +73,9 @@ struct UnknownReport {
   std::unordered_map<std::string, UnknownTally> codes;
 };
 
-// Adds what a just listed record showed as "?": each name code whose kanji
-// is "?" (once per field), and the words and bracket codes in `unknown`.
-void noteUnknowns(UnknownReport& report, const RecordWork& work, const UnknownWords& unknown);
+// Adds what the listed record of block `number` showed as "?": the words and
+// codes in `unknown`.
+void noteUnknowns(UnknownReport& report, int64_t number, const UnknownWords& unknown);
 
 // Appends the report as CSV: a header "kind,text,count,first", then a row
 // for each word and code, by count (highest first), then by the text's
@@ -106,3 +108,47 @@ void appendCatalogueRow(std::string& out, const ExportRow& row, TextEncoding& en
 
 // Appends the end of the page's data, of `rows` rows, and the rest of the page.
 void appendCatalogueEnd(std::string& out, const CatalogueHeading& heading, int64_t rows);
+
+// What the functions of a format share during one export.
+struct ExportState {
+  TextEncoding encoding;
+  CatalogueHeading heading;  // the catalogue's heading
+  UnknownReport report;      // the unknown words and codes so far
+  ExportRow row;             // the values of the record being written
+};
+
+// One format of listconv-export: its name on the command line, what it
+// allows, and the functions that write what comes before the first record,
+// each listed record, and what comes after the last.
+struct ExportFormat {
+  const char* name;
+  bool utf8Only;      // never written in the stored CP932
+  bool bomApplies;    // a UTF-8 CSV, which --bom may start with a byte-order mark
+  bool crLf;          // written through the file layer's CR LF rule, as list.txt is
+  bool notesUnknown;  // wants what every record gave "?" for
+  bool catalogue;     // a page with a title and a heading: the records are counted first
+  void (*begin)(std::string& out, ExportState& state);
+  void (*row)(std::string& out, const RecordWork& work, const UnknownWords& unknown,
+              ExportState& state);
+  void (*end)(std::string& out, ExportState& state, int64_t records);
+};
+
+// Every format, the default (csv) first.
+constexpr size_t kExportFormatCount = 5;
+extern const ExportFormat kExportFormats[kExportFormatCount];
+
+// The format named exactly `name`, or nullptr.
+const ExportFormat* findExportFormat(std::string_view name);
+
+// One text encoding of the export: its name on the command line.
+struct ExportEncoding {
+  const char* name;
+  bool utf8;  // transcoded from CP932 to UTF-8; else the stored bytes
+};
+
+// Every encoding, the default (utf-8) first.
+constexpr size_t kExportEncodingCount = 2;
+extern const ExportEncoding kExportEncodings[kExportEncodingCount];
+
+// The encoding named exactly `name`, or nullptr.
+const ExportEncoding* findExportEncoding(std::string_view name);

@@ -20,37 +20,6 @@ using namespace std::string_view_literals;
 // U+FFFD in UTF-8.
 #define BAD "\xEF\xBF\xBD"
 
-TEST(ExportRow, EveryFieldTakesItsOwnValueWithoutTrailingBlanks) {
-  RecordWork work;
-  SourceRecord& r = work.record;
-  ListingBlock& b = work.block;
-  // Each value is its field's name, blank-padded as the records are, some
-  // with leading blanks, which stay.
-  std::string* const sources[kExportFieldCount - 1] = {
-      &b.entryId,   &r.name1,     &r.name2,      &r.name3,      &b.nameKey,    &r.nameCode1,
-      &r.nameCode2, &r.nameCode3, &b.nameKanji1, &b.nameKanji2, &b.nameKanji3, &b.detail1,
-      &b.detail2,   &b.period,    &b.detail3,    &b.detail4,    &b.detail5,    &b.detail6,
-      &b.detail7,   &r.wordText,  &b.wordLine,   &b.kanjiLine,  &b.note};
-  for (size_t i = 0; i < kExportFieldCount - 1; ++i) {
-    *sources[i] = std::string(i % 3, ' ') + kExportFields[i + 1] + std::string(i % 4, ' ');
-  }
-  // The listing's own values: nameKanji1 of the record is its code, not shown.
-  r.nameKanji1 = "not exported";
-  b.wordLine = "A B, C ";
-  b.number = 12;
-
-  ExportRow row;
-  fillExportRow(work, row);
-  EXPECT_EQ(row.number, 12);
-  for (size_t i = 0; i < kExportFieldCount - 1; ++i) {
-    if (sources[i] == &b.wordLine) {
-      EXPECT_EQ(row.texts[i], "A B, C");  // the word line loses its final blank
-    } else {
-      EXPECT_EQ(row.texts[i], std::string(i % 3, ' ') + kExportFields[i + 1]) << i;
-    }
-  }
-}
-
 TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBeAndTranscodedWhole) {
   struct Case {
     std::string_view text;
@@ -134,7 +103,7 @@ TEST(JsonLines, OneObjectPerLineThatReadsBackExactly) {
   EXPECT_EQ(encoding.undecodable, (kExportFieldCount - 1) / 5);
 }
 
-TEST(Listing, BlocksAreWrittenAsListTxtHoldsThem) {
+TEST(Listing, BlocksAreWrittenAsListTxtHoldsThemThroughTheFileLayersLineEnds) {
   ListingBlock block;
   block.number = 3;
   block.entryId = "ID      ";
@@ -144,59 +113,45 @@ TEST(Listing, BlocksAreWrittenAsListTxtHoldsThem) {
   block.kanjiLine = "\x82";  // a lead byte that ends its line
   block.note = "note";
   const std::string lines = formatListingBlock(block);
-  std::string crlf;
-  for (const char c : lines) {
-    crlf += c == '\n' ? "\r\n" : std::string(1, c);
-  }
 
   TextEncoding stored;
   stored.utf8 = false;
   std::string out;
   appendListingBlock(out, block, stored);
-  EXPECT_EQ(out, crlf);
+  EXPECT_EQ(out, lines);
 
   TextEncoding utf8;
   out.clear();
   appendListingBlock(out, block, utf8);
   EXPECT_EQ(utf8.undecodable, 1u);
   EXPECT_EQ(out.substr(0, 42), "00003 ID      , AB                    (\xE4\xBA\x9C");
-  EXPECT_NE(out.find(", two\r\nlines, "), std::string::npos);
-  EXPECT_NE(out.find("\r\n" BAD "\r\nnote\r\n\r\n----------\r\n"), std::string::npos);
-}
+  EXPECT_NE(out.find(", two\nlines, "), std::string::npos);
+  EXPECT_NE(out.find("\n" BAD "\nnote\n\n----------\n"), std::string::npos);
 
-// A record whose name codes gave `kanji`, with the codes `codes`.
-void setNames(RecordWork& work, int64_t number, const std::string (&codes)[3],
-              const std::string (&kanji)[3]) {
-  work.block.number = number;
-  work.record.nameCode1 = codes[0];
-  work.record.nameCode2 = codes[1];
-  work.record.nameCode3 = codes[2];
-  work.block.nameKanji1 = kanji[0];
-  work.block.nameKanji2 = kanji[1];
-  work.block.nameKanji3 = kanji[2];
+  // The CRs of list.txt's CR LF line ends come from the file layer, as
+  // listconv's own do; no other format is written so.
+  for (const ExportFormat& format : kExportFormats) {
+    EXPECT_EQ(format.crLf, std::string_view(format.name) == "listing") << format.name;
+  }
 }
 
 TEST(UnknownReport, CountsWhatGaveQuestionMarksAndSortsItByCountTextAndKind) {
   UnknownReport report;
-  RecordWork work;
   UnknownWords unknown;
 
-  // Block 1: code 99 in two name fields counts twice; a code that gave
-  // kanji is not listed; the words and bracket codes come as noted.
-  setNames(work, 1, {" 99 ", "600 ", "9 9 "}, {"?", "\x88\x9F", "?"});
+  // Block 1: code 99 noted twice counts twice.
   unknown.words = {"ZZ", "ZZ", "A,B"};
-  unknown.codes = {"77"};
-  noteUnknowns(report, work, unknown);
+  unknown.codes = {"99", "77", "99"};
+  noteUnknowns(report, 1, unknown);
 
   // Block 2: new texts, one of them a word and a code.
-  setNames(work, 2, {"", "", "X"}, {"", "", "?"});
   unknown.words = {"X", "\xFF", "B"};
-  unknown.codes = {};
-  noteUnknowns(report, work, unknown);
+  unknown.codes = {"X"};
+  noteUnknowns(report, 2, unknown);
 
-  setNames(work, 5, {"", "", ""}, {"", "", ""});
   unknown.words = {"ZZ"};
-  noteUnknowns(report, work, unknown);
+  unknown.codes = {};
+  noteUnknowns(report, 5, unknown);
 
   TextEncoding stored;
   stored.utf8 = false;

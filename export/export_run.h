@@ -4,13 +4,12 @@
 
 #include <string>
 
-// The formats listconv-export writes.
-enum class ExportFormat { csv, jsonl, listing, unknown, html };
+#include "export_formats.h"
 
 // What one export is asked to do (the command line, checked).
 struct ExportOptions {
-  ExportFormat format = ExportFormat::csv;
-  bool utf8 = true;               // else the stored CP932 bytes; csv, listing and unknown only
+  const ExportFormat* format = &kExportFormats[0];
+  bool utf8 = true;               // else the stored CP932 bytes; not for a utf8Only format
   std::string dir;                // the folder of the data files; "" for the current one
   std::string output;             // the file to write; "" for standard output
   bool bom = false;               // a UTF-8 CSV starts with a byte-order mark

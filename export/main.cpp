@@ -2,9 +2,10 @@
 // (CSV, JSON Lines, the listing itself, a report of what the data lacks, or
 // an HTML catalogue), in UTF-8 or the stored CP932.
 #include <CLI/CLI.hpp>
-#include <csignal>
+#include <cassert>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "export_run.h"
 #include "io/file_io.h"
@@ -20,31 +21,22 @@ int usageError(const CLI::App& app, const std::string& reason) {
   return 2;
 }
 
-// The format named on the command line (one of those IsMember let through).
-ExportFormat formatNamed(const std::string& name) {
-  if (name == "jsonl") {
-    return ExportFormat::jsonl;
+// The names of the rows of a table, for the option parser, which turns any
+// spelling of one, in any letter case, into the name itself.
+template <typename Row, size_t N>
+std::vector<std::string> namesOf(const Row (&rows)[N]) {
+  std::vector<std::string> names;
+  for (const Row& row : rows) {
+    names.push_back(row.name);
   }
-  if (name == "listing") {
-    return ExportFormat::listing;
-  }
-  if (name == "unknown") {
-    return ExportFormat::unknown;
-  }
-  if (name == "html") {
-    return ExportFormat::html;
-  }
-  return ExportFormat::csv;
+  return names;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef SIGPIPE
   // A pipe whose reader has gone is a failed write, reported like any other.
-  std::signal(SIGPIPE, SIG_IGN);
-#endif
-  gProgramName = "listconv-export";
+  ignoreBrokenPipe();
 
   CLI::App app(
       "Writes the listed records of kanjis.dat, words.txt and list.rec, numbered as in "
@@ -56,12 +48,12 @@ int main(int argc, char** argv) {
   app.add_option("--format", format,
                  "csv, jsonl (JSON Lines), listing (the bytes of list.txt), unknown (what the "
                  "dictionary and the kanji table lack, as CSV) or html (a catalogue page)")
-      ->check(CLI::IsMember({"csv", "jsonl", "listing", "unknown", "html"}, CLI::ignore_case))
+      ->transform(CLI::IsMember(namesOf(kExportFormats), CLI::ignore_case))
       ->capture_default_str();
   app.add_option("--encoding", encoding,
                  "utf-8 (the CP932 texts transcoded) or cp932 (the stored bytes; not for jsonl "
                  "and html)")
-      ->check(CLI::IsMember({"utf-8", "cp932"}, CLI::ignore_case))
+      ->transform(CLI::IsMember(namesOf(kExportEncodings), CLI::ignore_case))
       ->capture_default_str();
   app.add_option("-C,--dir", options.dir, "the folder of the data files (default: this one)");
   app.add_option("-o,--output", options.output,
@@ -84,17 +76,18 @@ int main(int argc, char** argv) {
     return usageError(app, e.what());
   }
 
-  options.format = formatNamed(format);
-  options.utf8 = encoding == "utf-8";
-  const bool csv = options.format == ExportFormat::csv || options.format == ExportFormat::unknown;
-  if (!options.utf8 &&
-      (options.format == ExportFormat::jsonl || options.format == ExportFormat::html)) {
+  // The parser has given each name as the tables spell it.
+  options.format = findExportFormat(format);
+  const ExportEncoding* textEncoding = findExportEncoding(encoding);
+  assert(options.format != nullptr && textEncoding != nullptr);
+  options.utf8 = textEncoding->utf8;
+  if (!options.utf8 && options.format->utf8Only) {
     return usageError(app, "--format " + format + " is written in UTF-8 only, not cp932");
   }
-  if (bom->count() > 0 && !(csv && options.utf8)) {
+  if (bom->count() > 0 && !(options.format->bomApplies && options.utf8)) {
     return usageError(app, "--bom is for a UTF-8 CSV: --format csv or unknown, --encoding utf-8");
   }
-  if (title->count() > 0 && options.format != ExportFormat::html) {
+  if (title->count() > 0 && !options.format->catalogue) {
     return usageError(app, "--title is for --format html");
   }
   if (options.output.empty() && app.count("--output") > 0) {

@@ -140,9 +140,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::ofstream(gPath, std::ios::binary | std::ios::trunc) << raw;
 
   std::vector<WordEntry> entries;
-  FUZZ_CHECK(readWordEntries(gPath.c_str(), [&](const WordEntry& e) { entries.push_back(e); }));
+  FUZZ_CHECK(!failed(readWordEntries(gPath.c_str(), [&](const WordEntry& e) { entries.push_back(e); })));
   Dictionary dictionary;
-  FUZZ_CHECK(loadWordDictionaryFrom(gPath.c_str(), dictionary));
+  FUZZ_CHECK(!failed(loadWordDictionaryFrom(gPath.c_str(), dictionary)));
   FUZZ_CHECK(dictionary.entries == entries.size());
 
   // Either reading of a zero byte inside a line is taken.

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "io/file_io.h"
 #include "records/era_annotation.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
@@ -20,7 +19,7 @@ bool convertNextRecord(InputFile& in, RecordWork& work, int64_t& recordCount,
   if (!isListed(record)) {
     return false;  // nothing of it is shown, so nothing more is worked out
   }
-  resolveNameCodes(record);
+  resolveNameCodes(record, unknown);
   trimTrailingBlanks(record.note);
   block.nameKey = buildNameKey(record.name1, record.name2, record.name3);
   renderWordText(record.wordText,
@@ -45,27 +44,81 @@ bool convertNextRecord(InputFile& in, RecordWork& work, int64_t& recordCount,
   return true;
 }
 
-namespace {
-
-const char kRecordFile[] = "list.rec";
-const char kListingFile[] = "list.txt";
-
-// Converts every record of `in` into a block of `out`, one record at a
-// time, until the end of `in` is met or a write fails; returns the number of
-// blocks.
-int64_t convertRecords(InputFile& in, OutputFile& out) {
-  RecordWork work;
-  int64_t recordCount = 0;
-  do {
-    if (convertNextRecord(in, work, recordCount)) {
-      writeListingBlock(out, work.block);
+DataFiles dataFilesIn(const std::string& dir) {
+  const auto path = [&dir](const char* name) {
+    if (dir.empty()) {
+      return std::string(name);
     }
-  } while (!in.atEnd && out.error == 0);
-  return recordCount;
+    const char last = dir.back();
+    return last == '/' || last == '\\' ? dir + name : dir + "/" + name;
+  };
+  return DataFiles{path(kKanjiFile), path(kWordFile), path(kRecordFile)};
 }
 
+const std::string* inputUnderOutput(const std::string& output, const DataFiles& files) {
+  if (output.empty()) {
+    return nullptr;
+  }
+  for (const std::string* input : {&files.records, &files.words, &files.kanji}) {
+    if (isSameFile(output.c_str(), input->c_str())) {
+      return input;
+    }
+  }
+  return nullptr;
+}
+
+void openRunInputs(const DataFiles& files, RunInputs& inputs) {
+  const auto note = [&inputs](FileError e) {
+    if (failed(e)) {
+      inputs.failures.push_back(std::move(e));
+    }
+  };
+  note(loadKanjiTableFrom(files.kanji.c_str(), KanjiTable));
+  note(loadWordDictionaryFrom(files.words.c_str(), WordDictionary));
+  inputs.haveRecords = openInput(inputs.records, files.records.c_str(), false);
+  if (!inputs.haveRecords) {
+    note(openFailure(files.records, inputs.records.error));
+  }
+}
+
+void closeRunInputs(const DataFiles& files, RunInputs& inputs) {
+  closeInput(inputs.records);
+  FileError e = readFailure(files.records, inputs.records);
+  if (failed(e)) {
+    inputs.failures.push_back(std::move(e));
+  }
+}
+
+void reportFailures(const char* program, const std::vector<FileError>& failures) {
+  for (const FileError& e : failures) {
+    std::fprintf(stderr, "%s: %s\n", program, describeFailure(e).c_str());
+  }
+}
+
+int64_t countListedRecords(const std::string& path) {
+  InputFile in;
+  if (!openInput(in, path.c_str(), false)) {
+    return 0;
+  }
+  RecordBytes bytes;
+  SourceRecord record;
+  int64_t count = 0;
+  do {
+    readSourceRecord(in, bytes);
+    decodeSourceRecord(bytes, record);
+    count += isListed(record) ? 1 : 0;
+  } while (!in.atEnd);
+  closeInput(in);
+  return count;
+}
+
+namespace {
+
+const char kProgram[] = "listconv";
+
+// Prints "listconv: cannot WHAT list.txt: reason".
 void reportListingFailure(const char* what, int error) {
-  std::fprintf(stderr, "listconv: cannot %s %s: %s\n", what, kListingFile, std::strerror(error));
+  reportFailures(kProgram, {FileError{what, kListingFile, error}});
 }
 
 // Flushes the console output; records the reason of the first failure.
@@ -76,49 +129,40 @@ void flushConsole(int& error) {
   }
 }
 
-// The input that list.txt is the same file as, or nullptr: writing the
-// listing would destroy it.
-const char* inputUnderListing() {
-  for (const char* input : {kRecordFile, kWordFile, kKanjiFile}) {
-    if (isSameFile(kListingFile, input)) {
-      return input;
-    }
-  }
-  return nullptr;
-}
-
 // Loads the tables and converts list.rec into list.txt; returns the exit
 // status. The console output is checked by the caller.
 int convert() {
-  bool readsOk = loadKanjiTable();
-  readsOk = loadWordDictionary() && readsOk;
-
-  InputFile records;
-  const bool haveRecords = openInput(records, kRecordFile, false);
-  if (!haveRecords) {
-    readsOk = reportOpenFailure(kRecordFile, records.error) && readsOk;
-  }
-  if (const char* input = inputUnderListing()) {
-    closeInput(records);
-    std::fprintf(stderr, "listconv: %s is the same file as %s\n", kListingFile, input);
+  const DataFiles files = dataFilesIn("");
+  RunInputs inputs;
+  openRunInputs(files, inputs);
+  reportFailures(kProgram, inputs.failures);
+  bool readsOk = inputs.failures.empty();
+  if (const std::string* input = inputUnderOutput(kListingFile, files)) {
+    closeInput(inputs.records);
+    std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, kListingFile,
+                 input->c_str());
     return 1;
   }
   OutputFile listing;
   if (!openOutput(listing, kListingFile, true)) {
-    closeInput(records);
+    closeInput(inputs.records);
     reportListingFailure("create", listing.error);
     return 1;
   }
-  if (!haveRecords) {
+  if (!inputs.haveRecords) {
     const bool closed = closeOutput(listing);
     if (!closed) {
       reportListingFailure("write", listing.error);
     }
     return readsOk && closed ? 0 : 1;
   }
-  const int64_t recordCount = convertRecords(records, listing);
-  closeInput(records);
-  readsOk = reportReadFailure(kRecordFile, records.error) && readsOk;
+  RecordWork work;
+  const int64_t recordCount = convertRecords(inputs.records, listing, work, nullptr,
+                                             [&] { writeListingBlock(listing, work.block); });
+  inputs.failures.clear();
+  closeRunInputs(files, inputs);
+  reportFailures(kProgram, inputs.failures);
+  readsOk = inputs.failures.empty() && readsOk;
   if (!closeOutput(listing)) {
     reportListingFailure("write", listing.error);
     return 1;
@@ -140,7 +184,6 @@ int runConversion() {
   }
   // A console that cannot be written to (a full disk behind a redirection,
   // say) fails the run: its summary line is lost.
-  std::fprintf(stderr, "listconv: cannot write to standard output: %s\n",
-               std::strerror(consoleError != 0 ? consoleError : EIO));
+  reportFailures(kProgram, {FileError{"write", "", consoleError != 0 ? consoleError : EIO}});
   return 1;
 }

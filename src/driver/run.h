@@ -1,13 +1,56 @@
-// The run of the converter, from the first console line to the summary.
+// The run shared by listconv and listconv-export: the data files by name,
+// the tables loaded, list.rec opened, and every record converted, one at a
+// time, into the values of its block. listconv's own run, from the first
+// console line to the summary, is runConversion.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
+#include "io/file_io.h"
 #include "records/field_assembly.h"
 #include "records/listing_writer.h"
 #include "records/source_record.h"
 
-struct InputFile;
+// The names of the data files and of the listing.
+const char kKanjiFile[] = "kanjis.dat";
+const char kWordFile[] = "words.txt";
+const char kRecordFile[] = "list.rec";
+const char kListingFile[] = "list.txt";
+
+// The paths the data files are opened by.
+struct DataFiles {
+  std::string kanji;    // kanjis.dat
+  std::string words;    // words.txt
+  std::string records;  // list.rec
+};
+
+// The data files of the folder `dir`; "" for the current folder, where the
+// paths are the bare names.
+DataFiles dataFilesIn(const std::string& dir);
+
+// The data file that the file at `output` is (a link to it, say), or nullptr
+// (also for an empty `output`): writing `output` would destroy that input.
+const std::string* inputUnderOutput(const std::string& output, const DataFiles& files);
+
+// The inputs of a run: the record file, open when it is there, and every
+// failure of the data files met so far, in the order met.
+struct RunInputs {
+  InputFile records;
+  bool haveRecords = false;
+  std::vector<FileError> failures;
+};
+
+// Loads KanjiTable and WordDictionary from their files, then opens the
+// record file. A file that is missing or fails to open is taken as empty.
+void openRunInputs(const DataFiles& files, RunInputs& inputs);
+
+// Closes the record file and adds the failure of its reads, if any.
+void closeRunInputs(const DataFiles& files, RunInputs& inputs);
+
+// Prints "PROGRAM: MESSAGE" on standard error for every failure.
+void reportFailures(const char* program, const std::vector<FileError>& failures);
 
 // The working values of one record on its way from list.rec to its block,
 // reused from record to record.
@@ -22,9 +65,32 @@ struct RecordWork {
 // the listing and every export show them. False when the record is not
 // listed: nothing more is worked out for it. A listed record takes the next
 // `recordCount` as its number. `unknown`, when given, collects what the
-// record's words gave "?" for.
+// record gave "?" for.
 bool convertNextRecord(InputFile& in, RecordWork& work, int64_t& recordCount,
                        UnknownWords* unknown = nullptr);
+
+// Converts the records of `in` one at a time and calls `take()` for each
+// listed one, its values in `work` (and what it gave "?" for in `unknown`,
+// when given), until the end of `in` or a failed write to `out`; returns
+// the number of listed records.
+template <typename Take>
+int64_t convertRecords(InputFile& in, const OutputFile& out, RecordWork& work,
+                       UnknownWords* unknown, Take&& take) {
+  int64_t recordCount = 0;
+  do {
+    if (unknown != nullptr) {
+      clearUnknownWords(*unknown);
+    }
+    if (convertNextRecord(in, work, recordCount, unknown)) {
+      take();
+    }
+  } while (!in.atEnd && out.error == 0);
+  return recordCount;
+}
+
+// The number of listed records in the record file at `path`, read and
+// decoded as the conversion reads them; 0 when it cannot be opened.
+int64_t countListedRecords(const std::string& path);
 
 // Converts the data files of the current folder into list.txt; returns the
 // process exit status: 0 on success, 1 when a file could not be read or

@@ -1,18 +1,26 @@
 // Block-buffered file input and output with our own text conventions.
 #include "io/file_io.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
+#include <cassert>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+
 #include "io/win32.h"
 #else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 InjectedFaults gInjectedFaults;
-const char* gProgramName = "listconv";
 
 namespace {
 
@@ -256,20 +264,137 @@ bool closeOutput(OutputFile& out) {
   return out.error == 0;
 }
 
-bool reportReadFailure(const char* name, int error) {
-  if (error == 0) {
+std::string describeFailure(const char* operation, const std::string& name, const char* reason) {
+  std::string text = "cannot ";
+  text += operation;
+  text += name.empty() ? " to standard output" : " " + name;
+  text += ": ";
+  text += reason;
+  return text;
+}
+
+std::string describeFailure(const FileError& e) {
+  return describeFailure(e.operation, e.name, std::strerror(e.error));
+}
+
+FileError openFailure(const std::string& name, int error) {
+  if (error == ENOENT) {
+    return FileError();
+  }
+  return FileError{"open", name, error};
+}
+
+FileError readFailure(const std::string& name, const InputFile& in) {
+  return in.error == 0 ? FileError() : FileError{"read", name, in.error};
+}
+
+void openStandardOutput(OutputFile& out, bool text) {
+  out = OutputFile();
+  out.text = text;
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  out.file = stdout;
+}
+
+namespace {
+
+// Creates the file `path` for writing, failing when it exists; -1 (errno
+// set) on failure.
+int createNewFile(const std::string& path) {
+#ifdef _WIN32
+  return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+#endif
+}
+
+long processId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return static_cast<long>(getpid());
+#endif
+}
+
+}  // namespace
+
+bool openReplacement(OutputFile& out, const std::string& path, bool text) {
+  out = OutputFile();
+  out.text = text;
+  out.path = path;
+  const long pid = processId();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    out.temp = path + ".part-" + std::to_string(pid) + "-" + std::to_string(attempt);
+    errno = 0;
+    const int fd = createNewFile(out.temp);
+    if (fd < 0 && errno == EEXIST) {
+      continue;
+    }
+    if (fd < 0) {
+      out.error = errno != 0 ? errno : EIO;
+      out.temp.clear();
+      return false;
+    }
+    out.file = fdopen(fd, "wb");
+    if (out.file == nullptr) {
+      out.error = errno != 0 ? errno : EIO;
+      close(fd);
+      std::remove(out.temp.c_str());
+      out.temp.clear();
+      return false;
+    }
+    out.buffer.reserve(kOutputFlushSize + kOutputFlushSize / 4);
     return true;
   }
-  std::fprintf(stderr, "%s: cannot read %s: %s\n", gProgramName, name, std::strerror(error));
+  out.error = EEXIST;
+  out.temp.clear();
   return false;
 }
 
-bool reportOpenFailure(const char* name, int error) {
-  if (error == ENOENT) {
+bool replaceWithOutput(OutputFile& out) {
+  assert(out.file == nullptr && !out.temp.empty());
+#ifdef _WIN32
+  if (MoveFileExA(out.temp.c_str(), out.path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    out.temp.clear();
     return true;
   }
-  std::fprintf(stderr, "%s: cannot open %s: %s\n", gProgramName, name, std::strerror(error));
+  const DWORD reason = GetLastError();
+  out.error = reason == ERROR_ACCESS_DENIED || reason == ERROR_SHARING_VIOLATION ? EACCES
+              : reason == ERROR_PATH_NOT_FOUND                                   ? ENOENT
+                                                                                 : EIO;
   return false;
+#else
+  errno = 0;
+  if (std::rename(out.temp.c_str(), out.path.c_str()) == 0) {
+    out.temp.clear();
+    return true;
+  }
+  out.error = errno != 0 ? errno : EIO;
+  return false;
+#endif
+}
+
+void discardReplacement(OutputFile& out) {
+  if (!out.temp.empty()) {
+    std::remove(out.temp.c_str());
+    out.temp.clear();
+  }
+}
+
+void ignoreBrokenPipe() {
+#ifdef SIGPIPE
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+bool canOpenForReading(const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) {
+    return false;
+  }
+  std::fclose(f);
+  return true;
 }
 
 bool isSameFile(const char* a, const char* b) {

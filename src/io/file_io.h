@@ -51,6 +51,8 @@ struct OutputFile {
   bool text = false;   // every LF stored as CR LF
   int error = 0;       // errno of the first failed open, write, flush or close
   std::string buffer;  // bytes waiting to be written
+  std::string path;    // a replacement's file to replace, else ""
+  std::string temp;    // a replacement's own file, while it exists
 };
 
 // Creates or empties `path` for writing; false (with `error` set) on failure.
@@ -62,18 +64,57 @@ void writeBytes(OutputFile& out, std::string_view data);
 // Writes what is buffered, then closes; false when any write failed.
 bool closeOutput(OutputFile& out);
 
-// The program that the messages below start with ("listconv: ..."): listconv
-// unless another program of the project sets its own name at its start.
-extern const char* gProgramName;
+// What failed in a file operation: the operation ("open", "read", "create",
+// "write"), the file as a message names it ("" for standard output) and the
+// system's reason (an errno value). Nothing failed while `error` is 0.
+struct FileError {
+  const char* operation = "";
+  std::string name;
+  int error = 0;
+};
 
-// Prints "listconv: cannot read NAME: reason" on standard error when `error`
-// is set; true when it is not.
-bool reportReadFailure(const char* name, int error);
+// True when a failure is recorded.
+inline bool failed(const FileError& e) {
+  return e.error != 0;
+}
 
-// For an input that did not open with `error`: prints "listconv: cannot open
-// NAME: reason" on standard error, unless the file does not exist, which is
-// no failure; true when it does not exist.
-bool reportOpenFailure(const char* name, int error);
+// The message of a failure, without the program's name: "cannot read NAME:
+// reason", or "cannot write to standard output: reason" for a nameless file.
+std::string describeFailure(const FileError& e);
+
+// The same message with a reason given as text.
+std::string describeFailure(const char* operation, const std::string& name, const char* reason);
+
+// The failure of an input named `name` that did not open with `error`; none
+// when the file does not exist, which is no failure.
+FileError openFailure(const std::string& name, int error);
+
+// The failure of the reads of an input named `name`; none when every read
+// succeeded.
+FileError readFailure(const std::string& name, const InputFile& in);
+
+// Sets `out` to write to standard output, in binary on every platform so that
+// every platform writes the same bytes.
+void openStandardOutput(OutputFile& out, bool text);
+
+// Creates a file of a new name beside `path` and opens it for writing, to
+// replace `path` by replaceWithOutput once it is whole; false (with `error`
+// set) when none can be created.
+bool openReplacement(OutputFile& out, const std::string& path, bool text);
+
+// After closeOutput of a replacement: renames it to the file it replaces;
+// false (with `error` set, and the new file still there) on failure.
+bool replaceWithOutput(OutputFile& out);
+
+// Removes the file of a replacement that is not to be put in place.
+void discardReplacement(OutputFile& out);
+
+// Makes a write to a pipe whose reader has gone fail as any other write
+// does, instead of ending the program by a signal.
+void ignoreBrokenPipe();
+
+// True when the file at `path` can be opened for reading.
+bool canOpenForReading(const std::string& path);
 
 // True when `a` and `b` both name existing files and these are one and the
 // same file (through a link, say): the same device and inode, or on Windows

@@ -8,6 +8,14 @@ namespace {
 
 const char kNoWord[] = "(NO)";
 
+// Notes a code that named no kanji, its blanks removed, when `unknown` is given.
+void noteUnknownCode(std::string_view code, UnknownWords* unknown) {
+  if (unknown != nullptr) {
+    std::string& noted = unknown->codes.emplace_back(code);
+    replaceAll(noted, " ", "", 1);
+  }
+}
+
 // Sets scratch.bracket to the kanji of the codes in a bracket suffix such as
 // "600,601]" (the part after the "["), each preceded by a blank.
 void renderBracketSuffix(std::string_view suffix, RenderScratch& scratch, UnknownWords* unknown) {
@@ -18,10 +26,8 @@ void renderBracketSuffix(std::string_view suffix, RenderScratch& scratch, Unknow
   std::string& bracket = scratch.bracket;
   forEachToken(codes, scratch.codeGroup, [&](std::string_view code) {
     scratch.code.assign(code);
-    lookupKanjiCode(scratch.code);
-    if (unknown != nullptr && scratch.code == "?") {
-      std::string& noted = unknown->codes.emplace_back(code);
-      replaceAll(noted, " ", "", 1);
+    if (!lookupKanjiCode(scratch.code)) {
+      noteUnknownCode(code, unknown);
     }
     bracket += ' ';
     bracket += scratch.code;
@@ -85,10 +91,22 @@ bool renderWord(std::string& word, const RecordName& name, const Dictionary& dic
 
 }  // namespace
 
-void resolveNameCodes(SourceRecord& record) {
-  lookupKanjiCode(record.nameKanji1);
-  lookupKanjiCode(record.nameKanji2);
-  lookupKanjiCode(record.nameKanji3);
+void clearUnknownWords(UnknownWords& unknown) {
+  unknown.words.clear();
+  unknown.codes.clear();
+}
+
+void resolveNameCodes(SourceRecord& record, UnknownWords* unknown) {
+  // Each kanji field holds its code until the lookup replaces it.
+  if (!lookupKanjiCode(record.nameKanji1)) {
+    noteUnknownCode(record.nameCode1, unknown);
+  }
+  if (!lookupKanjiCode(record.nameKanji2)) {
+    noteUnknownCode(record.nameCode2, unknown);
+  }
+  if (!lookupKanjiCode(record.nameKanji3)) {
+    noteUnknownCode(record.nameCode3, unknown);
+  }
 }
 
 std::string buildNameKey(const std::string& name1, const std::string& name2,

@@ -22,11 +22,14 @@ struct RecordName {
   std::string_view kanji3;
 };
 
-// What a record's words gave "?" for, for a report of what the data lacks.
+// What a record gave "?" for, for a report of what the data lacks.
 struct UnknownWords {
   TextList words;  // words (as looked up) that no bracket, entry or name rendered
-  TextList codes;  // bracket codes, blanks removed, whose kanji text is "?"
+  TextList codes;  // name and bracket codes, blanks removed, that named no kanji
 };
+
+// Empties both lists for the next record.
+void clearUnknownWords(UnknownWords& unknown);
 
 // Scratch texts of renderWordText, kept from record to record so that
 // rendering allocates nothing per word.
@@ -40,8 +43,10 @@ struct RenderScratch {
   std::string bracket;    // the kanji of a bracket suffix
 };
 
-// Replaces nameKanji1 to nameKanji3 by the kanji texts of their codes.
-void resolveNameCodes(SourceRecord& record);
+// Replaces nameKanji1 to nameKanji3 by the kanji texts of their codes;
+// `unknown`, when given, collects each code (once per field) that named no
+// kanji.
+void resolveNameCodes(SourceRecord& record, UnknownWords* unknown = nullptr);
 
 // The three name parts joined, upper-cased, with every blank removed.
 std::string buildNameKey(const std::string& name1, const std::string& name2,

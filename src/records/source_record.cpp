@@ -2,7 +2,7 @@
 #include "records/source_record.h"
 
 #include "io/file_io.h"
-#include "records/counted_field.h"
+#include "io/counted_field.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "fixtures.h"
 #include "io/file_io.h"
-#include "records/counted_field.h"
+#include "io/counted_field.h"
 #include "records/listing_writer.h"
 
 namespace {

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "io/counted_field.h"
 #include "io/file_io.h"
-#include "records/counted_field.h"
 
 TextList& KanjiTable = *new TextList();
 
@@ -56,11 +56,11 @@ int32_t scanCode(std::string_view text) {
 
 }  // namespace
 
-bool loadKanjiTableFrom(const char* path, TextList& table) {
+FileError loadKanjiTableFrom(const char* path, TextList& table) {
   table.clear();
   InputFile in;
   if (!openInput(in, path, false)) {
-    return reportOpenFailure(path, in.error);
+    return openFailure(path, in.error);
   }
   unsigned char record[kKanjiRecordSize];
   // The first codes name no kanji: their records are read but not looked at.
@@ -74,27 +74,25 @@ bool loadKanjiTableFrom(const char* path, TextList& table) {
     decodeField(record, kKanjiFieldOffset, kKanjiCapacity, table.back());
   } while (!in.atEnd);
   closeInput(in);
-  return reportReadFailure(path, in.error);
+  return readFailure(path, in);
 }
 
-bool loadKanjiTable() {
-  return loadKanjiTableFrom(kKanjiFile, KanjiTable);
-}
-
-std::string_view kanjiTextOfCode(std::string_view code) {
+KanjiLookup lookupKanji(std::string_view code) {
   const int32_t n = scanCode(code);
   if (n == kFixedCode) {
-    return kFixedCodeText;
+    return {kFixedCodeText, true};
   }
   if (n == 0) {
-    return std::string_view();
+    return {std::string_view(), true};
   }
   if (n >= kFirstKanjiCode && static_cast<size_t>(n) < KanjiTable.size()) {
-    return KanjiTable[n];
+    return {KanjiTable[n], true};
   }
-  return "?";
+  return {"?", false};
 }
 
-void lookupKanjiCode(std::string& code) {
-  code.assign(kanjiTextOfCode(code));  // never a view into `code` itself
+bool lookupKanjiCode(std::string& code) {
+  const KanjiLookup kanji = lookupKanji(code);
+  code.assign(kanji.text);  // never a view into `code` itself
+  return kanji.found;
 }

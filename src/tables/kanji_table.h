@@ -4,29 +4,31 @@
 #include <string>
 #include <string_view>
 
+#include "io/file_io.h"
 #include "textutil/textutil.h"
 
-// Kanji texts indexed by kanji code; empty until loadKanjiTable has run.
+// Kanji texts indexed by kanji code; empty until a kanji file is loaded.
 // Never torn down, as the word dictionary is not.
 extern TextList& KanjiTable;
 
-// The kanji file, in the current folder.
-const char kKanjiFile[] = "kanjis.dat";
+// Fills `table` from the kanji file at `path` (empty when it cannot be
+// opened); returns what failed: nothing when it was read, or when it does not
+// exist.
+FileError loadKanjiTableFrom(const char* path, TextList& table);
 
-// Fills KanjiTable from kanjis.dat in the current folder (empty when it
-// does not exist). False when it could not be opened or read; a message has
-// been printed.
-bool loadKanjiTable();
+// A kanji code looked up: the text the listing shows for it, as a view into
+// the table or into a fixed text (valid while the table is not changed), and
+// whether the code named a kanji. A code that named none shows as "?".
+struct KanjiLookup {
+  std::string_view text;
+  bool found = false;
+};
 
-// Fills `table` from the kanji file at `path`; false on an open or read
-// failure.
-bool loadKanjiTableFrom(const char* path, TextList& table);
+// Looks a code text up: blanks removed, a leading decimal number read; ""
+// for no number or 0, the table entry for codes from 525 to the last index,
+// "1037" for 3867; any other code is not found.
+KanjiLookup lookupKanji(std::string_view code);
 
-// Replaces a code text by its kanji text: blanks removed, a leading decimal
-// number read; "" for no number or 0, the table entry for codes from 525 to
-// the last index, "1037" for 3867, "?" otherwise.
-void lookupKanjiCode(std::string& code);
-
-// The kanji text lookupKanjiCode gives for `code`, as a view into the table
-// or into a fixed text; valid while the table is not changed.
-std::string_view kanjiTextOfCode(std::string_view code);
+// Replaces a code text by the text lookupKanji gives for it; true when the
+// code named a kanji.
+bool lookupKanjiCode(std::string& code);

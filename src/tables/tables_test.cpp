@@ -27,7 +27,7 @@ struct ScratchFile {
 struct LoadedKanji {
   explicit LoadedKanji(const std::string& bytes) {
     ScratchFile f(bytes);
-    EXPECT_TRUE(loadKanjiTableFrom(f.path.c_str(), KanjiTable));
+    EXPECT_FALSE(failed(loadKanjiTableFrom(f.path.c_str(), KanjiTable)));
   }
   ~LoadedKanji() { KanjiTable.clear(); }
 };
@@ -58,7 +58,7 @@ TEST(KanjiTable, SizeFollowsTheRecordsRead) {
 }
 
 TEST(KanjiTable, MissingFileLeavesTheTableEmpty) {
-  EXPECT_TRUE(loadKanjiTableFrom("no-such-kanji-file.dat", KanjiTable));
+  EXPECT_FALSE(failed(loadKanjiTableFrom("no-such-kanji-file.dat", KanjiTable)));
   EXPECT_TRUE(KanjiTable.empty());
   EXPECT_EQ(lookup("600"), "?");
   EXPECT_EQ(lookup("3867"), "1037");
@@ -155,7 +155,7 @@ TEST(LookupKanjiCode, AgreesWithReadingTheNumberAfterTheBlanksAreRemoved) {
 Dictionary loadWords(const std::string& text) {
   ScratchFile f(text, "words.tmp");
   Dictionary d;
-  EXPECT_TRUE(loadWordDictionaryFrom(f.path.c_str(), d));
+  EXPECT_FALSE(failed(loadWordDictionaryFrom(f.path.c_str(), d)));
   return d;
 }
 
@@ -163,7 +163,7 @@ Dictionary loadWords(const std::string& text) {
 std::vector<WordEntry> entriesOf(const std::string& text) {
   ScratchFile f(text, "words.tmp");
   std::vector<WordEntry> entries;
-  EXPECT_TRUE(readWordEntries(f.path.c_str(), [&](const WordEntry& e) { entries.push_back(e); }));
+  EXPECT_FALSE(failed(readWordEntries(f.path.c_str(), [&](const WordEntry& e) { entries.push_back(e); })));
   return entries;
 }
 
@@ -397,7 +397,7 @@ TEST(WordDictionary, EmptyAndMissingFilesGiveNoEntries) {
                 .entries,
             0u);
   Dictionary d;
-  EXPECT_TRUE(loadWordDictionaryFrom("no-such-words-file.txt", d));
+  EXPECT_FALSE(failed(loadWordDictionaryFrom("no-such-words-file.txt", d)));
   EXPECT_EQ(d.entries, 0u);
   EXPECT_EQ(kanjiOf(d, "A"), "(none)");
 }

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <random>
 
-#include "io/file_io.h"
 #include "tables/kanji_table.h"
 
 Dictionary& WordDictionary = *new Dictionary();
@@ -187,10 +186,10 @@ bool findWordKanji(const Dictionary& dictionary, std::string_view key,
   return true;
 }
 
-bool readWordEntries(const char* path, const std::function<void(const WordEntry&)>& take) {
+FileError readWordEntries(const char* path, const std::function<void(const WordEntry&)>& take) {
   InputFile in;
   if (!openInput(in, path, true)) {
-    return reportOpenFailure(path, in.error);
+    return openFailure(path, in.error);
   }
   // The working entry: only its key is reset for every line, so a line
   // without a word or codes takes those of the latest line that had them.
@@ -212,7 +211,7 @@ bool readWordEntries(const char* path, const std::function<void(const WordEntry&
         if (tokens == 3) {
           working.kanji.clear();
         }
-        working.kanji.emplace_back(kanjiTextOfCode(token));
+        working.kanji.emplace_back(lookupKanji(token).text);
       }
     });
     if (!working.key.empty()) {
@@ -220,14 +219,10 @@ bool readWordEntries(const char* path, const std::function<void(const WordEntry&
     }
   }
   closeInput(in);
-  return reportReadFailure(path, in.error);
+  return readFailure(path, in);
 }
 
-bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
+FileError loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
   dictionary = Dictionary();
   return readWordEntries(path, [&dictionary](const WordEntry& e) { addWordEntry(dictionary, e); });
-}
-
-bool loadWordDictionary() {
-  return loadWordDictionaryFrom(kWordFile, WordDictionary);
 }

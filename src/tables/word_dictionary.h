@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "io/file_io.h"
 #include "textutil/textutil.h"
 
 // One dictionary line: its key, its word and one kanji text per code.
@@ -44,27 +45,20 @@ struct Dictionary {
   uint64_t hashKey[2] = {0, 0};
 };
 
-// The dictionary of the run; empty until loadWordDictionary has run. It is
+// The dictionary of the run; empty until a word file is loaded. It is
 // never torn down: freeing it at exit would only cost time.
 extern Dictionary& WordDictionary;
 
-// The word file, in the current folder.
-const char kWordFile[] = "words.txt";
-
-// Fills WordDictionary from words.txt in the current folder, resolving codes
-// through the kanji table (empty when the file cannot be opened). False when
-// it could not be opened or read; a message has been printed.
-bool loadWordDictionary();
-
-// Fills `dictionary` from the word file at `path`; false on an open or read
-// failure.
-bool loadWordDictionaryFrom(const char* path, Dictionary& dictionary);
+// Fills `dictionary` from the word file at `path`, resolving codes through
+// the kanji table (empty when the file cannot be opened); returns what
+// failed: nothing when it was read, or when it does not exist.
+FileError loadWordDictionaryFrom(const char* path, Dictionary& dictionary);
 
 // Reads the word file at `path` line by line and calls `take` with the
 // entry of every line that has a token, in file order, as the loading's
-// working entry leaves it. False on an open or read failure (a message has
-// been printed); a missing file gives no entries and true.
-bool readWordEntries(const char* path, const std::function<void(const WordEntry&)>& take);
+// working entry leaves it; returns what failed, as loadWordDictionaryFrom
+// does. A missing file gives no entries.
+FileError readWordEntries(const char* path, const std::function<void(const WordEntry&)>& take);
 
 // Adds an entry, indexing its key unless an earlier entry has it.
 void addWordEntry(Dictionary& dictionary, const WordEntry& entry);

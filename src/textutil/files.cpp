@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "io/file_io.h"
-#include "textutil/platform.h"
+#include "io/waits.h"
 #include "textutil/textutil.h"
 
 namespace {

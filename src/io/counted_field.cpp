@@ -1,5 +1,5 @@
 // Decoding of counted text fields.
-#include "records/counted_field.h"
+#include "io/counted_field.h"
 
 #include <algorithm>
 #include <cassert>

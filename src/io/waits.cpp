@@ -1,5 +1,5 @@
-// Thread waits on Windows and elsewhere.
-#include "textutil/platform.h"
+// Thread waits on Windows and elsewhere: the one place that knows them.
+#include "io/waits.h"
 
 #include <cassert>
 

@@ -1,4 +1,4 @@
-// The one place that knows the platform's thread waits.
+// Thread waits of the platform, for the text library's waits.
 // Windows uses the kernel's Sleep and SleepEx; other systems an ordinary wait
 // of the same length.
 #pragma once

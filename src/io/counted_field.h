@@ -1,5 +1,6 @@
-// Counted text fields of the binary data files: a count byte, read as a
-// signed 8-bit number, followed by a slot of fixed size (the capacity).
+// Counted text fields of the binary data files (kanjis.dat and list.rec): a
+// count byte, read as a signed 8-bit number, followed by a slot of fixed size
+// (the capacity).
 #pragma once
 
 #include <cstddef>
