@@ -23,11 +23,6 @@ using e2e::RunResult;
 using e2e::Workdir;
 using fixtures::Record;
 
-#define SKIP_UNDER_RUNNER()                                           \
-  if (e2e::runsThroughRunner()) {                                     \
-    GTEST_SKIP() << "faults are provoked with Linux facilities only"; \
-  }
-
 std::string exportExe() {
   return e2e::envOr("LISTCONV_EXPORT_EXE", LISTCONV_EXPORT_EXE_DEFAULT);
 }
@@ -53,7 +48,7 @@ void putSample(const Workdir& w) {
 }
 
 std::string cannot(const std::string& what, const std::string& file, int error) {
-  return "listconv-export: cannot " + what + " " + file + ": " + std::strerror(error) + "\n";
+  return fixtures::cannot("listconv-export", what, file, error);
 }
 
 const char kCsvHeader[] =
@@ -261,16 +256,14 @@ TEST(ExportEndToEnd, AStandardOutputThatCannotBeWrittenFailsTheExport) {
   const int raw = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 1);
-  EXPECT_EQ(readFile(w.path(".stderr")), "listconv-export: cannot write to standard output: " +
-                                             std::string(std::strerror(ENOSPC)) + "\n");
+  EXPECT_EQ(readFile(w.path(".stderr")), cannot("write", "", ENOSPC));
 
   // A pipe whose reader has gone: a failed write as well, not a silent end.
   const std::string errPath = w.path(".stderr");
   const int status = e2e::runIntoClosedPipe(exportExe(), w.path(""), errPath);
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_EQ(readFile(errPath), "listconv-export: cannot write to standard output: " +
-                                   std::string(std::strerror(EPIPE)) + "\n");
+  EXPECT_EQ(readFile(errPath), cannot("write", "", EPIPE));
 }
 
 TEST(ExportEndToEnd, BytesThatAreNoCp932AreCountedOnStandardError) {
@@ -312,6 +305,47 @@ TEST(ExportEndToEnd, TheHtmlPageIsTheSameForTheSameDataAndCarriesItsHeading) {
       runExport(w, "--format html --title 'Swords & <Fittings>'", "rm words.txt");
   EXPECT_NE(titled.out.find("<h1>Swords &amp; &lt;Fittings&gt;</h1>"), std::string::npos);
   EXPECT_NE(titled.out.find("from kanjis.dat, list.rec</p>"), std::string::npos);
+}
+
+TEST(ExportEndToEnd, FormatAndEncodingNamesMeanTheSameInAnyLetterCase) {
+  Workdir w;
+  putSample(w);
+  const std::pair<const char*, const char*> spellings[] = {
+      {"--format JSONL", "--format jsonl"},
+      {"--encoding UTF-8 --format jsonl", "--format jsonl"},
+      {"--format Listing --encoding CP932", "--format listing --encoding cp932"},
+      {"--format UNKNOWN", "--format unknown"},
+      {"--format Html", "--format html"},
+      {"--format CSV --encoding Utf-8", "--format csv"},
+  };
+  for (const auto& [spelled, plain] : spellings) {
+    SCOPED_TRACE(spelled);
+    const RunResult r = runExport(w, spelled);
+    const RunResult want = runExport(w, plain);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, want.out);
+  }
+  EXPECT_EQ(runExport(w, "--format JSONL").out.substr(0, 12), "{\"number\":1,");
+}
+
+TEST(ExportEndToEnd, AKanjiStoredAsAQuestionMarkIsNoUnknownCode) {
+  Workdir w;
+  // Code 600 names a kanji whose text is "?"; 700 names none.
+  w.put("kanjis.dat", fixtures::kanjiFile(601, {{600, std::string("?\0", 2)}}));
+  w.put("list.rec", std::string(Record()
+                                    .set(fixtures::kEntryId, "A")
+                                    .set(fixtures::kNameCode1, "600")
+                                    .set(fixtures::kNameCode2, "7 00")
+                                    .set(fixtures::kWordText, "ab[600,700]")));
+  const RunResult r = runExport(w, "--format unknown");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, "kind,text,count,first\r\ncode,700,2,1\r\n");
+  // Both show as "?" all the same.
+  const RunResult listing = runExport(w, "--format listing");
+  EXPECT_NE(listing.out.find("(? ? )\r\n"), std::string::npos);
+  EXPECT_NE(listing.out.find("\r\n ? ?\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -22,13 +22,8 @@ using e2e::RunResult;
 using e2e::Workdir;
 using fixtures::Record;
 
-#define SKIP_UNDER_RUNNER()                                                \
-  if (e2e::runsThroughRunner()) {                                          \
-    GTEST_SKIP() << "file faults are provoked with Linux facilities only"; \
-  }
-
 std::string message(const std::string& what, const std::string& file, int error) {
-  return "listconv: cannot " + what + " " + file + ": " + std::strerror(error) + "\n";
+  return fixtures::cannot("listconv", what, file, error);
 }
 
 std::string symlinkTarget(const std::string& path) {
@@ -197,8 +192,7 @@ TEST(FileFaults, UnwritableConsoleFailsTheRun) {
   const int raw = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(raw));
   EXPECT_EQ(WEXITSTATUS(raw), 1);
-  EXPECT_EQ(e2e::readFile(w.path(".stderr")), "listconv: cannot write to standard output: " +
-                                                  std::string(std::strerror(ENOSPC)) + "\n");
+  EXPECT_EQ(e2e::readFile(w.path(".stderr")), message("write", "", ENOSPC));
   EXPECT_EQ(e2e::readFile(w.path("list.txt")), wholeListing);  // the listing itself is whole
 }
 
@@ -216,8 +210,7 @@ TEST(FileFaults, ClosedConsolePipeFailsTheRunWithAMessage) {
       e2e::runIntoClosedPipe(e2e::envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT), w.path(""), errPath);
   ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);
   EXPECT_EQ(WEXITSTATUS(raw), 1);
-  EXPECT_EQ(e2e::readFile(errPath), "listconv: cannot write to standard output: " +
-                                        std::string(std::strerror(EPIPE)) + "\n");
+  EXPECT_EQ(e2e::readFile(errPath), message("write", "", EPIPE));
   EXPECT_EQ(e2e::readFile(w.path("list.txt")), wholeListing);
 }
 

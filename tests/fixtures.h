@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -81,6 +82,14 @@ inline std::string kanjiFile(size_t records, const std::map<size_t, std::string>
 inline std::string scratchName(const std::string& suffix) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   return std::string(info->test_suite_name()) + "." + info->name() + "." + suffix;
+}
+
+// The message `program` prints when it cannot do `what` with `file` ("" for
+// standard output) for the system's reason `error`, with its line end.
+inline std::string cannot(const std::string& program, const std::string& what,
+                          const std::string& file, int error) {
+  const std::string target = file.empty() ? "to standard output" : file;
+  return program + ": cannot " + what + " " + target + ": " + std::strerror(error) + "\n";
 }
 
 }  // namespace fixtures

@@ -21,7 +21,7 @@ namespace {
 using fixtures::Record;
 
 std::string message(const std::string& what, const std::string& file, int error) {
-  return "listconv: cannot " + what + " " + file + ": " + std::strerror(error) + "\n";
+  return fixtures::cannot("listconv", what, file, error);
 }
 
 // Input files that use the kanji table, the dictionary and the records.

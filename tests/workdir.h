@@ -31,6 +31,13 @@ inline bool runsThroughRunner() {
   return !envOr("LISTCONV_RUNNER", "").empty();
 }
 
+// Skips a test that provokes its faults with Linux facilities when the
+// program runs through LISTCONV_RUNNER.
+#define SKIP_UNDER_RUNNER()                                           \
+  if (e2e::runsThroughRunner()) {                                     \
+    GTEST_SKIP() << "faults are provoked with Linux facilities only"; \
+  }
+
 // The whole content of a file, or "" when it cannot be read.
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

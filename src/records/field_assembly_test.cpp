@@ -125,6 +125,34 @@ TEST_F(RenderWordText, NotesWhatGaveAQuestionMark) {
   EXPECT_EQ(unknown.codes, TextList({"9999", "12"}));
 }
 
+TEST_F(RenderWordText, AKanjiStoredAsAQuestionMarkIsFoundNotUnknown) {
+  // Code 601 names a kanji whose text is "?": shown as it is, not noted.
+  KanjiTable[601] = "?";
+  UnknownWords unknown;
+  const Lines r = render("ab[601,602]", "EF", "N2", &unknown);
+  EXPECT_EQ(r.kanjiLine, " ? ?");
+  EXPECT_EQ(unknown.codes, TextList({"602"}));
+}
+
+TEST_F(RenderWordText, NameCodesThatNameNoKanjiAreNotedOncePerFieldWithoutBlanks) {
+  KanjiTable[601] = "?";
+  SourceRecord record;
+  record.nameCode1 = record.nameKanji1 = " 9 9";
+  record.nameCode2 = record.nameKanji2 = "601 ";
+  record.nameCode3 = record.nameKanji3 = "99  ";
+  UnknownWords unknown;
+  resolveNameCodes(record, &unknown);
+  EXPECT_EQ(record.nameKanji1, "?");
+  EXPECT_EQ(record.nameKanji2, "?");
+  EXPECT_EQ(unknown.codes, TextList({"99", "99"}));
+  EXPECT_TRUE(unknown.words.empty());
+
+  // Found or not, the text shown is the same without a list to note in.
+  record.nameKanji1 = record.nameCode1;
+  resolveNameCodes(record);
+  EXPECT_EQ(record.nameKanji1, "?");
+}
+
 TEST(BuildNameKey, JoinsUpperCasesAndDropsBlanks) {
   EXPECT_EQ(buildNameKey("ab c   ", "       ", "       "), "ABC");
   EXPECT_EQ(buildNameKey("E      ", "f      ", "       "), "EF");

@@ -45,8 +45,7 @@ TEST(DecodeField, FollowsTheCountByte) {
       {"zero byte first", fixtures::kEntryId, 4, std::string("\0bcd", 4), ""},
       {"zero past the count", fixtures::kDetail1, 2, std::string("ab\0d", 4), "ab      "},
       {"high bytes copied", fixtures::kName2, 3, "\x82\xa0\xff", "\x82\xa0\xff    "},
-      // Fields are searched eight bytes at a time: zero bytes and line feeds
-      // at the edges of those chunks.
+      // Zero bytes and line feeds deep in a slot, and at its last copied byte.
       {"zero at 8", fixtures::kDetail3, 18, std::string("abcdefgh\0j", 11), "abcdefgh"},
       {"zero at 9", fixtures::kDetail3, 12, std::string("abcdefghi\0", 10), "abcdefghi"},
       {"zero at 16", fixtures::kDetail4, 17, std::string(16, 'x') + '\0', std::string(16, 'x')},

@@ -282,8 +282,14 @@ TEST(WordDictionary, IndexFindsTheFirstEntryOfEveryKey) {
 }
 
 TEST(WordDictionary, LoadedFileIndexesTheFirstEntryOfEveryKey) {
-  // Many lines, repeated keys, and a file much shorter or longer per line
-  // than usual, so that the entry list is given too much or too little room.
+  // Every code names a kanji of its own, so that the entries of a repeated
+  // key differ and only the first one's kanji may be found.
+  std::map<size_t, std::string> kanji;
+  for (size_t code = 525; code < 534; ++code) {
+    kanji[code] = "k" + std::to_string(code - 525);
+  }
+  LoadedKanji table(fixtures::kanjiFile(534, kanji));
+  // Many lines, repeated keys, with and without lines of blanks between them.
   for (const size_t padding : {0, 200}) {
     std::mt19937 rng(11);
     std::string text;
@@ -307,6 +313,7 @@ TEST(WordDictionary, LoadedFileIndexesTheFirstEntryOfEveryKey) {
           break;
         }
       }
+      ASSERT_NE(kanjiTextOf(e).find('k'), std::string::npos);
       ASSERT_EQ(kanjiOf(d, e.key), kanjiTextOf(*first)) << e.key;
     }
   }

@@ -1,0 +1,57 @@
+// Tests of the export's run that need a fault in the middle of it.
+#include "export_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "fixtures.h"
+#include "io/file_io.h"
+#include "tables/kanji_table.h"
+#include "tables/word_dictionary.h"
+
+namespace {
+
+using fixtures::Record;
+
+TEST(ExportRun, ARecordFileThatChangesBetweenCountAndExportFailsTheCatalogue) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("listconv-export-run-" + std::to_string(std::random_device()()));
+  std::filesystem::create_directories(dir);
+  std::string records;
+  for (const char* id : {"A", "B", "C"}) {
+    records += Record().set(fixtures::kEntryId, id);
+  }
+  std::ofstream(dir / "list.rec", std::ios::binary) << records;
+
+  // The count for the heading reads one record, then meets a failed read,
+  // which it takes as the end; the export itself then reads all three.
+  gInjectedFaults.readFailAfter = static_cast<int64_t>(fixtures::kRecordSize);
+  ExportOptions options;
+  options.format = findExportFormat("html");
+  options.dir = dir.string();
+  options.output = (dir / "page.html").string();
+  ::testing::internal::CaptureStderr();
+  const int status = runExport(options);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  gInjectedFaults = InjectedFaults();
+  KanjiTable.clear();
+  WordDictionary = Dictionary();
+
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(err, "listconv-export: " + (dir / "list.rec").string() +
+                     " changed while it was read\n"
+                     "listconv-export: cannot write " +
+                     options.output + ": the export is incomplete\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                          std::filesystem::directory_iterator()),
+            1)
+      << "only list.rec is left";
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
