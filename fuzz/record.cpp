@@ -8,31 +8,27 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "check.h"
+#include "record_layout.h"
 #include "records/source_record.h"
 
 namespace {
 
-// Where a field lies and which member of the record holds it.
-struct Field {
-  size_t countOffset;
-  size_t capacity;
-  const std::string SourceRecord::*member;
-};
+using fixtures::Field;
 
-const Field kFields[] = {
-    {4, 8, &SourceRecord::entryId},    {13, 7, &SourceRecord::name1},
-    {21, 7, &SourceRecord::name2},     {29, 7, &SourceRecord::name3},
-    {37, 4, &SourceRecord::nameCode1}, {42, 4, &SourceRecord::nameCode2},
-    {47, 4, &SourceRecord::nameCode3}, {52, 8, &SourceRecord::detail1},
-    {61, 8, &SourceRecord::detail2},   {70, 12, &SourceRecord::period},
-    {83, 18, &SourceRecord::detail3},  {102, 18, &SourceRecord::detail4},
-    {121, 10, &SourceRecord::detail5}, {132, 10, &SourceRecord::detail6},
-    {143, 10, &SourceRecord::detail7}, {154, 255, &SourceRecord::wordText},
-    {410, 255, &SourceRecord::note},
-};
+// The members of the record that hold the fields, in record order.
+std::string SourceRecord::* const kMembers[] = {
+    &SourceRecord::entryId,   &SourceRecord::name1,     &SourceRecord::name2,
+    &SourceRecord::name3,     &SourceRecord::nameCode1, &SourceRecord::nameCode2,
+    &SourceRecord::nameCode3, &SourceRecord::detail1,   &SourceRecord::detail2,
+    &SourceRecord::period,    &SourceRecord::detail3,   &SourceRecord::detail4,
+    &SourceRecord::detail5,   &SourceRecord::detail6,   &SourceRecord::detail7,
+    &SourceRecord::wordText,  &SourceRecord::note};
+static_assert(std::size(kMembers) == std::size(fixtures::kAllFields), "one member a field");
+static_assert(fixtures::kRecordSize == kRecordSize, "the records' size");
 
 // The counted text of a field, from the raw bytes.
 std::string expectedField(const RecordBytes& bytes, const Field& f) {
@@ -61,8 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   SourceRecord fresh;
   decodeSourceRecord(bytes, fresh);
-  for (const Field& f : kFields) {
-    const std::string& got = fresh.*f.member;
+  for (size_t i = 0; i < std::size(kMembers); ++i) {
+    const Field& f = fixtures::kAllFields[i];
+    const std::string& got = fresh.*kMembers[i];
     FUZZ_CHECK(got == expectedField(bytes, f));
     FUZZ_CHECK(got.size() <= f.capacity);
   }
@@ -79,8 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   decodeSourceRecord(other, reused);
   reused.nameKanji1 = "resolved";
   decodeSourceRecord(bytes, reused);
-  for (const Field& f : kFields) {
-    FUZZ_CHECK(reused.*f.member == fresh.*f.member);
+  for (std::string SourceRecord::* const member : kMembers) {
+    FUZZ_CHECK(reused.*member == fresh.*member);
   }
   FUZZ_CHECK(reused.nameKanji1 == fresh.nameKanji1);
   return 0;

@@ -84,13 +84,20 @@ std::string annotateByScan(std::string period) {
   return period + ranges;
 }
 
+// The index of the first row named `name`, or kEraRowCount.
+size_t rowNamed(const std::string& name, size_t from = 0) {
+  size_t i = from;
+  while (i < kEraRowCount && name != EraAnnotation[i].name) {
+    ++i;
+  }
+  return i;
+}
+
 TEST(EraTable, HasTheRowsAndNamesOfTheConverter) {
-  ASSERT_EQ(kEraRowCount, 291u);
   std::map<std::string, int> rowsOfName;
   for (size_t i = 0; i < kEraRowCount; ++i) {
     ++rowsOfName[EraAnnotation[i].name];
   }
-  EXPECT_EQ(rowsOfName.size(), 279u);
   std::set<std::string> twice;
   for (const auto& [name, rows] : rowsOfName) {
     EXPECT_LE(rows, 2) << name;
@@ -102,14 +109,15 @@ TEST(EraTable, HasTheRowsAndNamesOfTheConverter) {
                                           "KOWA",   "TENSHO",   "KOJI",  "SHOGEN",
                                           "KANGEN", "KOAN",     "SHOO",  "SHOWA"};
   EXPECT_EQ(twice, expected);
+  // The periods and sword classes come before the eras, which start with MOMMU.
+  ASSERT_GT(kEraRowCount, 0u);
   EXPECT_STREQ(EraAnnotation[0].name, "NARA");
-  EXPECT_STREQ(EraAnnotation[7].name, "CHOKUTO");
-  EXPECT_STREQ(EraAnnotation[13].name, "MOMMU");
-  EXPECT_STREQ(EraAnnotation[290].name, "HEISEI");
+  EXPECT_LT(rowNamed("CHOKUTO"), rowNamed("MOMMU"));
+  EXPECT_LT(rowNamed("MOMMU"), kEraRowCount);
+  EXPECT_STREQ(EraAnnotation[kEraRowCount - 1].name, "HEISEI");
 }
 
 TEST(EraTable, EveryRangeIsWellFormed) {
-  int singleYears = 0;
   for (size_t i = 0; i < kEraRowCount; ++i) {
     const std::string name = EraAnnotation[i].name;
     const std::string range = EraAnnotation[i].range;
@@ -118,20 +126,14 @@ TEST(EraTable, EveryRangeIsWellFormed) {
       continue;
     }
     EXPECT_TRUE(isWellFormedRange(range)) << "row " << i + 1 << " " << name << " " << range;
-    if (range.find('-') == std::string::npos) {
-      ++singleYears;
-    }
   }
-  EXPECT_EQ(singleYears, 31);
+  EXPECT_EQ(annotateEra("MOMMU"), "MOMMU(697-700)");
 }
 
 // A year-qualified name is the name of the row in front of it, "(", the first
 // year and "-)" (or ")" for a single year), cut to 12 characters; it carries
 // that row's range.
 TEST(EraTable, NamesArePlainOrQualifyTheRowBefore) {
-  int qualified = 0;
-  int cut = 0;
-  int hyphenated = 0;
   for (size_t i = 0; i < kEraRowCount; ++i) {
     const std::string name = EraAnnotation[i].name;
     const std::string range = EraAnnotation[i].range;
@@ -140,10 +142,8 @@ TEST(EraTable, NamesArePlainOrQualifyTheRowBefore) {
     const size_t paren = name.find('(');
     if (paren == std::string::npos) {
       EXPECT_TRUE(isPlainName(name)) << name;
-      hyphenated += name.find('-') != std::string::npos;
       continue;
     }
-    ++qualified;
     ASSERT_GT(i, 0u);
     const std::string before = EraAnnotation[i - 1].name;
     EXPECT_EQ(name.substr(0, paren), before) << name;
@@ -152,27 +152,28 @@ TEST(EraTable, NamesArePlainOrQualifyTheRowBefore) {
     const std::string whole =
         before + "(" + std::to_string(firstYearOf(range)) + (singleYear ? ")" : "-)");
     EXPECT_EQ(name, whole.substr(0, 12)) << name;
-    cut += whole.size() > 12;
   }
-  EXPECT_EQ(qualified, 24);
-  EXPECT_EQ(cut, 8);
-  EXPECT_EQ(hyphenated, 4);
 }
 
 // Era rows run by first year, save the second run from KEMMU to GENCHU after
 // EITOKU and the SHOWA of 1312 near the end.
 TEST(EraTable, EraNamesRunInOrderOfTheirFirstYear) {
-  const size_t runs[][2] = {{14, 192}, {193, 288}};
+  const size_t mommu = rowNamed("MOMMU");
+  const size_t kemmu = rowNamed("KEMMU");
+  const size_t genchu = rowNamed("GENCHU", kemmu);
+  const size_t lateShowa = rowNamed("SHOWA", rowNamed("SHOWA") + 1);
+  ASSERT_LT(mommu, kemmu);
+  ASSERT_LT(genchu, lateShowa);
+  ASSERT_LT(lateShowa, kEraRowCount);
+  EXPECT_LT(rowNamed("EITOKU"), kemmu);
+  EXPECT_STREQ(EraAnnotation[lateShowa].range, "(1312-1316)");
+  const size_t runs[][2] = {{mommu, kemmu}, {kemmu, lateShowa}};
   for (const auto& run : runs) {
-    for (size_t row = run[0] + 1; row <= run[1]; ++row) {
-      EXPECT_LE(firstYearOf(EraAnnotation[row - 2].range),
-                firstYearOf(EraAnnotation[row - 1].range))
-          << "row " << row << " " << EraAnnotation[row - 1].name;
+    for (size_t row = run[0] + 1; row < run[1]; ++row) {
+      EXPECT_LE(firstYearOf(EraAnnotation[row - 1].range), firstYearOf(EraAnnotation[row].range))
+          << "row " << row + 1 << " " << EraAnnotation[row].name;
     }
   }
-  EXPECT_STREQ(EraAnnotation[192].name, "KEMMU");
-  EXPECT_STREQ(EraAnnotation[204].name, "GENCHU");
-  EXPECT_STREQ(EraAnnotation[288].range, "(1312-1316)");
 }
 
 struct AnnotateCase {
