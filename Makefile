@@ -15,20 +15,25 @@ FUZZ_CMAKE_FLAGS ?=
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all build run catalogue test sanitize fuzz difftest clean bench bench-build bench-profile windows test-windows test-windows64
+.PHONY: all build run catalogue test sanitize fuzz difftest clean bench bench-build bench-profile windows test-windows test-windows64 \
+  package test-package package-windows
 
 all: build
 
+# Configuring says only what goes wrong (warnings and errors go to standard
+# error).
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	@echo "configuring $(BUILD)"
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
 
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
 # Converts the bundled sample in a scratch folder and shows the result; builds
-# only the program, not the tests.
+# only the program, not the tests, without make's notes of the folders it
+# enters.
 run: $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS) --target listconv
+	@cmake --build $(BUILD) -j $(JOBS) --target listconv -- --no-print-directory
 	@rm -rf $(BUILD)/sample-run && mkdir -p $(BUILD)/sample-run
 	@cp sample/kanjis.dat sample/words.txt sample/list.rec $(BUILD)/sample-run/
 	@cd $(BUILD)/sample-run && ../listconv
@@ -99,6 +104,24 @@ bench: bench-build
 # Instruction profile of one listconv run on a smaller set (R = 10000).
 bench-profile: bench-build
 	python3 bench/run_bench.py --build $(BENCH_BUILD) --profile $(BENCH_ARGS)
+
+# The Debian package of the Release build: both programs, their manual pages
+# and the bash completion, as $(BUILD)/listconv_VERSION_ARCH.deb.
+package: build
+	@rm -f $(BUILD)/listconv_*.deb
+	cd $(BUILD) && cpack -G DEB
+
+# Installs that package into this machine (as root), runs both programs from
+# it on the sample, and removes it again.
+test-package: package
+	bash tests/package_test.sh $(BUILD)/listconv_*.deb sample
+
+# The Windows zip: the 32-bit listconv.exe and listconv-export.exe, a read-me
+# and the sample data, as $(WINDOWS_BUILD)/listconv-VERSION-win32.zip.
+package-windows: windows
+	@rm -f $(WINDOWS_BUILD)/listconv-*.zip
+	cd $(WINDOWS_BUILD) && cpack -G ZIP
+	python3 tests/windows_zip_test.py $(WINDOWS_BUILD)/listconv-*.zip sample
 
 # The 32-bit Windows console program, cross-built with MinGW-w64. The unit
 # tests are cross-built beside it (from GoogleTest's sources) for

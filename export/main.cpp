@@ -12,7 +12,7 @@
 
 namespace {
 
-const char kVersion[] = "listconv-export 1.0";
+const char kVersion[] = "listconv-export " LISTCONV_VERSION;
 
 // Prints a usage error's reason and the usage on standard error; returns the
 // exit status of a usage error.

@@ -112,7 +112,7 @@ TEST(ExportEndToEnd, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(help.err, "");
   const RunResult version = runExport(w, "--version");
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out.substr(0, 16), "listconv-export ");
+  EXPECT_EQ(e2e::withoutCr(version.out), std::string("listconv-export ") + LISTCONV_VERSION + "\n");
 }
 
 TEST(ExportEndToEnd, WithoutDataFilesEveryFormatIsEmptyButWhole) {

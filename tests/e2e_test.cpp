@@ -107,6 +107,27 @@ TEST(EndToEnd, ArgumentsChangeNothing) {
   EXPECT_EQ(withArgs.listing, plain.listing);
 }
 
+// A first try of --help or --version in a folder of data must not cost its
+// listing: the usage or the version is printed and no file is touched.
+TEST(EndToEnd, HelpAndVersionAloneTouchNoFile) {
+  Workdir w;
+  w.put("list.rec", records({listed("A")}));
+  const std::string listing = "an earlier listing\r\n";
+  w.put("list.txt", listing);
+  for (const char* arg : {"--help", "-h", "'/?'", "--version"}) {
+    const RunResult r = w.run(arg);
+    EXPECT_EQ(r.status, 0) << arg;
+    EXPECT_EQ(r.err, "") << arg;
+    EXPECT_EQ(r.listing, listing) << arg;
+    if (std::string(arg) == "--version") {
+      EXPECT_EQ(r.out, std::string("listconv ") + LISTCONV_VERSION + "\n");
+    } else {
+      EXPECT_EQ(r.out.rfind("Usage: listconv\n", 0), 0u) << arg << ": " << r.out;
+    }
+  }
+  EXPECT_EQ(readFile(w.path("list.rec")), records({listed("A")}));
+}
+
 TEST(EndToEnd, AllThreeFilesMakeACompleteBlock) {
   Workdir w;
   w.put("kanjis.dat", fixtures::kanjiFile(603, {{600, "P"}, {601, "Q"}, {602, "R"}}));

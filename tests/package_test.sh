@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Installs the Debian package into this machine (as root), runs both programs
+# from their installed paths on the sample data, checks the manual pages and
+# the bash completion, then removes the package again, also after a failure.
+#
+# Usage: tests/package_test.sh PACKAGE.deb [SAMPLE_DIR]
+set -euo pipefail
+
+deb=$(realpath "$1")
+sample=$(realpath "${2:-$(dirname "$0")/../sample}")
+package=$(dpkg-deb -f "$deb" Package)
+version=$(dpkg-deb -f "$deb" Version)
+work=$(mktemp -d)
+
+fail() {
+  echo "package test: $*" >&2
+  exit 1
+}
+cleanup() {
+  dpkg -r "$package" >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+dpkg -i "$deb" >/dev/null
+for program in listconv listconv-export; do
+  [ "$(command -v "$program")" = "/usr/bin/$program" ] || fail "$program is not /usr/bin/$program"
+  [ "$("/usr/bin/$program" --version)" = "$program $version" ] ||
+    fail "$program --version does not say $version"
+done
+
+cp "$sample/kanjis.dat" "$sample/words.txt" "$sample/list.rec" "$work/"
+(cd "$work" && /usr/bin/listconv >console.txt) || fail "listconv failed on the sample"
+cmp "$work/list.txt" "$sample/list.txt" || fail "listconv's list.txt differs from the sample's"
+cmp "$work/console.txt" "$sample/console.txt" || fail "listconv's console differs from the sample's"
+/usr/bin/listconv-export -C "$work" -o "$work/listing.csv"
+[ "$(wc -l <"$work/listing.csv")" -eq 13 ] || fail "the CSV of the sample is not a header and 12 rows"
+/usr/bin/listconv-export -C "$work" --format html -o "$work/catalogue.html"
+grep -q '12 records' "$work/catalogue.html" || fail "the catalogue page does not count 12 records"
+
+for page in listconv listconv-export; do
+  gzip -t "/usr/share/man/man1/$page.1.gz" || fail "no manual page $page.1.gz"
+done
+completion=/usr/share/bash-completion/completions/listconv-export
+bash -c "source $completion && complete -p listconv-export" >/dev/null ||
+  fail "the bash completion does not complete listconv-export"
+
+dpkg -r "$package" >/dev/null
+[ ! -e /usr/bin/listconv ] && [ ! -e /usr/bin/listconv-export ] && [ ! -e "$completion" ] ||
+  fail "files of $package are left after dpkg -r"
+echo "package test: $(basename "$deb") installs, runs the sample and removes cleanly"
