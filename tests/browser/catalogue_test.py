@@ -517,13 +517,17 @@ def measure_big(driver, path, rows):
         requestAnimationFrame(() => setTimeout(() => done([performance.now() - start,
             document.getElementById('count').textContent])));
     """
-    filter_times = []
-    for query in ["katana", "刀剣", "kanemoto edo", "zzz-nothing", ""]:
-        elapsed, shown = driver.execute_async_script(timed_filter, query)
-        want = matching(rows, query)
-        expected = records_text(len(want) if query else None, len(rows))
-        assert shown == expected, (query, shown, expected)
-        filter_times.append(elapsed / 1000)
+    # Each query is timed in two rounds and its quicker time kept: a machine
+    # busy with other work stalls one round now and then, not both.
+    queries = ["katana", "刀剣", "kanemoto edo", "zzz-nothing", ""]
+    filter_times = [float("inf")] * len(queries)
+    for _ in range(2):
+        for k, query in enumerate(queries):
+            elapsed, shown = driver.execute_async_script(timed_filter, query)
+            want = matching(rows, query)
+            expected = records_text(len(want) if query else None, len(rows))
+            assert shown == expected, (query, shown, expected)
+            filter_times[k] = min(filter_times[k], elapsed / 1000)
 
     page.js("document.getElementById('query').value = ''")
     start = time.perf_counter()
