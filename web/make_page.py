@@ -4,7 +4,8 @@ script and the WebAssembly module, with a Content-Security-Policy that names
 the page's inline script and style by their SHA-256 hashes.
 
   make_page.py --template page.html --page-script page.js --worker-script worker.js
-               --module listconv_web.js --output listconv.html
+               --module listconv_web.js --catalogue export/catalogue.html
+               --output listconv.html
 
 The module's script (listconv_web.js) and its WebAssembly (listconv_web.wasm,
 beside it) go into the worker's code, the WebAssembly as base64; the worker's
@@ -43,7 +44,8 @@ def script_text(name, text):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--template", "--page-script", "--worker-script", "--module", "--output"):
+    for option in ("--template", "--page-script", "--worker-script", "--module", "--catalogue",
+                   "--output"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
 
@@ -62,8 +64,16 @@ def main():
     styles = re.findall(r"<style>(.*?)</style>", template, re.S)
     if len(styles) != 1:
         raise ValueError("%s: one <style> block expected" % args.template)
-    page = (template.replace("@STYLE_HASH@", source_hash(styles[0]))
-            .replace("@SCRIPT_HASH@", source_hash(page_script))
+    # The catalogue page is opened from a blob made by the page, so that the
+    # page's policy applies to it too: it has to let in the catalogue's own
+    # inline script and style as well.
+    catalogue = read(args.catalogue)
+    catalogue_scripts = [source_hash(b) for b in re.findall(r"<script>(.*?)</script>", catalogue, re.S)]
+    catalogue_styles = [source_hash(b) for b in re.findall(r"<style>(.*?)</style>", catalogue, re.S)]
+    if not catalogue_scripts or not catalogue_styles:
+        raise ValueError("%s: no inline script or style" % args.catalogue)
+    page = (template.replace("@STYLE_HASH@", " ".join([source_hash(styles[0])] + catalogue_styles))
+            .replace("@SCRIPT_HASH@", " ".join([source_hash(page_script)] + catalogue_scripts))
             .replace("@WORKER_CODE@", without_markers(worker_code))
             .replace("@PAGE_SCRIPT@", page_script))
     tmp = args.output + ".part"

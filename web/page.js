@@ -134,7 +134,7 @@
 
   // The worker failed (out of memory, say): it is dropped, the page says so
   // and stays usable; the next conversion starts a new worker.
-  function workerFailed(message) {
+  function workerFailed(message, request) {
     if (worker) {
       worker.terminate();
     }
@@ -143,7 +143,8 @@
     pending = [];
     exportQueue = [];
     exporting = null;
-    var during = converting ? 'The conversion failed' : 'Making the exports failed';
+    var during = converting ? 'The conversion failed' :
+      request === 'export' ? 'Making the exports failed' : 'The converter could not start';
     converting = false;
     $('progress').hidden = true;
     showFault(during + ': ' + message + '. Nothing was lost: you can convert again ' +
@@ -159,9 +160,11 @@
       pending.forEach(function (p) { worker.postMessage(p[0], p[1]); });
       pending = [];
     } else if (m.type === 'fault') {
-      workerFailed(m.message);
+      workerFailed(m.message, m.request);
     } else if (m.id !== runId) {
       return;  // from a conversion that is no longer shown
+    } else if (m.type === 'line' && m.format) {
+      addExportMessage(m.format, m.text);
     } else if (m.type === 'line') {
       addConsoleLine(m.stream, m.text);
     } else if (m.type === 'progress') {
@@ -186,23 +189,10 @@
     var total = names.reduce(function (sum, name) { return sum + files[name].size; }, 0);
     $('progress').value = 0;
     $('progress').hidden = total <= PROGRESS_FROM_BYTES;
-    setStatus('Reading the files\u2026');
-    Promise.all(names.map(function (name) { return files[name].arrayBuffer(); }))
-      .then(function (buffers) {
-        if (id !== runId) {
-          return;
-        }
-        var request = {type: 'convert', id: id, files: {}};
-        names.forEach(function (name, i) { request.files[name] = buffers[i]; });
-        setStatus('Converting\u2026');
-        send(request, buffers);
-      }, function (error) {
-        converting = false;
-        $('progress').hidden = true;
-        setStatus('');
-        showFault('A file could not be read (' + error.message + '); pick it again.');
-        showFiles();
-      });
+    var request = {type: 'convert', id: id, files: {}};
+    names.forEach(function (name) { request.files[name] = files[name]; });
+    setStatus('Converting\u2026');
+    send(request);
   }
   $('convert').addEventListener('click', convert);
 
@@ -210,6 +200,8 @@
     Object.keys(links).forEach(function (id) { setLink(id, null); });
     $('console').textContent = '';
     $('exports').textContent = '';
+    $('export-messages').textContent = '';
+    $('export-messages').hidden = true;
     $('results').hidden = false;
     exportQueue = [];
     exporting = null;
@@ -223,6 +215,20 @@
       line.className = 'err';
     }
     $('console').appendChild(line);
+  }
+
+  // A message of an export (a byte that is no CP932 character, say), shown
+  // once under the results.
+  function addExportMessage(format, text) {
+    var box = $('export-messages');
+    if (Array.prototype.some.call(box.childNodes, function (n) { return n.dataset.text === text; })) {
+      return;
+    }
+    var line = document.createElement('li');
+    line.dataset.text = text;
+    line.textContent = text;
+    box.appendChild(line);
+    box.hidden = false;
   }
 
   function showProgress(m) {
@@ -239,10 +245,11 @@
     showFiles();
     var status = $('status');
     status.dataset.seconds = seconds.toFixed(3);
+    status.dataset.runSeconds = m.runSeconds.toFixed(3);
     if (m.listing) {
-      setLink('get-list', new Blob([m.listing], {type: 'application/octet-stream'}));
+      setLink('get-list', m.listing);
       setStatus('Converted in ' + seconds.toFixed(2) + ' s: list.txt holds ' +
-                bytesText(m.listing.byteLength) +
+                bytesText(m.listing.size) +
                 (m.status === 0 ? '.' : '; listconv ended with exit status ' + m.status +
                  ' (see its messages above).'));
     } else {
@@ -279,14 +286,14 @@
   function exported(m) {
     exporting = null;
     if (m.status !== 0) {
-      addConsoleLine('err', 'listconv-export --format ' + m.format + ' ended with exit status ' +
-                     m.status);
+      addExportMessage(m.format, EXPORT_NAMES[m.format] + ': listconv-export ended with exit status ' +
+                       m.status);
     }
-    if (m.bytes && (m.format !== 'csv' || m.bom === $('bom').checked)) {
-      var blob = new Blob([m.bytes], {type: EXPORT_TYPES[m.format]});
+    if (m.blob && (m.format !== 'csv' || m.bom === $('bom').checked)) {
+      var blob = m.blob.slice(0, m.blob.size, EXPORT_TYPES[m.format]);
       EXPORT_LINKS[m.format].forEach(function (id) { setLink(id, blob); });
       if (m.format === 'listing') {
-        showListing(m.bytes);
+        showListing(blob, m.lineStarts);
       }
     }
     nextExport();
@@ -324,38 +331,37 @@
 
   // ---- the listing --------------------------------------------------------
 
-  // Shows the listing (UTF-8 bytes; null: none) a page of lines at a time.
-  function showListing(bytes) {
-    if (!bytes) {
-      listing = null;
+  // Shows the listing (a blob of UTF-8 text and where its lines start; null:
+  // none) a page of lines at a time.
+  function showListing(blob, starts) {
+    listing = blob ? {blob: blob, lineStarts: starts, first: 0} : null;
+    if (!blob) {
       $('listing').textContent = '';
       $('listing-range').textContent = '';
       $('listing-back').disabled = $('listing-next').disabled = true;
       return;
     }
-    var view = new Uint8Array(bytes);
-    var starts = [0];
-    for (var i = view.indexOf(10); i >= 0; i = view.indexOf(10, i + 1)) {
-      if (i + 1 < view.length) {
-        starts.push(i + 1);
-      }
-    }
-    listing = {bytes: view, lineStarts: starts, first: 0, decoder: new TextDecoder('utf-8')};
     showListingPage(0);
   }
 
   function showListingPage(first) {
-    var starts = listing.lineStarts;
-    var lines = listing.bytes.length ? starts.length : 0;
+    var shown = listing;
+    var starts = shown.lineStarts;
+    var lines = shown.blob.size ? starts.length : 0;
     var end = Math.min(first + LISTING_PAGE_LINES, lines);
-    listing.first = first;
-    var to = end < starts.length ? starts[end] : listing.bytes.length;
-    $('listing').textContent = listing.decoder.decode(listing.bytes.subarray(starts[first] || 0, to));
+    shown.first = first;
+    $('listing-back').disabled = first === 0;
+    $('listing-next').disabled = end >= lines;
     $('listing-range').textContent = lines ?
       'Lines ' + (first + 1).toLocaleString('en-US') + '\u2013' + end.toLocaleString('en-US') +
       ' of ' + lines.toLocaleString('en-US') : 'The listing is empty.';
-    $('listing-back').disabled = first === 0;
-    $('listing-next').disabled = end >= lines;
+    var from = lines ? starts[first] : 0;
+    var to = end < starts.length ? starts[end] : shown.blob.size;
+    shown.blob.slice(from, to).text().then(function (text) {
+      if (listing === shown && shown.first === first) {
+        $('listing').textContent = text;
+      }
+    });
   }
 
   $('listing-back').addEventListener('click', function () {
