@@ -13,7 +13,7 @@
   };
   // Inputs larger than this (in all) show a progress bar while converting.
   var PROGRESS_FROM_BYTES = 4 << 20;
-  var LISTING_PAGE_LINES = 2000;
+  var LISTING_PAGE_LINES = 700;
   // The exports made after each conversion, in this order.
   var EXPORTS = ['listing', 'csv', 'unknown', 'jsonl', 'html'];
   var EXPORT_NAMES = {listing: 'the listing in UTF-8', csv: 'the CSV', unknown: 'the report of unknowns',
