@@ -50,6 +50,8 @@ GENERATED_SEEDS = range(1, 25)
 MISSING_CASES = [(101, ("kanjis.dat",)), (102, ("words.txt",)), (103, ("list.rec",)),
                  (104, INPUTS)]
 TIME_FACTOR = 4.0
+# The page's time is the best of this many runs, each in a page of its own.
+PAGE_RUNS = 3
 # The longest the page may go without answering while it converts (on a
 # busy machine too; a page that converted in its own thread would stand
 # still for seconds).
@@ -387,10 +389,12 @@ def check_benchmark(page, args, work):
         native_digest = hashlib.sha256(f.read()).hexdigest()
         listing_size = f.tell()
 
-    page.open()
-    page.choose(folder)
-    runs, worker_runs = [], []
-    for attempt in range(2):
+    runs, worker_runs, longest = [], [], 0
+    for attempt in range(PAGE_RUNS):
+        # Each run in a page of its own: the exports that follow a conversion
+        # are not waited for.
+        page.open()
+        page.choose(folder)
         page.js(WATCH_STALLS)
         state, fault = page.convert(until=("converted", "done"))
         assert not fault, fault
@@ -399,9 +403,10 @@ def check_benchmark(page, args, work):
         if attempt == 0:
             got = page.download("get-list", "bench", listing_size)
             assert hashlib.sha256(got).hexdigest() == native_digest, "list.txt differs"
-        state, fault = page.wait_for(("done",))
-        assert not fault, fault
         watch = page.js("clearInterval(window.__watch.timer); return window.__watch")
+        longest = max(longest, watch["longest"])
+        # The machine's load changes: listconv is timed between the page's runs too.
+        native_seconds = min(native_seconds, best_native_time(args.listconv, folder, runs=1))
         assert watch["longest"] / 1000 <= LONGEST_STALL, \
             "the page did not answer for %.2f s" % (watch["longest"] / 1000)
         assert any(0 < v < 1 for v in watch["progress"]), "no progress shown: %s" % watch["progress"][:20]
@@ -410,7 +415,7 @@ def check_benchmark(page, args, work):
                "the module's run %s), longest the page did not answer %.0f ms"
                % (native_seconds, page_seconds, page_seconds / native_seconds,
                   ", ".join("%.2f" % r for r in runs), ", ".join("%.2f" % r for r in worker_runs),
-                  watch["longest"]))
+                  longest))
     assert page_seconds <= TIME_FACTOR * native_seconds, summary
     return summary
 
@@ -474,6 +479,7 @@ def main():
                            lambda: (check_benchmark(page, args, args.work),
                                     check_no_requests(page))[0]))
         for name, check in checks:
+            check_started = time.monotonic()
             try:
                 detail = check()
             except Exception:
@@ -481,7 +487,8 @@ def main():
                 print("FAIL %s\n%s" % (name, traceback.format_exc()))
                 continue
             passed += 1
-            print("ok   %s%s" % (name, ": %s" % detail if detail else ""))
+            print("ok   %s (%.0f s)%s" % (name, time.monotonic() - check_started,
+                                        ": %s" % detail if detail else ""))
         print("%d passed, %d failed in %.0f s" % (passed, failed, time.monotonic() - started))
     finally:
         driver.quit()

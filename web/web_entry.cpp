@@ -53,8 +53,8 @@ EMSCRIPTEN_KEEPALIVE int web_convert(const char* dir) {
 // Writes the export of the data files of `dir` in `format` (UTF-8) to
 // `output`, as listconv-export --format FORMAT [--bom] [--title TITLE] -C DIR
 // -o OUTPUT does; returns its exit status (2 for an unknown format).
-EMSCRIPTEN_KEEPALIVE int web_export(const char* format, int bom, const char* title,
-                                    const char* dir, const char* output) {
+EMSCRIPTEN_KEEPALIVE int web_export(const char* format, int bom, const char* title, const char* dir,
+                                    const char* output) {
   gProgramName = "listconv-export";
   ExportOptions options;
   if (!formatNamed(format, options.format)) {
