@@ -15,7 +15,7 @@ FUZZ_CMAKE_FLAGS ?=
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all build run catalogue test sanitize fuzz difftest clean bench bench-build bench-profile windows test-windows test-windows64 \
+.PHONY: all build run catalogue web test sanitize fuzz difftest clean bench bench-build bench-profile windows test-windows test-windows64 \
   package test-package package-windows
 
 all: build
@@ -54,7 +54,25 @@ catalogue: $(BUILD)/CMakeCache.txt
 	  -o $(BUILD)/sample-run/catalogue.html
 	@echo "written: $(BUILD)/sample-run/catalogue.html (open it in a browser)"
 
+# The page that converts in a browser, build-web/listconv.html, built to
+# WebAssembly with Debian's emscripten (apt-get install emscripten
+# node-acorn). Its JavaScript optimiser needs Debian's acorn module, which a
+# node from elsewhere does not find by itself.
+WEB_BUILD ?= build-web
+WEB_NODE_PATH ?= /usr/share/nodejs:/usr/lib/nodejs
+WEB_ENV = NODE_PATH='$(WEB_NODE_PATH)$(if $(NODE_PATH),:$(NODE_PATH))'
+
+$(WEB_BUILD)/CMakeCache.txt:
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DLISTCONV_TESTS=OFF
+
+web: $(WEB_BUILD)/CMakeCache.txt
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target listconv_page
+
+# The page is built too where emscripten is installed; its browser test
+# reports itself skipped without it.
 test: build
+	@if command -v em++ >/dev/null 2>&1; then $(MAKE) --no-print-directory web; \
+	else echo "em++ not found: the page (make web) is not built, its test is skipped"; fi
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Builds the program and every test with the sanitizers and runs the tests.
@@ -177,4 +195,4 @@ test-windows64: windows
 	  WINDOWS_TOOLCHAIN=cmake/mingw-x86_64.cmake WINE='$(WINE64)' WINELOADER='$(WINE64)'
 
 clean:
-	rm -rf $(BUILD) $(WINDOWS_BUILD) build-windows64 $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(WINDOWS_BUILD) build-windows64 $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

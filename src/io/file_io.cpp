@@ -10,6 +10,7 @@
 #include <cstring>
 
 #ifdef _WIN32
+#include <direct.h>
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
@@ -385,6 +386,15 @@ void discardReplacement(OutputFile& out) {
 void ignoreBrokenPipe() {
 #ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
+int enterFolder(const char* dir) {
+  assert(dir != nullptr);
+#ifdef _WIN32
+  return _chdir(dir) == 0 ? 0 : errno;
+#else
+  return chdir(dir) == 0 ? 0 : errno;
 #endif
 }
 

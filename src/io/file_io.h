@@ -116,6 +116,9 @@ void ignoreBrokenPipe();
 // True when the file at `path` can be opened for reading.
 bool canOpenForReading(const std::string& path);
 
+// Makes `dir` the current folder; 0, or the system's reason when it cannot.
+int enterFolder(const char* dir);
+
 // True when `a` and `b` both name existing files and these are one and the
 // same file (through a link, say): the same device and inode, or on Windows
 // the same volume and file index.

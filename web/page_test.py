@@ -1,0 +1,500 @@
+#!/usr/bin/python3
+"""Uses the page build-web/listconv.html in headless Chromium as a person would,
+and compares what it gives with the native programs.
+
+  page_test.py --page listconv.html --listconv LISTCONV --export LISTCONV-EXPORT
+               --bench-data LISTCONV_BENCH_DATA --sample sample/ --work DIR [--no-bench]
+
+In one browser session:
+  - the sample and data sets made by tools/model's case generator (odd codes,
+    records of 0xFF bytes, words.txt quirks, missing files) are converted;
+    list.txt, the CSV and the report of unknowns are downloaded and must equal
+    the native programs' bytes; the console lines must equal listconv's;
+  - while converting, the page makes no network request (Chromium's
+    performance log) and breaks no rule of its Content-Security-Policy;
+  - a failure inside the conversion shows a message and the page converts
+    again afterwards;
+  - the benchmark's data set (100,000 records) converts in at most 4 times
+    listconv's time, the page answering meanwhile.
+A screenshot of the page after converting the sample is kept in DIR/sample.png.
+
+Needs Debian's chromium, chromium-driver and python3-selenium (run it with
+/usr/bin/python3), and the page (make web); without them it prints
+"SKIPPED: ..." and exits with 77.
+"""
+import argparse
+import hashlib
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+import urllib.parse
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tools", "model"))
+
+CHROMIUM = "/usr/bin/chromium"
+CHROMEDRIVER = "/usr/bin/chromedriver"
+CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                  "--no-first-run", "--disable-background-networking",
+                  "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
+                  "--window-size=1280,1500"]
+SKIP = 77
+INPUTS = ("kanjis.dat", "words.txt", "list.rec")
+GENERATED_SEEDS = range(1, 25)
+# Data sets of the generator with files taken away: (seed, files left out).
+MISSING_CASES = [(101, ("kanjis.dat",)), (102, ("words.txt",)), (103, ("list.rec",)),
+                 (104, INPUTS)]
+TIME_FACTOR = 4.0
+# The page's time is the best of this many runs, each in a page of its own.
+PAGE_RUNS = 3
+# The longest the page may go without answering while it converts (on a
+# busy machine too; a page that converted in its own thread would stand
+# still for seconds).
+LONGEST_STALL = 0.5
+WAIT_SECONDS = 60
+
+
+class Skip(Exception):
+    pass
+
+
+# ---- the data sets and what the native programs make of them -------------
+
+def make_sets(sample, root):
+    """{name: folder} of the data sets, written under root."""
+    from difftest import CaseGenerator
+    sets = {"sample": sample}
+    cases = [(seed, ()) for seed in GENERATED_SEEDS] + MISSING_CASES
+    for seed, left_out in cases:
+        folder = os.path.join(root, "seed-%d" % seed)
+        os.makedirs(folder, exist_ok=True)
+        for name, data in zip(INPUTS, CaseGenerator(seed).case()):
+            path = os.path.join(folder, name)
+            if os.path.exists(path):
+                os.remove(path)
+            if data is not None and name not in left_out:
+                with open(path, "wb") as f:
+                    f.write(data)
+        sets["seed-%d" % seed] = folder
+    return sets
+
+
+def run(argv, cwd=None):
+    proc = subprocess.run(argv, cwd=cwd, stdin=subprocess.DEVNULL, capture_output=True,
+                          timeout=120)
+    return proc
+
+
+def native_results(args, name, folder, root):
+    """What listconv and listconv-export make of the data set: a dict of bytes."""
+    scratch = os.path.join(root, name)
+    shutil.rmtree(scratch, ignore_errors=True)
+    os.makedirs(scratch)
+    for input_name in present_inputs(folder):
+        shutil.copy(os.path.join(folder, input_name), scratch)
+    proc = run([args.listconv], cwd=scratch)
+    with open(os.path.join(scratch, "list.txt"), "rb") as f:
+        results = {"list.txt": f.read(), "stdout": proc.stdout, "stderr": proc.stderr}
+    for key, options in (("listing.csv", ["--format", "csv"]),
+                         ("unknown.csv", ["--format", "unknown"]),
+                         ("listing-bom.csv", ["--format", "csv", "--bom"]),
+                         ("list-utf8.txt", ["--format", "listing"])):
+        out = os.path.join(scratch, key)
+        run([args.export, "-C", scratch, "-o", out] + options)
+        with open(out, "rb") as f:
+            results[key] = f.read()
+    return results
+
+
+def present_inputs(folder):
+    return [n for n in INPUTS if os.path.exists(os.path.join(folder, n))]
+
+
+# ---- the browser -----------------------------------------------------------
+
+# Counts the page's breaches of its Content-Security-Policy.
+WATCH_POLICY = """
+    window.__policyBreaches = [];
+    document.addEventListener('securitypolicyviolation', function (e) {
+      window.__policyBreaches.push(e.violatedDirective + ' ' + e.blockedURI);
+    });
+"""
+
+# Makes the first worker the page starts fail inside the conversion, as when
+# the module runs out of memory: its code gets lines that abort the run.
+FAULT_ONCE = """
+    (function () {
+      var RealBlob = window.Blob, armed = true;
+      window.Blob = function (parts, options) {
+        if (armed && parts && typeof parts[0] === 'string' && parts[0].indexOf('WASM_BASE64') >= 0) {
+          armed = false;
+          parts = [parts[0] + "\\nvar ccallForReal = Module.ccall;" +
+                   "Module.ccall = function (name, type, types, args) {" +
+                   "  if (name === 'web_convert' && args[0] === '/data') abort('Cannot enlarge memory (made by the test)');" +
+                   "  return ccallForReal.apply(null, arguments); };"];
+        }
+        return new RealBlob(parts, options);
+      };
+      window.Blob.prototype = RealBlob.prototype;
+    })();
+"""
+
+# Watches the page while it converts: the longest gap between timer ticks
+# (a page that is busy misses them) and what the progress bar showed.
+WATCH_STALLS = """
+    var w = window.__watch = {longest: 0, progress: [], last: performance.now()};
+    w.timer = setInterval(function () {
+      var now = performance.now(), bar = document.getElementById('progress');
+      w.longest = Math.max(w.longest, now - w.last);
+      w.last = now;
+      if (!bar.hidden) w.progress.push(bar.value);
+    }, 10);
+"""
+
+
+def start_browser(profile, downloads):
+    try:
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+    except ImportError:
+        raise Skip("Selenium is missing (apt-get install python3-selenium; run with "
+                   "/usr/bin/python3)")
+    for path, package in ((CHROMIUM, "chromium"), (CHROMEDRIVER, "chromium-driver")):
+        if not os.access(path, os.X_OK):
+            raise Skip("%s is missing (apt-get install %s)" % (path, package))
+    options = webdriver.ChromeOptions()
+    options.binary_location = CHROMIUM
+    for flag in CHROMIUM_FLAGS + ["--user-data-dir=" + profile]:
+        options.add_argument(flag)
+    options.add_experimental_option("prefs", {"download.default_directory": downloads,
+                                              "download.prompt_for_download": False})
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL", "performance": "ALL"})
+    return webdriver.Chrome(service=Service(executable_path=CHROMEDRIVER), options=options)
+
+
+class Page:
+    """The page open in the browser, with what the checks ask of it."""
+
+    def __init__(self, driver, path, downloads):
+        self.driver = driver
+        self.url = "file://" + urllib.parse.quote(os.path.abspath(path))
+        self.downloads = downloads
+
+    def open(self, before_scripts=()):
+        driver = self.driver
+        driver.get("about:blank")
+        added = [driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": s})
+                 for s in (WATCH_POLICY,) + tuple(before_scripts)]
+        try:
+            driver.get(self.url)
+        finally:
+            for script in added:
+                driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument",
+                                       {"identifier": script["identifier"]})
+        # The page's own loading is no request of the page.
+        return network_requests(driver)
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def text(self, element_id):
+        return self.js("return document.getElementById(arguments[0]).textContent", element_id)
+
+    def state(self):
+        return self.js("var s = document.getElementById('status'), f = document.getElementById('fault');"
+                       "return [s.dataset.state || '', f.hidden ? '' : f.textContent];")
+
+    def choose(self, folder):
+        """Clears the files and picks those of the folder."""
+        from selenium.webdriver.common.by import By
+        self.driver.find_element(By.ID, "clear").click()
+        paths = [os.path.join(folder, n) for n in present_inputs(folder)]
+        if paths:
+            self.driver.find_element(By.ID, "pick").send_keys("\n".join(paths))
+
+    def file_states(self):
+        return self.js("var out = {}; document.querySelectorAll('tr[data-file]').forEach("
+                       "function (r) { out[r.dataset.file] = r.querySelector('.state').textContent; });"
+                       "return out;")
+
+    def convert(self, until=("done",)):
+        """Clicks Convert and waits for the state; returns (state, fault)."""
+        self.js("document.getElementById('status').dataset.state = ''")
+        from selenium.webdriver.common.by import By
+        self.driver.find_element(By.ID, "convert").click()
+        return self.wait_for(until)
+
+    def wait_for(self, states):
+        deadline = time.monotonic() + WAIT_SECONDS
+        while time.monotonic() < deadline:
+            state, fault = self.state()
+            if state in states or fault:
+                return state, fault
+            time.sleep(0.02)
+        raise AssertionError("the page did not get to %s in %d s (status %r)"
+                             % (states, WAIT_SECONDS, self.text("status")))
+
+    def console_lines(self):
+        return self.js("return Array.from(document.getElementById('console').children,"
+                       "function (e) { return [e.className === 'err' ? 'err' : 'out', e.textContent]; })")
+
+    def download(self, link_id, subfolder, size):
+        """Clicks the download link; returns the bytes of the file it saved."""
+        folder = os.path.join(self.downloads, subfolder)
+        os.makedirs(folder, exist_ok=True)
+        self.driver.execute_cdp_cmd("Page.setDownloadBehavior",
+                                    {"behavior": "allow", "downloadPath": folder})
+        from selenium.webdriver.common.by import By
+        link = self.driver.find_element(By.ID, link_id)
+        assert link.get_attribute("aria-disabled") == "false", "%s is not ready" % link_id
+        name = link.get_attribute("download")
+        link.click()
+        path = os.path.join(folder, name)
+        deadline = time.monotonic() + WAIT_SECONDS
+        while time.monotonic() < deadline:
+            if os.path.exists(path) and os.path.getsize(path) == size and \
+                    not os.path.exists(path + ".crdownload"):
+                with open(path, "rb") as f:
+                    data = f.read()
+                os.remove(path)
+                return data
+            time.sleep(0.02)
+        raise AssertionError("%s: no %s of %d bytes was saved (the folder holds %s)"
+                             % (link_id, name, size, os.listdir(folder)))
+
+
+def network_requests(driver):
+    """The requests in the performance log since it was last read, but those of
+    blob: URLs (the worker's code and the downloads, made in the page)."""
+    requests = []
+    for entry in driver.get_log("performance"):
+        message = json.loads(entry["message"])["message"]
+        if message["method"] in ("Network.requestWillBeSent", "Network.webSocketCreated"):
+            url = message["params"].get("request", message["params"]).get("url", "")
+            if not url.startswith("blob:"):
+                requests.append(url)
+    return requests
+
+
+# ---- checks ----------------------------------------------------------------
+
+def console_expected(native):
+    """The console lines listconv printed, as the page shows them."""
+    lines = []
+    for stream, data in (("out", native["stdout"]), ("err", native["stderr"])):
+        lines += [[stream, line + "\n"] for line in data.decode("utf-8").split("\n")[:-1]]
+    return lines
+
+
+def check_data_sets(page, sets, natives, screenshot):
+    failures = []
+    for name, folder in sets.items():
+        native = natives[name]
+        try:
+            page.choose(folder)
+            states = page.file_states()
+            for input_name in INPUTS:
+                missing = not os.path.exists(os.path.join(folder, input_name))
+                assert states[input_name].startswith("missing") == missing, states
+            state, fault = page.convert()
+            assert not fault, fault
+            # The order of out and err lines is the program's only within each.
+            lines = page.console_lines()
+            assert sorted(lines, key=lambda l: l[0] != "out") == console_expected(native), lines
+            for link, key in (("get-list", "list.txt"), ("get-csv", "listing.csv"),
+                              ("get-unknown", "unknown.csv")):
+                got = page.download(link, name, len(native[key]))
+                assert got == native[key], "%s differs from the native %s" % (link, key)
+            if name == "sample":
+                check_sample_extras(page, native, screenshot)
+        except Exception:
+            failures.append("%s:\n%s" % (name, traceback.format_exc()))
+    assert not failures, "\n".join(failures)
+    return "%d data sets" % len(sets)
+
+
+def check_sample_extras(page, native, screenshot):
+    """On the sample: the listing shown, the CSV with a byte-order mark, the
+    catalogue in a tab of its own."""
+    page.driver.save_screenshot(screenshot)
+    shown = page.text("listing")
+    assert shown == native["list-utf8.txt"].decode("utf-8"), "the listing shown differs"
+    page.js("document.getElementById('bom').click()")
+    page.wait_for(("done",))
+    got = page.download("get-csv", "sample-bom", len(native["listing-bom.csv"]))
+    page.js("document.getElementById('bom').click()")
+    page.wait_for(("done",))
+    assert got == native["listing-bom.csv"], "the CSV with a byte-order mark differs"
+
+    driver = page.driver
+    main = driver.current_window_handle
+    page.js("document.getElementById('open-html').click()")
+    deadline = time.monotonic() + 10
+    while len(driver.window_handles) < 2 and time.monotonic() < deadline:
+        time.sleep(0.05)
+    tab = [h for h in driver.window_handles if h != main][0]
+    driver.switch_to.window(tab)
+    try:
+        deadline = time.monotonic() + 10
+        count = ""
+        while time.monotonic() < deadline:
+            count = driver.execute_script(
+                "var c = document.getElementById('count'); return c ? c.textContent : ''")
+            if count:
+                break
+            time.sleep(0.05)
+        assert count == "12 records", count
+    finally:
+        driver.close()
+        driver.switch_to.window(main)
+
+
+def check_fault(page, sample, native):
+    page.open([FAULT_ONCE])
+    page.choose(sample)
+    state, fault = page.convert()
+    assert "Cannot enlarge memory" in fault, (state, fault)
+    assert not page.js("return document.getElementById('convert').disabled")
+    state, fault = page.convert()
+    assert not fault and state == "done", (state, fault)
+    got = page.download("get-list", "after-fault", len(native["list.txt"]))
+    assert got == native["list.txt"]
+
+
+def best_native_time(listconv, folder, runs=3):
+    best = None
+    for _ in range(runs):
+        start = time.perf_counter()
+        proc = run([listconv], cwd=folder)
+        seconds = time.perf_counter() - start
+        assert proc.returncode == 0, proc.stderr
+        best = seconds if best is None else min(best, seconds)
+    return best
+
+
+def check_benchmark(page, args, work):
+    folder = os.path.join(work, "bench")
+    stamp = os.path.join(folder, ".complete")
+    if not os.path.exists(stamp) or os.path.getmtime(stamp) < os.path.getmtime(args.bench_data):
+        shutil.rmtree(folder, ignore_errors=True)
+        subprocess.run([args.bench_data, "--out", folder], check=True, stdout=subprocess.DEVNULL)
+        open(stamp, "w").close()
+    native_seconds = best_native_time(args.listconv, folder)
+    with open(os.path.join(folder, "list.txt"), "rb") as f:
+        native_digest = hashlib.sha256(f.read()).hexdigest()
+        listing_size = f.tell()
+
+    runs, worker_runs, longest = [], [], 0
+    for attempt in range(PAGE_RUNS):
+        # Each run in a page of its own: the exports that follow a conversion
+        # are not waited for.
+        page.open()
+        page.choose(folder)
+        page.js(WATCH_STALLS)
+        state, fault = page.convert(until=("converted", "done"))
+        assert not fault, fault
+        runs.append(float(page.js("return document.getElementById('status').dataset.seconds")))
+        worker_runs.append(float(page.js("return document.getElementById('status').dataset.runSeconds")))
+        if attempt == 0:
+            got = page.download("get-list", "bench", listing_size)
+            assert hashlib.sha256(got).hexdigest() == native_digest, "list.txt differs"
+        watch = page.js("clearInterval(window.__watch.timer); return window.__watch")
+        longest = max(longest, watch["longest"])
+        # The machine's load changes: listconv is timed between the page's runs too.
+        native_seconds = min(native_seconds, best_native_time(args.listconv, folder, runs=1))
+        assert watch["longest"] / 1000 <= LONGEST_STALL, \
+            "the page did not answer for %.2f s" % (watch["longest"] / 1000)
+        assert any(0 < v < 1 for v in watch["progress"]), "no progress shown: %s" % watch["progress"][:20]
+    page_seconds = min(runs)
+    summary = ("100,000 records: listconv %.2f s, the page %.2f s (%.1f times; runs %s, of which "
+               "the module's run %s), longest the page did not answer %.0f ms"
+               % (native_seconds, page_seconds, page_seconds / native_seconds,
+                  ", ".join("%.2f" % r for r in runs), ", ".join("%.2f" % r for r in worker_runs),
+                  longest))
+    assert page_seconds <= TIME_FACTOR * native_seconds, summary
+    return summary
+
+
+def check_no_requests(page):
+    requests = network_requests(page.driver)
+    assert not requests, "requests: %s" % requests[:10]
+    breaches = page.js("return window.__policyBreaches")
+    assert not breaches, breaches
+    errors = [e["message"] for e in page.driver.get_log("browser") if e["level"] == "SEVERE"]
+    assert not errors, errors
+
+
+# ---- main -------------------------------------------------------------------
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--page", required=True)
+    parser.add_argument("--listconv", required=True)
+    parser.add_argument("--export", required=True)
+    parser.add_argument("--bench-data", required=True)
+    parser.add_argument("--sample", required=True)
+    parser.add_argument("--work", required=True, help="a folder for data, downloads and the screenshot")
+    parser.add_argument("--no-bench", action="store_true", help="leave out the 100,000 records")
+    args = parser.parse_args()
+    for name in ("listconv", "export", "bench_data", "sample", "work", "page"):
+        setattr(args, name, os.path.abspath(getattr(args, name)))
+    if not os.path.exists(args.page):
+        print("SKIPPED: %s is missing: make web builds it (apt-get install emscripten node-acorn)"
+              % args.page)
+        return SKIP
+
+    os.makedirs(args.work, exist_ok=True)
+    downloads = os.path.join(args.work, "downloads")
+    shutil.rmtree(downloads, ignore_errors=True)
+    scratch = tempfile.mkdtemp(prefix="page-test-")
+    try:
+        driver = start_browser(os.path.join(scratch, "profile"), downloads)
+    except Skip as e:
+        print("SKIPPED: %s" % e)
+        shutil.rmtree(scratch, ignore_errors=True)
+        return SKIP
+
+    failed = passed = 0
+    try:
+        started = time.monotonic()
+        sets = make_sets(args.sample, os.path.join(args.work, "sets"))
+        natives = {name: native_results(args, name, folder, os.path.join(args.work, "native"))
+                   for name, folder in sets.items()}
+        page = Page(driver, args.page, downloads)
+        load = page.open()
+        assert load, "the performance log shows no request, not even the page's own loading"
+        checks = [("the data sets convert as the programs do, with no request",
+                   lambda: (check_data_sets(page, sets, natives,
+                                            os.path.join(args.work, "sample.png")),
+                            check_no_requests(page))[0]),
+                  ("a failure in the conversion leaves the page usable",
+                   lambda: check_fault(page, args.sample, natives["sample"]))]
+        if not args.no_bench:
+            checks.append(("100,000 records in at most %g times listconv's time" % TIME_FACTOR,
+                           lambda: (check_benchmark(page, args, args.work),
+                                    check_no_requests(page))[0]))
+        for name, check in checks:
+            check_started = time.monotonic()
+            try:
+                detail = check()
+            except Exception:
+                failed += 1
+                print("FAIL %s\n%s" % (name, traceback.format_exc()))
+                continue
+            passed += 1
+            print("ok   %s (%.0f s)%s" % (name, time.monotonic() - check_started,
+                                        ": %s" % detail if detail else ""))
+        print("%d passed, %d failed in %.0f s" % (passed, failed, time.monotonic() - started))
+    finally:
+        driver.quit()
+        shutil.rmtree(scratch, ignore_errors=True)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
