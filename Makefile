@@ -182,7 +182,7 @@ test-windows: build windows
 	cd $(BUILD) && $(WINE_ENV) LISTCONV_EXE='$(abspath $(WINDOWS_BUILD))/listconv.exe' \
 	  LISTCONV_EXPORT_EXE='$(abspath $(WINDOWS_BUILD))/listconv-export.exe' \
 	  LISTCONV_RUNNER='$(WINE)' LISTCONV_CONSOLE_CRLF=1 \
-	  ctest -R '^(EndToEnd|ExportEndToEnd)\.' --output-on-failure --timeout 120 -j $(JOBS) || status=1; \
+	  ctest -R '^(EndToEnd|ExportEndToEnd)\.' --output-on-failure --timeout 300 -j $(JOBS) || status=1; \
 	$(WINE_ENV) timeout 60 wineserver -w || $(WINE_ENV) wineserver -k; \
 	exit $$status
 
