@@ -27,7 +27,7 @@ _listconv_export() {
       ;;
   esac
   if [[ $cur == -* ]]; then
-    COMPREPLY=($(compgen -W '--format --encoding -C --dir -o --output --bom --title
+    COMPREPLY=($(compgen -W '--format --encoding -C --dir -o --output --bom --escape-formulas --title
       -h --help --version' -- "$cur"))
   fi
 }

@@ -106,15 +106,27 @@ void appendText(std::string& out, std::string_view text, TextEncoding& encoding)
   }
 }
 
-void appendCsvField(std::string& out, std::string_view text, TextEncoding& encoding) {
+bool startsLikeFormula(std::string_view text) {
+  // A text starts with the first byte of a character; none of these six is a
+  // lead byte in CP932 and each stays itself in UTF-8, so the stored text
+  // starts with one exactly when the written one does.
+  return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+}
+
+void appendCsvField(std::string& out, std::string_view text, TextEncoding& encoding,
+                    bool escapeFormulas) {
+  // The ' is part of the value: inside the quotes when there are any.
+  const std::string_view mark = escapeFormulas && startsLikeFormula(text) ? "'" : "";
   // These four bytes are characters of their own in CP932 (no byte of a pair
   // is below 0x40), and stay as they are in UTF-8: the stored text holds
   // them exactly when the written one does.
   if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out += mark;
     appendText(out, text, encoding);
     return;
   }
   out += '"';
+  out += mark;
   for (size_t quote = text.find('"'); quote != std::string_view::npos; quote = text.find('"')) {
     appendText(out, text.substr(0, quote + 1), encoding);
     out += '"';
@@ -132,11 +144,13 @@ void appendCsvHeader(std::string& out) {
   out += "\r\n";
 }
 
-void appendCsvRow(std::string& out, const ExportRow& row, TextEncoding& encoding) {
+void appendCsvRow(std::string& out, const ExportRow& row, TextEncoding& encoding,
+                  bool escapeFormulas) {
+  assert(row.number >= 1);
   appendNumber(out, row.number);
   for (const std::string_view text : row.texts) {
     out += ',';
-    appendCsvField(out, text, encoding);
+    appendCsvField(out, text, encoding, escapeFormulas);
   }
   out += "\r\n";
 }
@@ -173,7 +187,8 @@ void noteUnknowns(UnknownReport& report, int64_t number, const UnknownWords& unk
   }
 }
 
-void appendUnknownReport(std::string& out, const UnknownReport& report, TextEncoding& encoding) {
+void appendUnknownReport(std::string& out, const UnknownReport& report, TextEncoding& encoding,
+                         bool escapeFormulas) {
   // One row of the report.
   struct Row {
     const char* kind;
@@ -200,7 +215,8 @@ void appendUnknownReport(std::string& out, const UnknownReport& report, TextEnco
   for (const Row& row : rows) {
     out += row.kind;
     out += ',';
-    appendCsvField(out, *row.text, encoding);
+    assert(row.tally.count >= 1 && row.tally.first >= 1);
+    appendCsvField(out, *row.text, encoding, escapeFormulas);
     out += ',';
     appendNumber(out, row.tally.count);
     out += ',';
@@ -303,7 +319,7 @@ void beginCsv(std::string& out, ExportState&) {
 void writeCsvRow(std::string& out, const RecordWork& work, const UnknownWords&,
                  ExportState& state) {
   fillExportRow(work, state.row);
-  appendCsvRow(out, state.row, state.encoding);
+  appendCsvRow(out, state.row, state.encoding, state.escapeFormulas);
 }
 
 void writeJsonLine(std::string& out, const RecordWork& work, const UnknownWords&,
@@ -323,7 +339,7 @@ void noteUnknownRow(std::string&, const RecordWork& work, const UnknownWords& un
 }
 
 void endUnknown(std::string& out, ExportState& state, int64_t) {
-  appendUnknownReport(out, state.report, state.encoding);
+  appendUnknownReport(out, state.report, state.encoding, state.escapeFormulas);
 }
 
 void beginCatalogue(std::string& out, ExportState& state) {
@@ -344,12 +360,18 @@ void endCatalogue(std::string& out, ExportState& state, int64_t records) {
 
 // clang-format off
 const ExportFormat kExportFormats[kExportFormatCount] = {
-//  name       utf8Only bom    crLf   unknown catalogue begin           row                end
-  {"csv",     false,   true,  false, false,  false,    beginCsv,       writeCsvRow,       endNothing},
-  {"jsonl",   true,    false, false, false,  false,    writeNothing,   writeJsonLine,     endNothing},
-  {"listing", false,   false, true,  false,  false,    writeNothing,   writeListingBlock, endNothing},
-  {"unknown", false,   true,  false, true,   false,    writeNothing,   noteUnknownRow,    endUnknown},
-  {"html",    true,    false, false, false,  true,     beginCatalogue, writeCatalogueRow, endCatalogue},
+//  name       summary
+//             utf8Only csv    crLf   unknown catalogue begin           row                end
+  {"csv",     "a header row of the field names, then a row for each record",
+               false,   true,  false, false,  false,    beginCsv,       writeCsvRow,       endNothing},
+  {"jsonl",   "JSON Lines: an object per record, the field names as keys",
+               true,    false, false, false,  false,    writeNothing,   writeJsonLine,     endNothing},
+  {"listing", "the bytes of list.txt, as listconv writes it",
+               false,   false, true,  false,  false,    writeNothing,   writeListingBlock, endNothing},
+  {"unknown", "a CSV of the words and codes that the data lacks (shown as ?)",
+               false,   true,  false, true,   false,    writeNothing,   noteUnknownRow,    endUnknown},
+  {"html",    "a catalogue page to search, sort and print in a browser",
+               true,    false, false, false,  true,     beginCatalogue, writeCatalogueRow, endCatalogue},
 };
 // clang-format on
 

@@ -41,15 +41,24 @@ struct TextEncoding {
 // Appends a text of the data files in the export's encoding.
 void appendText(std::string& out, std::string_view text, TextEncoding& encoding);
 
-// Appends a text as one CSV field: in double quotes, with each quote
-// doubled, when it holds a comma, a double quote, a CR or a LF.
-void appendCsvField(std::string& out, std::string_view text, TextEncoding& encoding);
+// Whether a spreadsheet would take a value that starts so for a formula: it
+// starts with =, +, -, @, a tab or a CR.
+bool startsLikeFormula(std::string_view text);
+
+// Appends a text as one CSV field: with `escapeFormulas`, a text that starts
+// like a formula gets a leading ' first; then, in double quotes, with each
+// quote doubled, when it holds a comma, a double quote, a CR or a LF.
+void appendCsvField(std::string& out, std::string_view text, TextEncoding& encoding,
+                    bool escapeFormulas);
 
 // Appends the CSV header row: the field names, ended by CR LF.
 void appendCsvHeader(std::string& out);
 
-// Appends a record as one CSV row, ended by CR LF.
-void appendCsvRow(std::string& out, const ExportRow& row, TextEncoding& encoding);
+// Appends a record as one CSV row, ended by CR LF; `escapeFormulas` as for
+// appendCsvField. The number is a plain positive number: it never starts like
+// a formula. Precondition: row.number >= 1.
+void appendCsvRow(std::string& out, const ExportRow& row, TextEncoding& encoding,
+                  bool escapeFormulas);
 
 // Appends a record as one JSON object on a line of its own (ended by LF):
 // the field names as keys, in order; the number an integer, every other
@@ -79,8 +88,10 @@ void noteUnknowns(UnknownReport& report, int64_t number, const UnknownWords& unk
 
 // Appends the report as CSV: a header "kind,text,count,first", then a row
 // for each word and code, by count (highest first), then by the text's
-// bytes, then by kind; rows ended by CR LF.
-void appendUnknownReport(std::string& out, const UnknownReport& report, TextEncoding& encoding);
+// bytes, then by kind; rows ended by CR LF. `escapeFormulas` as for
+// appendCsvField; only the texts can start like a formula.
+void appendUnknownReport(std::string& out, const UnknownReport& report, TextEncoding& encoding,
+                         bool escapeFormulas);
 
 // Appends `text` with &, <, >, " and ' written as HTML character references.
 void appendHtmlEscaped(std::string& out, std::string_view text);
@@ -112,21 +123,24 @@ void appendCatalogueEnd(std::string& out, const CatalogueHeading& heading, int64
 // What the functions of a format share during one export.
 struct ExportState {
   TextEncoding encoding;
-  CatalogueHeading heading;  // the catalogue's heading
-  UnknownReport report;      // the unknown words and codes so far
-  ExportRow row;             // the values of the record being written
+  CatalogueHeading heading;     // the catalogue's heading
+  UnknownReport report;         // the unknown words and codes so far
+  ExportRow row;                // the values of the record being written
+  bool escapeFormulas = false;  // a CSV value that starts like a formula gets a leading '
 };
 
 // One format of listconv-export: its name on the command line, what it
-// allows, and the functions that write what comes before the first record,
-// each listed record, and what comes after the last.
+// writes (for the help), what it allows, and the functions that write what
+// comes before the first record, each listed record, and what comes after
+// the last.
 struct ExportFormat {
   const char* name;
-  bool utf8Only;      // never written in the stored CP932
-  bool bomApplies;    // a UTF-8 CSV, which --bom may start with a byte-order mark
-  bool crLf;          // written through the file layer's CR LF rule, as list.txt is
-  bool notesUnknown;  // wants what every record gave "?" for
-  bool catalogue;     // a page with a title and a heading: the records are counted first
+  const char* summary;  // a line of the help, after the name
+  bool utf8Only;        // never written in the stored CP932
+  bool csv;             // CSV: --escape-formulas applies, and --bom in UTF-8
+  bool crLf;            // written through the file layer's CR LF rule, as list.txt is
+  bool notesUnknown;    // wants what every record gave "?" for
+  bool catalogue;       // a page with a title and a heading: the records are counted first
   void (*begin)(std::string& out, ExportState& state);
   void (*row)(std::string& out, const RecordWork& work, const UnknownWords& unknown,
               ExportState& state);

@@ -48,10 +48,74 @@ TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBeAndTranscodedWhole) {
     TextEncoding encoding;
     encoding.utf8 = c.utf8;
     std::string out = "x";
-    appendCsvField(out, c.text, encoding);
+    appendCsvField(out, c.text, encoding, false);
     EXPECT_EQ(out, "x" + std::string(c.written)) << c.text;
     EXPECT_EQ(encoding.undecodable, c.undecodable) << c.text;
   }
+}
+
+TEST(Csv, ValuesThatStartLikeAFormulaGetAQuoteMarkBeforeTheyAreQuoted) {
+  struct Case {
+    std::string_view text;
+    std::string_view plain;    // as written without --escape-formulas
+    std::string_view escaped;  // as written with it
+  };
+  const Case cases[] = {
+      {"=1+1", "=1+1", "'=1+1"},
+      {"+81 3", "+81 3", "'+81 3"},
+      {"-5", "-5", "'-5"},
+      {"-", "-", "'-"},
+      {"@SUM(A1)", "@SUM(A1)", "'@SUM(A1)"},
+      {"\tx", "\tx", "'\tx"},
+      {"\rx", "\"\rx\"", "\"'\rx\""},
+      {"=a,b", "\"=a,b\"", "\"'=a,b\""},
+      {"=HYPERLINK(\"u\",\"v\")", "\"=HYPERLINK(\"\"u\"\",\"\"v\"\")\"",
+       "\"'=HYPERLINK(\"\"u\"\",\"\"v\"\")\""},
+      // Only the first character counts.
+      {"", "", ""},
+      {"a=b", "a=b", "a=b"},
+      {" =1", " =1", " =1"},
+      {"'=1", "'=1", "'=1"},
+      {"\n=1", "\"\n=1\"", "\"\n=1\""},
+  };
+  for (const Case& c : cases) {
+    for (const bool utf8 : {false, true}) {
+      SCOPED_TRACE(testing::Message() << c.text << (utf8 ? " utf-8" : " cp932"));
+      TextEncoding encoding;
+      encoding.utf8 = utf8;
+      std::string plain;
+      appendCsvField(plain, c.text, encoding, false);
+      EXPECT_EQ(plain, c.plain);
+      std::string escaped;
+      appendCsvField(escaped, c.text, encoding, true);
+      EXPECT_EQ(escaped, c.escaped);
+    }
+  }
+
+  // A '@' that is the second byte of a character (an ideographic blank) is
+  // not the first character.
+  EXPECT_FALSE(startsLikeFormula("\x81\x40=1"));
+
+  // In a row only the texts can start like a formula; in the report of
+  // unknowns, only the text column.
+  ExportRow row;
+  row.number = 1;
+  row.texts.fill("");
+  row.texts[0] = "-X";
+  row.texts[22] = "=1";
+  TextEncoding encoding;
+  std::string out;
+  appendCsvRow(out, row, encoding, true);
+  EXPECT_EQ(out, "1,'-X,,,,,,,,,,,,,,,,,,,,,,'=1\r\n");
+
+  UnknownReport report;
+  UnknownWords unknown;
+  unknown.words = {"+A", "B"};
+  unknown.codes = {"-1"};
+  noteUnknowns(report, 3, unknown);
+  out.clear();
+  appendUnknownReport(out, report, encoding, true);
+  EXPECT_EQ(out, "kind,text,count,first\r\nword,'+A,1,3\r\ncode,'-1,1,3\r\nword,B,1,3\r\n");
 }
 
 TEST(Csv, HeaderNamesTheFieldsAndRowsStartWithAPlainNumber) {
@@ -68,7 +132,7 @@ TEST(Csv, HeaderNamesTheFieldsAndRowsStartWithAPlainNumber) {
   row.texts[2] = "x,y";
   TextEncoding encoding;
   std::string out;
-  appendCsvRow(out, row, encoding);
+  appendCsvRow(out, row, encoding, false);
   EXPECT_EQ(out, "7,v,v,\"x,y\",v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v\r\n");
 }
 
@@ -156,7 +220,7 @@ TEST(UnknownReport, CountsWhatGaveQuestionMarksAndSortsItByCountTextAndKind) {
   TextEncoding stored;
   stored.utf8 = false;
   std::string out;
-  appendUnknownReport(out, report, stored);
+  appendUnknownReport(out, report, stored, false);
   EXPECT_EQ(out,
             "kind,text,count,first\r\n"
             "word,ZZ,3,1\r\n"
@@ -170,7 +234,7 @@ TEST(UnknownReport, CountsWhatGaveQuestionMarksAndSortsItByCountTextAndKind) {
 
   TextEncoding utf8;
   out.clear();
-  appendUnknownReport(out, UnknownReport(), utf8);
+  appendUnknownReport(out, UnknownReport(), utf8, false);
   EXPECT_EQ(out, "kind,text,count,first\r\n");
 }
 

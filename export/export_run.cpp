@@ -84,6 +84,7 @@ int runExport(const ExportOptions& options) {
 
   ExportState state;
   state.encoding.utf8 = options.utf8;
+  state.escapeFormulas = options.escapeFormulas;
   if (format.catalogue) {
     state.heading.title = options.title;
     state.heading.count = inputs.haveRecords ? countListedRecords(files.records) : 0;

@@ -13,6 +13,7 @@ struct ExportOptions {
   std::string dir;                // the folder of the data files; "" for the current one
   std::string output;             // the file to write; "" for standard output
   bool bom = false;               // a UTF-8 CSV starts with a byte-order mark
+  bool escapeFormulas = false;    // a CSV value that starts like a formula gets a leading '
   std::string title = "Listing";  // the HTML catalogue's title
 };
 

@@ -2,23 +2,44 @@
 // (CSV, JSON Lines, the listing itself, a report of what the data lacks, or
 // an HTML catalogue), in UTF-8 or the stored CP932.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cassert>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "export_run.h"
+#include "help_text.h"
 #include "io/file_io.h"
 
 namespace {
 
 const char kVersion[] = "listconv-export " LISTCONV_VERSION;
 
-// Prints a usage error's reason and the usage on standard error; returns the
-// exit status of a usage error.
-int usageError(const CLI::App& app, const std::string& reason) {
-  std::fprintf(stderr, "listconv-export: %s\n%s", reason.c_str(), app.help().c_str());
+// Prints a usage error on standard error: its reason on one line, then where
+// the help is; returns the exit status of a usage error.
+int usageError(const CLI::App& app, std::string reason) {
+  std::replace(reason.begin(), reason.end(), '\n', ' ');
+  const char* name = app.get_name().c_str();
+  std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name, reason.c_str(),
+               name);
   return 2;
+}
+
+// The names of the formats that have `property`, as "csv or unknown".
+std::string formatsThat(bool ExportFormat::*property) {
+  std::vector<std::string> names;
+  for (const ExportFormat& format : kExportFormats) {
+    if (format.*property) {
+      names.push_back(format.name);
+    }
+  }
+  assert(!names.empty());
+  std::string text = names.front();
+  for (size_t i = 1; i < names.size(); ++i) {
+    text += (i + 1 == names.size() ? " or " : ", ") + names[i];
+  }
+  return text;
 }
 
 // The names of the rows of a table, for the option parser, which turns any
@@ -39,35 +60,47 @@ int main(int argc, char** argv) {
   ignoreBrokenPipe();
 
   CLI::App app(
-      "Writes the listed records of kanjis.dat, words.txt and list.rec, numbered as in "
-      "list.txt, as data; list.txt itself is never written.",
+      "Reads kanjis.dat, words.txt and list.rec as listconv does and writes the listed "
+      "records, numbered as in list.txt, in one format, to standard output or FILE; list.txt "
+      "itself is never written.",
       "listconv-export");
   std::string format = "csv";
   std::string encoding = "utf-8";
   ExportOptions options;
-  app.add_option("--format", format,
-                 "csv, jsonl (JSON Lines), listing (the bytes of list.txt), unknown (what the "
-                 "dictionary and the kanji table lack, as CSV) or html (a catalogue page)")
-      ->transform(CLI::IsMember(namesOf(kExportFormats), CLI::ignore_case))
+  // The parser's list of the names is left out of the placeholders: the help
+  // lists the formats, and names the encodings.
+  app.add_option("--format", format, "the format: one of the formats below")
+      ->type_name("FORMAT")
+      ->transform(CLI::IsMember(namesOf(kExportFormats), CLI::ignore_case).description(""))
       ->capture_default_str();
   app.add_option("--encoding", encoding,
-                 "utf-8 (the CP932 texts transcoded) or cp932 (the stored bytes; not for jsonl "
-                 "and html)")
-      ->transform(CLI::IsMember(namesOf(kExportEncodings), CLI::ignore_case))
+                 "utf-8 (the CP932 texts transcoded) or cp932 (the stored bytes; not for " +
+                     formatsThat(&ExportFormat::utf8Only) + ")")
+      ->type_name("ENCODING")
+      ->transform(CLI::IsMember(namesOf(kExportEncodings), CLI::ignore_case).description(""))
       ->capture_default_str();
-  app.add_option("-C,--dir", options.dir, "the folder of the data files (default: this one)");
+  app.add_option("-C,--dir", options.dir, "the folder of the data files (default: this one)")
+      ->type_name("DIR");
   app.add_option("-o,--output", options.output,
-                 "the file to write, replaced only by a whole export (default: standard output)");
+                 "the file to write, replaced only by a whole export (default: standard output)")
+      ->type_name("FILE");
   CLI::Option* bom =
       app.add_flag("--bom", options.bom, "start a UTF-8 CSV with a byte-order mark (U+FEFF)");
-  CLI::Option* title =
-      app.add_option("--title", options.title, "the title of the html page")->capture_default_str();
-  app.set_version_flag("--version", kVersion);
+  CLI::Option* escapeFormulas = app.add_flag(
+      "--escape-formulas", options.escapeFormulas,
+      "put ' before a CSV value that starts with =, +, -, @, a tab or a CR, which a spreadsheet "
+      "would take for a formula");
+  CLI::Option* title = app.add_option("--title", options.title, "the title of the html page")
+                           ->type_name("TEXT")
+                           ->capture_default_str();
+  // Help and version last.
+  app.set_help_flag("-h,--help", "print this help and exit");
+  app.set_version_flag("--version", kVersion, "print the version and exit");
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
-    std::fputs(app.help().c_str(), stdout);
+    std::fputs(helpText(app).c_str(), stdout);
     return 0;
   } catch (const CLI::CallForVersion&) {
     std::printf("%s\n", kVersion);
@@ -84,8 +117,13 @@ int main(int argc, char** argv) {
   if (!options.utf8 && options.format->utf8Only) {
     return usageError(app, "--format " + format + " is written in UTF-8 only, not cp932");
   }
-  if (bom->count() > 0 && !(options.format->bomApplies && options.utf8)) {
-    return usageError(app, "--bom is for a UTF-8 CSV: --format csv or unknown, --encoding utf-8");
+  if (bom->count() > 0 && !(options.format->csv && options.utf8)) {
+    return usageError(app, "--bom is for a UTF-8 CSV: --format " + formatsThat(&ExportFormat::csv) +
+                               ", --encoding utf-8");
+  }
+  if (escapeFormulas->count() > 0 && !options.format->csv) {
+    return usageError(
+        app, "--escape-formulas is for a CSV: --format " + formatsThat(&ExportFormat::csv));
   }
   if (title->count() > 0 && !options.format->catalogue) {
     return usageError(app, "--title is for --format html");

@@ -71,7 +71,7 @@ TEST(ExportEndToEnd, SampleGivesListTxtAndThePinnedReportOfUnknowns) {
   EXPECT_EQ(unknown.out, readFile(std::string(LISTCONV_TEST_DATA_DIR) + "/sample-unknown.csv"));
 }
 
-TEST(ExportEndToEnd, UsageErrorsGiveAReasonAndTheUsageAndStatus2) {
+TEST(ExportEndToEnd, AUsageErrorIsItsReasonAndWhereTheHelpIsOnTwoLinesAndStatus2) {
   struct Case {
     const char* args;
     const char* reason;
@@ -85,11 +85,19 @@ TEST(ExportEndToEnd, UsageErrorsGiveAReasonAndTheUsageAndStatus2) {
        "--bom is for a UTF-8 CSV: --format csv or unknown, --encoding utf-8"},
       {"--bom --format listing",
        "--bom is for a UTF-8 CSV: --format csv or unknown, --encoding utf-8"},
+      {"--escape-formulas --format jsonl",
+       "--escape-formulas is for a CSV: --format csv or unknown"},
+      {"--escape-formulas --format html",
+       "--escape-formulas is for a CSV: --format csv or unknown"},
+      {"--escape-formulas --format listing",
+       "--escape-formulas is for a CSV: --format csv or unknown"},
       {"--title T", "--title is for --format html"},
       {"--output ''", "--output needs a file name"},
       {"list.rec", "The following argument was not expected: list.rec"},
       {"--nope", "The following argument was not expected: --nope"},
-      {"-o", "--output: 1 required TEXT missing"},
+      {"-o", "--output: 1 required FILE missing"},
+      {"--format", "--format: 1 required FORMAT missing"},
+      {"a b", "The following arguments were not expected: b a"},
   };
   Workdir w;
   putSample(w);
@@ -98,8 +106,8 @@ TEST(ExportEndToEnd, UsageErrorsGiveAReasonAndTheUsageAndStatus2) {
     const RunResult r = runExport(w, c.args);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), std::string("listconv-export: ") + c.reason);
-    EXPECT_NE(r.err.find("\nUsage: listconv-export [OPTIONS]\n"), std::string::npos);
+    EXPECT_EQ(r.err, std::string("listconv-export: ") + c.reason +
+                         "\nTry 'listconv-export --help' for more information.\n");
   }
 }
 
@@ -107,9 +115,26 @@ TEST(ExportEndToEnd, HelpAndVersionGoToStandardOutput) {
   Workdir w;
   const RunResult help = runExport(w, "--help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("Usage: listconv-export [OPTIONS]"), std::string::npos);
-  EXPECT_NE(help.out.find("--format"), std::string::npos);
   EXPECT_EQ(help.err, "");
+  const std::string text = e2e::withoutCr(help.out);
+  EXPECT_EQ(text.substr(0, 33), "Usage: listconv-export [OPTIONS]\n");
+  for (const char* name : {"--format FORMAT", "-C, --dir DIR", "-o, --output FILE",
+                           "--escape-formulas", "--title TEXT", "\nExit status:\n"}) {
+    EXPECT_NE(text.find(name), std::string::npos) << name;
+  }
+  // Every line fits 80 columns; every format has a line of its own.
+  size_t formats = 0;
+  for (size_t at = 0, end; at < text.size(); at = end + 1) {
+    end = text.find('\n', at);
+    ASSERT_NE(end, std::string::npos) << "the help ends with a line end";
+    const std::string line = text.substr(at, end - at);
+    EXPECT_LE(line.size(), 80u) << line;
+    for (const char* format : {"csv", "jsonl", "listing", "unknown", "html"}) {
+      formats += line.rfind(std::string("  ") + format + "  ", 0) == 0;
+    }
+  }
+  EXPECT_EQ(formats, 5u);
+  EXPECT_EQ(runExport(w, "-h").out, help.out);
   const RunResult version = runExport(w, "--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(e2e::withoutCr(version.out), std::string("listconv-export ") + LISTCONV_VERSION + "\n");
@@ -152,6 +177,29 @@ TEST(ExportEndToEnd, CsvRowsAreNumberedAsTheListingAndMayStartWithAMark) {
       "2,\"B,\"\"\",,,,,,,,,,,,,,,,,,,,,,\"two\r\nlines\"\r\n";
   EXPECT_EQ(runExport(w, "").out, kCsvHeader + rows);
   EXPECT_EQ(runExport(w, "--bom").out, "\xEF\xBB\xBF" + std::string(kCsvHeader) + rows);
+}
+
+TEST(ExportEndToEnd, EscapedFormulasGetAQuoteMarkInTheCsvAndTheReportOfUnknownsOnly) {
+  Workdir w;
+  w.put("list.rec", std::string(Record()
+                                    .set(fixtures::kEntryId, "=1+2")
+                                    .set(fixtures::kName1, "@A,B")
+                                    .set(fixtures::kWordText, "-X")
+                                    .set(fixtures::kNote, "a=b")));
+  const RunResult plain = runExport(w, "");
+  const RunResult csv = runExport(w, "--escape-formulas");
+  EXPECT_EQ(csv.status, 0);
+  EXPECT_EQ(csv.err, "");
+  // entryId, name1, two empty names, nameKey, fourteen empty fields, wordText,
+  // wordLine, kanjiLine, note.
+  const std::string empty14(14, ',');
+  EXPECT_EQ(plain.out,
+            kCsvHeader + std::string("1,=1+2,\"@A,B\",,,\"@A,B\",") + empty14 + "-X,-X,?,a=b\r\n");
+  EXPECT_EQ(csv.out, kCsvHeader + std::string("1,'=1+2,\"'@A,B\",,,\"'@A,B\",") + empty14 +
+                         "'-X,'-X,?,a=b\r\n");
+  const RunResult report = runExport(w, "--format unknown --encoding cp932 --escape-formulas");
+  EXPECT_EQ(report.status, 0);
+  EXPECT_EQ(report.out, "kind,text,count,first\r\nword,'-X,1,1\r\n");
 }
 
 TEST(ExportEndToEnd, AnOutputFileHoldsWhatStandardOutputWouldAndNothingElseIsLeft) {
