@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cp932.h"
 #include "export_run.h"
 #include "io/file_io.h"
 
@@ -35,6 +36,7 @@ std::vector<std::string> namesOf(const Row (&rows)[N]) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  takeArgumentsAsUtf8(argc, argv);
   // A pipe whose reader has gone is a failed write, reported like any other.
   ignoreBrokenPipe();
 
@@ -90,8 +92,14 @@ int main(int argc, char** argv) {
   if (title->count() > 0 && !options.format->catalogue) {
     return usageError(app, "--title is for --format html");
   }
+  if (!isValidUtf8(options.title)) {
+    return usageError(app, "--title is not valid UTF-8");
+  }
   if (options.output.empty() && app.count("--output") > 0) {
     return usageError(app, "--output needs a file name");
+  }
+  if (options.output == "-") {
+    options.output.clear();  // standard output; a file named "-" is ./-
   }
   return runExport(options);
 }
