@@ -9,6 +9,7 @@
 
 #include "cp932.h"
 #include "export_run.h"
+#include "io/arguments.h"
 #include "io/file_io.h"
 
 namespace {

@@ -127,12 +127,6 @@ void discardReplacement(OutputFile& out);
 // a folder; else "use", `dir` and the reason (ENOTDIR for a file).
 FileError folderFailure(const std::string& dir);
 
-// The program's arguments as UTF-8. On Windows they are taken from the wide
-// command line (every title and file name survives, not only those of the
-// ANSI code page); elsewhere `argv` is kept as it is. The texts live until
-// the program ends.
-void takeArgumentsAsUtf8(int& argc, char**& argv);
-
 // Makes a write to a pipe whose reader has gone fail as any other write
 // does, instead of ending the program by a signal.
 void ignoreBrokenPipe();
