@@ -23,3 +23,7 @@ void appendUtf8(std::string& out, uint32_t codePoint);
 // stay. No trail byte is below 0x40, so a text split after any byte below
 // 0x40 (a LF, say) gives the same UTF-8 part by part as whole.
 void appendCp932AsUtf8(std::string& out, std::string_view cp932, size_t& undecodable);
+
+// True when `text` is well-formed UTF-8: no stray or missing continuation
+// byte, no overlong form, no surrogate, nothing above U+10FFFF.
+bool isValidUtf8(std::string_view text);

@@ -43,17 +43,14 @@ std::string utf8Value(std::string_view text, TextEncoding& encoding) {
   return value;
 }
 
-// Appends a part of the template with @TITLE@, @COUNT@ and @SOURCES@ filled
-// in; what is put in is not searched for markers again.
+// Appends a part of the template with @TITLE@ and @SOURCES@ filled in; what
+// is put in is not searched for markers again.
 void appendFilled(std::string& out, std::string_view part, const CatalogueHeading& heading) {
   for (size_t at = part.find('@'); at != std::string_view::npos; at = part.find('@')) {
     out.append(part.substr(0, at));
     part.remove_prefix(at);
     if (part.substr(0, 7) == "@TITLE@") {
       appendHtmlEscaped(out, heading.title);
-      part.remove_prefix(7);
-    } else if (part.substr(0, 7) == "@COUNT@") {
-      appendNumber(out, heading.count);
       part.remove_prefix(7);
     } else if (part.substr(0, 9) == "@SOURCES@") {
       appendHtmlEscaped(out, heading.sources);

@@ -96,10 +96,10 @@ void appendUnknownReport(std::string& out, const UnknownReport& report, TextEnco
 // Appends `text` with &, <, >, " and ' written as HTML character references.
 void appendHtmlEscaped(std::string& out, std::string_view text);
 
-// What the heading of a catalogue page shows.
+// What the heading of a catalogue page shows (the page counts its records
+// itself, so that the records are read once).
 struct CatalogueHeading {
   std::string title;    // UTF-8
-  int64_t count = 0;    // listed records
   std::string sources;  // the data files' names, UTF-8
 };
 
@@ -140,7 +140,7 @@ struct ExportFormat {
   bool csv;             // CSV: --escape-formulas applies, and --bom in UTF-8
   bool crLf;            // written through the file layer's CR LF rule, as list.txt is
   bool notesUnknown;    // wants what every record gave "?" for
-  bool catalogue;       // a page with a title and a heading: the records are counted first
+  bool catalogue;       // a page with a title and a heading
   void (*begin)(std::string& out, ExportState& state);
   void (*row)(std::string& out, const RecordWork& work, const UnknownWords& unknown,
               ExportState& state);

@@ -2,6 +2,7 @@
 // time, through the conversion's own record path.
 #include "export_run.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
@@ -66,14 +67,71 @@ int64_t exportRecords(RunInputs& inputs, const ExportFormat& format, ExportState
   return recordCount;
 }
 
+// Prints why the output `output` is refused: it is the input `input`.
+void reportOutputIsInput(const std::string& output, const std::string& input) {
+  if (output == input) {
+    std::fprintf(stderr, "%s: will not write over %s: it is an input\n", kProgram, output.c_str());
+  } else {
+    std::fprintf(stderr, "%s: will not write over %s: it is the input %s\n", kProgram,
+                 output.c_str(), input.c_str());
+  }
+}
+
+// Opens the export's output: standard output, or the file options.output;
+// false (a message printed) when it cannot be opened.
+bool openOutputOf(const ExportOptions& options, OutputFile& out) {
+  const bool text = options.format->crLf;
+  if (options.output.empty()) {
+    openStandardOutput(out, text);
+    return true;
+  }
+  const FileError e = openExportOutput(out, options.output, text);
+  if (failed(e)) {
+    reportFailures(kProgram, {e});
+    return false;
+  }
+  return true;
+}
+
+// Closes the output; puts a whole export's replacement in place, or removes
+// one that is not whole. False (a message printed) when the output failed or
+// an incomplete replacement was removed.
+bool finishOutput(OutputFile& out, bool readsOk) {
+  if (!closeOutput(out)) {
+    discardReplacement(out);
+    reportOutputFailure(out, "write");
+    return false;
+  }
+  if (!isReplacement(out)) {
+    return true;  // written in place, as far as the inputs went
+  }
+  if (!readsOk) {
+    discardReplacement(out);
+    reportOutputFailure(out, "write", "the export is incomplete");
+    return false;
+  }
+  if (!replaceWithOutput(out)) {
+    discardReplacement(out);
+    reportOutputFailure(out, "write");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int runExport(const ExportOptions& options) {
   const ExportFormat& format = *options.format;
+  if (!options.dir.empty()) {
+    const FileError e = folderFailure(options.dir);
+    if (failed(e)) {
+      reportFailures(kProgram, {e});
+      return 1;
+    }
+  }
   const DataFiles files = dataFilesIn(options.dir);
   if (const std::string* input = inputUnderOutput(options.output, files)) {
-    std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, options.output.c_str(),
-                 input->c_str());
+    reportOutputIsInput(options.output, *input);
     return 1;
   }
 
@@ -81,52 +139,34 @@ int runExport(const ExportOptions& options) {
   openRunInputs(files, inputs);
   reportFailures(kProgram, inputs.failures);
   bool readsOk = inputs.failures.empty();
+  if (!options.dir.empty() && !inputs.haveRecords && inputs.records.error == ENOENT) {
+    // A folder named on purpose, with nothing to export: a wrong folder.
+    std::fprintf(stderr, "%s: no %s in %s\n", kProgram, kRecordFile, options.dir.c_str());
+    return 1;
+  }
 
   ExportState state;
   state.encoding.utf8 = options.utf8;
   state.escapeFormulas = options.escapeFormulas;
   if (format.catalogue) {
     state.heading.title = options.title;
-    state.heading.count = inputs.haveRecords ? countListedRecords(files.records) : 0;
     state.heading.sources = sourceNames(files);
   }
   OutputFile out;
-  if (options.output.empty()) {
-    openStandardOutput(out, format.crLf);
-  } else if (!openReplacement(out, options.output, format.crLf)) {
+  if (!openOutputOf(options, out)) {
     closeInput(inputs.records);
-    reportOutputFailure(out, "create");
     return 1;
   }
 
-  const int64_t recordCount = exportRecords(inputs, format, state, out, options.bom);
+  exportRecords(inputs, format, state, out, options.bom);
   if (inputs.haveRecords) {
     inputs.failures.clear();
     closeRunInputs(files, inputs);
     reportFailures(kProgram, inputs.failures);
     readsOk = inputs.failures.empty() && readsOk;
   }
-  if (!closeOutput(out)) {
-    discardReplacement(out);
-    reportOutputFailure(out, "write");
+  if (!finishOutput(out, readsOk)) {
     return 1;
-  }
-  if (format.catalogue && readsOk && recordCount != state.heading.count) {
-    std::fprintf(stderr, "%s: %s changed while it was read\n", kProgram, files.records.c_str());
-    readsOk = false;
-  }
-  if (!options.output.empty()) {
-    // Only a whole export replaces the output file.
-    if (!readsOk) {
-      discardReplacement(out);
-      reportOutputFailure(out, "write", "the export is incomplete");
-      return 1;
-    }
-    if (!replaceWithOutput(out)) {
-      discardReplacement(out);
-      reportOutputFailure(out, "write");
-      return 1;
-    }
   }
   if (state.encoding.undecodable > 0) {
     std::fprintf(stderr,

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "cp932.h"
 #include "export_run.h"
 #include "help_text.h"
+#include "io/arguments.h"
 #include "io/file_io.h"
 
 namespace {
@@ -56,6 +58,7 @@ std::vector<std::string> namesOf(const Row (&rows)[N]) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  takeArgumentsAsUtf8(argc, argv);
   // A pipe whose reader has gone is a failed write, reported like any other.
   ignoreBrokenPipe();
 
@@ -128,8 +131,14 @@ int main(int argc, char** argv) {
   if (title->count() > 0 && !options.format->catalogue) {
     return usageError(app, "--title is for --format html");
   }
+  if (!isValidUtf8(options.title)) {
+    return usageError(app, "--title is not valid UTF-8");
+  }
   if (options.output.empty() && app.count("--output") > 0) {
     return usageError(app, "--output needs a file name");
+  }
+  if (options.output == "-") {
+    options.output.clear();  // standard output; a file named "-" is ./-
   }
   return runExport(options);
 }

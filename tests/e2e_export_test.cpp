@@ -161,7 +161,7 @@ TEST(ExportEndToEnd, WithoutDataFilesEveryFormatIsEmptyButWhole) {
   }
   const RunResult page = runExport(w, "--format html");
   EXPECT_EQ(page.status, 0);
-  EXPECT_NE(page.out.find(">0 records</span> &middot; from no data files</p>"), std::string::npos);
+  EXPECT_NE(page.out.find("</span> &middot; from no data files</p>"), std::string::npos);
   EXPECT_NE(page.out.find("{\"fields\":["), std::string::npos);
 }
 
@@ -222,7 +222,7 @@ TEST(ExportEndToEnd, AnOutputFileHoldsWhatStandardOutputWouldAndNothingElseIsLef
     EXPECT_EQ(fromAbove.status, 0);
     EXPECT_EQ(readFile(w.path("data/out")), toConsole.out);
   }
-  runExport(w, "--version", "find . -name '*.part*' >.files");
+  runExport(w, "--version", "find . -name '*.part*' -o -name '.lcx-*' >.files");
   EXPECT_EQ(readFile(w.path(".files")), "") << "a temporary file is left";
 }
 
@@ -232,12 +232,12 @@ TEST(ExportEndToEnd, AnOutputFileThatIsAnInputIsRefusedAndEveryFileKept) {
   struct Case {
     const char* prepare;
     const char* output;
-    const char* input;
+    const char* err;
   };
   const Case cases[] = {
-      {"true", "list.rec", "list.rec"},
-      {"rm -f out && ln -s words.txt out", "out", "words.txt"},
-      {"rm -f out && ln kanjis.dat out", "out", "kanjis.dat"},
+      {"true", "list.rec", "will not write over list.rec: it is an input"},
+      {"rm -f out && ln -s words.txt out", "out", "will not write over out: it is the input words.txt"},
+      {"rm -f out && ln kanjis.dat out", "out", "will not write over out: it is the input kanjis.dat"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.prepare);
@@ -246,8 +246,7 @@ TEST(ExportEndToEnd, AnOutputFileThatIsAnInputIsRefusedAndEveryFileKept) {
     }
     const RunResult r = runExport(w, std::string("-o ") + c.output, c.prepare);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, std::string("listconv-export: ") + c.output + " is the same file as " +
-                         c.input + "\n");
+    EXPECT_EQ(r.err, std::string("listconv-export: ") + c.err + "\n");
     for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
       EXPECT_EQ(readFile(w.path(name)), sampleFile(name)) << name;
     }
@@ -278,7 +277,7 @@ TEST(ExportEndToEnd, AFailedExportLeavesTheOutputFileAsItWas) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, c.err);
     EXPECT_EQ(readFile(w.path("out")), "old");
-    runExport(w, "--version", "find . -name '*.part*' >.files");
+    runExport(w, "--version", "find . -name '*.part*' -o -name '.lcx-*' >.files");
     EXPECT_EQ(readFile(w.path(".files")), "") << "a temporary file is left";
   }
 }
@@ -346,7 +345,7 @@ TEST(ExportEndToEnd, TheHtmlPageIsTheSameForTheSameDataAndCarriesItsHeading) {
   EXPECT_EQ(first.err, "");
   EXPECT_EQ(first.out, again.out);
   EXPECT_NE(first.out.find("<title>Listing</title>"), std::string::npos);
-  EXPECT_NE(first.out.find(">12 records</span> &middot; from kanjis.dat, words.txt, list.rec</p>"),
+  EXPECT_NE(first.out.find("</span> &middot; from kanjis.dat, words.txt, list.rec</p>"),
             std::string::npos);
 
   const RunResult titled =

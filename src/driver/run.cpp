@@ -95,23 +95,6 @@ void reportFailures(const char* program, const std::vector<FileError>& failures)
   }
 }
 
-int64_t countListedRecords(const std::string& path) {
-  InputFile in;
-  if (!openInput(in, path.c_str(), false)) {
-    return 0;
-  }
-  RecordBytes bytes;
-  SourceRecord record;
-  int64_t count = 0;
-  do {
-    readSourceRecord(in, bytes);
-    decodeSourceRecord(bytes, record);
-    count += isListed(record) ? 1 : 0;
-  } while (!in.atEnd);
-  closeInput(in);
-  return count;
-}
-
 namespace {
 
 const char kProgram[] = "listconv";

@@ -88,10 +88,6 @@ int64_t convertRecords(InputFile& in, const OutputFile& out, RecordWork& work,
   return recordCount;
 }
 
-// The number of listed records in the record file at `path`, read and
-// decoded as the conversion reads them; 0 when it cannot be opened.
-int64_t countListedRecords(const std::string& path);
-
 // Converts the data files of the current folder into list.txt; returns the
 // process exit status: 0 on success, 1 when a file could not be read or
 // list.txt could not be written.

@@ -51,7 +51,8 @@ struct OutputFile {
   bool text = false;   // every LF stored as CR LF
   int error = 0;       // errno of the first failed open, write, flush or close
   std::string buffer;  // bytes waiting to be written
-  std::string path;    // a replacement's file to replace, else ""
+  std::string path;    // the output as messages name it; "" for standard output
+  std::string target;  // a replacement's file to replace (links followed), else ""
   std::string temp;    // a replacement's own file, while it exists
 };
 
@@ -97,10 +98,23 @@ FileError readFailure(const std::string& name, const InputFile& in);
 // every platform writes the same bytes.
 void openStandardOutput(OutputFile& out, bool text);
 
-// Creates a file of a new name beside `path` and opens it for writing, to
-// replace `path` by replaceWithOutput once it is whole; false (with `error`
-// set) when none can be created.
-bool openReplacement(OutputFile& out, const std::string& path, bool text);
+// Opens the file `path` names for an export's output. A regular file, or a
+// name that is not there yet, is written as a replacement: a new file of a
+// short hidden name (".lcx-" and six random characters) in the same folder,
+// put in place by replaceWithOutput once it is whole, and removed by
+// discardReplacement or when the program is ended by SIGINT, SIGTERM or
+// SIGHUP (Ctrl-C, Ctrl-Break or a closed console on Windows). A symbolic
+// link is followed: the file it leads to is replaced and the link stays.
+// The replacement takes the permission bits of the file it replaces (and its
+// owner and group, where the user may give them); a new file gets 0666 under
+// the umask. Anything else (a device, a FIFO, a socket, an open file reached
+// through /proc such as /dev/stdout) is written in place, directly. Returns
+// what failed: "create" for a new name, "write" for an existing file that
+// cannot be written (a folder, a read-only file).
+FileError openExportOutput(OutputFile& out, const std::string& path, bool text);
+
+// True when `out` is a replacement, not yet put in place or discarded.
+bool isReplacement(const OutputFile& out);
 
 // After closeOutput of a replacement: renames it to the file it replaces;
 // false (with `error` set, and the new file still there) on failure.
@@ -109,11 +123,16 @@ bool replaceWithOutput(OutputFile& out);
 // Removes the file of a replacement that is not to be put in place.
 void discardReplacement(OutputFile& out);
 
+// What is wrong with `dir` as the folder of the data files: none when it is
+// a folder; else "use", `dir` and the reason (ENOTDIR for a file).
+FileError folderFailure(const std::string& dir);
+
 // Makes a write to a pipe whose reader has gone fail as any other write
 // does, instead of ending the program by a signal.
 void ignoreBrokenPipe();
 
-// True when the file at `path` can be opened for reading.
+// True when the file at `path` is there and may be read; it is not opened
+// (a FIFO given as a data file is read once, by the run).
 bool canOpenForReading(const std::string& path);
 
 // Makes `dir` the current folder; 0, or the system's reason when it cannot.

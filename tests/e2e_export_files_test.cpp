@@ -1,0 +1,353 @@
+// End-to-end tests of the files listconv-export writes and reads: every kind
+// of -o target, a kill in the middle of an export, -C folders that are not
+// there, data files that are FIFOs, and titles and folder names as Unicode.
+// Those that use Linux facilities (links, FIFOs, devices, signals) are
+// skipped when the program runs through LISTCONV_RUNNER.
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <string>
+
+#include "fixtures.h"
+#include "workdir.h"
+
+namespace {
+
+using e2e::readFile;
+using e2e::RunResult;
+using e2e::Workdir;
+using fixtures::Record;
+
+std::string exportExe() {
+  return e2e::envOr("LISTCONV_EXPORT_EXE", LISTCONV_EXPORT_EXE_DEFAULT);
+}
+
+RunResult runExport(const Workdir& w, const std::string& args, const std::string& prepare = "") {
+  RunResult r = w.runProgram(exportExe(), args, prepare);
+  if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
+    r.err = e2e::withoutCr(r.err);
+  }
+  return r;
+}
+
+std::string sampleFile(const std::string& name) {
+  return readFile(std::string(LISTCONV_SAMPLE_DIR) + "/" + name);
+}
+
+void putSample(const Workdir& w, const std::string& folder = "") {
+  for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
+    w.put(folder + name, sampleFile(name));
+  }
+}
+
+std::string cannot(const std::string& what, const std::string& file, int error) {
+  return fixtures::cannot("listconv-export", what, file, error);
+}
+
+// The names in `dir` that start with the temporary files' ".lcx-" or the
+// former ".part-"; "" also when there is no such folder.
+std::string temporaryFilesIn(const std::string& dir) {
+  std::string found;
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) {
+    return errno == ENOENT ? "" : "(cannot list " + dir + ")";
+  }
+  while (const dirent* e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name.rfind(".lcx-", 0) == 0 || name.find(".part-") != std::string::npos) {
+      found += name + " ";
+    }
+  }
+  closedir(d);
+  return found;
+}
+
+// What is at `path`, not following a link: "file", "link", "fifo", "char
+// device", "folder", "none" or "other".
+std::string kindAt(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) {
+    return "none";
+  }
+  return S_ISREG(st.st_mode)    ? "file"
+         : S_ISLNK(st.st_mode)  ? "link"
+         : S_ISFIFO(st.st_mode) ? "fifo"
+         : S_ISCHR(st.st_mode)  ? "char device"
+         : S_ISDIR(st.st_mode)  ? "folder"
+                                : "other";
+}
+
+// The permission bits of the file at `path` (links followed), or -1.
+int modeAt(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
+
+// Waits up to five seconds for a file to appear.
+bool appears(const std::string& path) {
+  for (int i = 0; i < 500; ++i) {
+    if (e2e::exists(path)) {
+      return true;
+    }
+    usleep(10000);
+  }
+  return false;
+}
+
+// One -o target: how it is made, what is asked, and what is there after.
+struct Target {
+  const char* what;
+  const char* prepare;     // run in the folder first
+  std::string output;      // the -o argument
+  int status;              // the exit status
+  const char* kind;        // what `output` is afterwards (not following a link)
+  std::string written;     // where the export is to be found ("" for nowhere)
+  int mode;                // the mode of `written` (-1: not checked)
+  std::string err;         // standard error
+  std::string untouched;   // a file that keeps "old" ("" for none)
+};
+
+TEST(ExportOutputFiles, EachKindOfOutputIsWrittenAsItShouldBe) {
+  SKIP_UNDER_RUNNER();
+  Workdir base;
+  putSample(base);
+  const std::string csv = runExport(base, "").out;
+  ASSERT_GT(csv.size(), 1000u);
+  const std::string longName(250, 'n');
+  const Target targets[] = {
+      {"a new name", "umask 027", "new.csv", 0, "file", "new.csv", 0640, "", ""},
+      {"a file of mode 600", "echo old >m600 && chmod 600 m600", "m600", 0, "file", "m600", 0600,
+       "", ""},
+      {"a file of mode 666", "echo old >m666 && chmod 666 m666", "m666", 0, "file", "m666", 0666,
+       "", ""},
+      {"a symbolic link", "echo old >target.csv && chmod 640 target.csv && ln -s target.csv link",
+       "link", 0, "link", "target.csv", 0640, "", ""},
+      {"a link into another folder",
+       "mkdir -p sub && echo old >sub/t.csv && ln -s sub/t.csv link2", "link2", 0, "link",
+       "sub/t.csv", 0644, "", ""},
+      {"a link to a name not there yet", "umask 022 && ln -s made.csv dangling", "dangling", 0,
+       "link", "made.csv", 0644, "", ""},
+      {"a FIFO with a reader", "mkfifo pipe && { cat pipe >from-pipe.tmp && mv from-pipe.tmp from-pipe & }",
+       "pipe", 0, "fifo", "from-pipe", -1, "", ""},
+      {"a full device", "true", "/dev/full", 1, "char device", "", -1,
+       cannot("write", "/dev/full", ENOSPC), ""},
+      {"standard output by -", "true", "-", 0, "none", ".stdout", -1, "", ""},
+      {"standard output by /dev/stdout", "true", "/dev/stdout", 0, "link", ".stdout", -1, "", ""},
+      {"a name of 250 characters", "true", longName, 0, "file", longName, -1, "", ""},
+      {"an input", "true", "list.rec", 1, "file", "", -1,
+       "listconv-export: will not write over list.rec: it is an input\n", ""},
+      {"a folder", "mkdir -p folder", "folder", 1, "folder", "", -1,
+       cannot("write", "folder", EISDIR), ""},
+      {"a name in a missing folder", "echo old >old", "missing/out", 1, "none", "", -1,
+       cannot("create", "missing/out", ENOENT), "old"},
+  };
+  for (const Target& t : targets) {
+    SCOPED_TRACE(t.what);
+    Workdir w;
+    putSample(w);
+    const RunResult r = runExport(w, "-o '" + t.output + "'", t.prepare);
+    EXPECT_EQ(r.status, t.status);
+    EXPECT_EQ(r.err, t.err);
+    const std::string at = t.output[0] == '/' ? t.output : w.path(t.output);
+    EXPECT_EQ(kindAt(at), t.kind);
+    if (!t.written.empty()) {
+      const std::string written = w.path(t.written);
+      ASSERT_TRUE(appears(written));
+      EXPECT_EQ(readFile(written), csv);
+      if (t.mode >= 0) {
+        EXPECT_EQ(modeAt(written), t.mode) << std::oct << modeAt(written);
+      }
+    }
+    if (!t.untouched.empty()) {
+      EXPECT_EQ(readFile(w.path(t.untouched)), "old\n");
+    }
+    EXPECT_EQ(readFile(w.path("list.rec")), sampleFile("list.rec"));
+    EXPECT_EQ(temporaryFilesIn(w.path("")), "");
+    EXPECT_EQ(temporaryFilesIn(w.path("sub")), "");
+  }
+}
+
+TEST(ExportOutputFiles, ACharacterDeviceIsWrittenInPlace) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  putSample(w);
+  // A node of /dev/null's numbers, where this test may make one and open it.
+  const std::string node = w.path("null-device");
+  if (mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+    GTEST_SKIP() << "mknod: " << std::strerror(errno);
+  }
+  const int fd = open(node.c_str(), O_WRONLY);
+  if (fd < 0) {
+    GTEST_SKIP() << "the folder's file system opens no devices: " << std::strerror(errno);
+  }
+  close(fd);
+  const RunResult r = runExport(w, "-o null-device");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(kindAt(node), "char device");
+  EXPECT_EQ(temporaryFilesIn(w.path("")), "");
+}
+
+TEST(ExportOutputFiles, AReadOnlyFileIsNotReplaced) {
+  SKIP_UNDER_RUNNER();
+  if (geteuid() == 0) {
+    GTEST_SKIP() << "running as root: every file may be written";
+  }
+  Workdir w;
+  putSample(w);
+  const RunResult r = runExport(w, "-o ro", "echo old >ro && chmod 444 ro");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, cannot("write", "ro", EACCES));
+  EXPECT_EQ(readFile(w.path("ro")), "old\n");
+  EXPECT_EQ(temporaryFilesIn(w.path("")), "");
+}
+
+TEST(ExportOutputFiles, AKilledExportLeavesNoTemporaryFileAndTheOldFileWhole) {
+  SKIP_UNDER_RUNNER();
+  std::string records;
+  for (int i = 0; i < 3000; ++i) {
+    records += Record().set(fixtures::kEntryId, "ID" + std::to_string(i)).set(fixtures::kNote,
+                                                                               std::string(100, 'n'));
+  }
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(signal));
+    Workdir w;
+    w.put("out.csv", "old\n");
+    // list.rec is a FIFO that this test writes: the export waits in the
+    // middle of its records, its temporary file there, until it is killed.
+    ASSERT_EQ(mkfifo(w.path("list.rec").c_str(), 0644), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      std::signal(SIGINT, SIG_DFL);
+      std::signal(SIGHUP, SIG_DFL);
+      const int err = open(w.path(".stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (err < 0 || chdir(w.path("").c_str()) != 0 || dup2(err, 2) < 0) {
+        _exit(99);
+      }
+      execl(exportExe().c_str(), exportExe().c_str(), "-o", "out.csv", static_cast<char*>(nullptr));
+      _exit(98);
+    }
+    ASSERT_GT(child, 0);
+    const int fifo = open(w.path("list.rec").c_str(), O_WRONLY);
+    ASSERT_GE(fifo, 0);
+    ASSERT_EQ(write(fifo, records.data(), records.size()), static_cast<ssize_t>(records.size()));
+    bool tempThere = false;
+    for (int i = 0; i < 500 && !tempThere; ++i) {
+      tempThere = !temporaryFilesIn(w.path("")).empty();
+      usleep(10000);
+    }
+    EXPECT_TRUE(tempThere);
+    usleep(100000);  // let it take in what was written
+    kill(child, signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    close(fifo);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+    EXPECT_EQ(WTERMSIG(status), signal);
+    EXPECT_EQ(temporaryFilesIn(w.path("")), "");
+    EXPECT_EQ(readFile(w.path("out.csv")), "old\n");
+  }
+}
+
+TEST(ExportOutputFiles, AFolderThatIsNotThereOrHasNoRecordsIsAnError) {
+  SKIP_UNDER_RUNNER();
+  struct Case {
+    const char* prepare;
+    const char* dir;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"true", "missing", cannot("use", "missing", ENOENT)},
+      {"true", "kanjis.dat", cannot("use", "kanjis.dat", ENOTDIR)},
+      {"mkdir -p empty", "empty", "listconv-export: no list.rec in empty\n"},
+      {"mkdir -p some && cp kanjis.dat words.txt some/", "some",
+       "listconv-export: no list.rec in some\n"},
+      {"mkdir -p dangling && ln -s gone dangling/list.rec", "dangling",
+       "listconv-export: no list.rec in dangling\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dir);
+    for (const char* format : {"csv", "html"}) {
+      SCOPED_TRACE(format);
+      Workdir w;
+      putSample(w);
+      w.put("out", "old");
+      const RunResult r =
+          runExport(w, std::string("--format ") + format + " -C " + c.dir + " -o out", c.prepare);
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(r.err, c.err);
+      EXPECT_EQ(readFile(w.path("out")), "old");
+      EXPECT_EQ(temporaryFilesIn(w.path("")), "");
+      // To standard output: nothing at all.
+      const RunResult toConsole = runExport(w, std::string("-C ") + c.dir);
+      EXPECT_EQ(toConsole.status, 1);
+      EXPECT_EQ(toConsole.out, "");
+    }
+  }
+}
+
+TEST(ExportOutputFiles, EveryFormatReadsDataFilesThatAreFifos) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  putSample(w);
+  // Each data file can be read once only: a FIFO fed by cat.
+  const std::string feed =
+      "for f in kanjis.dat words.txt list.rec; do mv $f $f.data && mkfifo $f && "
+      "{ cat $f.data >$f & }; done";
+  for (const char* format : {"html", "csv", "unknown"}) {
+    SCOPED_TRACE(format);
+    const std::string args = std::string("--format ") + format;
+    const RunResult want = runExport(w, args);
+    const RunResult r = runExport(w, args + " -o out", "rm -f *.data && " + feed);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(readFile(w.path("out")), want.out);
+    runExport(w, "--version", "for f in kanjis.dat words.txt list.rec; do rm $f && mv $f.data $f; done");
+  }
+}
+
+TEST(ExportOutputFiles, ATitleThatIsNotUtf8IsAUsageError) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  putSample(w);
+  for (const char* bytes : {"\\377", "caf\\351", "\\355\\240\\200", "\\300\\257", "\\343\\201"}) {
+    SCOPED_TRACE(bytes);
+    const RunResult r = runExport(
+        w, std::string("--format html -o page.html --title \"$(printf '") + bytes + "')\"");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "listconv-export: --title is not valid UTF-8");
+    EXPECT_FALSE(e2e::exists(w.path("page.html")));
+  }
+}
+
+// Runs on Windows too (under Wine): a title and a folder that the ANSI code
+// page cannot hold reach the page and the file system as they are.
+TEST(ExportEndToEnd, ATitleAndFolderOutsideTheAnsiCodePageAreKept) {
+  Workdir w;
+  const std::string folder = "\xE5\x88\x80\xE5\x89\xA3 caf\xC3\xA9";              // 刀剣 café
+  const std::string title = "\xE5\x88\x80\xE5\x89\xA3\xE7\x9B\xAE\xE9\x8C\xB2 caf\xC3\xA9";  // 刀剣目録 café
+  const std::string page = "\xE7\x9B\xAE\xE9\x8C\xB2.html";                       // 目録.html
+  ASSERT_EQ(mkdir(w.path(folder).c_str(), 0755), 0);
+  putSample(w, folder + "/");
+  const RunResult r = runExport(w, "--format html -C '" + folder + "' --title '" + title +
+                                       "' -o '" + folder + "/" + page + "'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  const std::string html = readFile(w.path(folder + "/" + page));
+  EXPECT_NE(html.find("<title>" + title + "</title>"), std::string::npos);
+  EXPECT_NE(html.find("<h1>" + title + "</h1>"), std::string::npos);
+  EXPECT_NE(html.find("from kanjis.dat, words.txt, list.rec</p>"), std::string::npos);
+  EXPECT_NE(html.find("\"A-0001\""), std::string::npos);
+}
+
+}  // namespace
