@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
   app.add_option("-C,--dir", options.dir, "the folder of the data files (default: this one)")
       ->type_name("DIR");
   app.add_option("-o,--output", options.output,
-                 "the file to write, replaced only by a whole export (default: standard output)")
+                 "the file to write, replaced only by a whole export; a device or FIFO is "
+                 "written in place; - for standard output (default: standard output)")
       ->type_name("FILE");
   CLI::Option* bom =
       app.add_flag("--bom", options.bom, "start a UTF-8 CSV with a byte-order mark (U+FEFF)");
