@@ -308,6 +308,8 @@ def check_data_sets(page, sets, natives, screenshot):
             assert sorted(lines, key=lambda l: l[0] != "out") == console_expected(native), lines
             for link, key in (("get-list", "list.txt"), ("get-csv", "listing.csv"),
                               ("get-unknown", "unknown.csv")):
+                if native[key] is None:
+                    continue
                 got = page.download(link, name, len(native[key]))
                 assert got == native[key], "%s differs from the native %s" % (link, key)
             if name == "sample":
