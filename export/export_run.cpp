@@ -159,12 +159,7 @@ int runExport(const ExportOptions& options) {
   }
 
   exportRecords(inputs, format, state, out, options.bom);
-  if (inputs.haveRecords) {
-    inputs.failures.clear();
-    closeRunInputs(files, inputs);
-    reportFailures(kProgram, inputs.failures);
-    readsOk = inputs.failures.empty() && readsOk;
-  }
+  readsOk = closeRunInputs(kProgram, files, inputs) && readsOk;
   if (!finishOutput(out, readsOk)) {
     return 1;
   }

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "export_e2e.h"
 #include "fixtures.h"
 #include "workdir.h"
 
@@ -26,31 +27,11 @@ using e2e::RunResult;
 using e2e::Workdir;
 using fixtures::Record;
 
-std::string exportExe() {
-  return e2e::envOr("LISTCONV_EXPORT_EXE", LISTCONV_EXPORT_EXE_DEFAULT);
-}
-
-RunResult runExport(const Workdir& w, const std::string& args, const std::string& prepare = "") {
-  RunResult r = w.runProgram(exportExe(), args, prepare);
-  if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
-    r.err = e2e::withoutCr(r.err);
-  }
-  return r;
-}
-
-std::string sampleFile(const std::string& name) {
-  return readFile(std::string(LISTCONV_SAMPLE_DIR) + "/" + name);
-}
-
-void putSample(const Workdir& w, const std::string& folder = "") {
-  for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
-    w.put(folder + name, sampleFile(name));
-  }
-}
-
-std::string cannot(const std::string& what, const std::string& file, int error) {
-  return fixtures::cannot("listconv-export", what, file, error);
-}
+using e2e::cannot;
+using e2e::exportExe;
+using e2e::putSample;
+using e2e::runExport;
+using e2e::sampleFile;
 
 // The names in `dir` that start with the temporary files' ".lcx-" or the
 // former ".part-"; "" also when there is no such folder.

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "export_e2e.h"
 #include "fixtures.h"
 #include "workdir.h"
 
@@ -23,33 +24,11 @@ using e2e::RunResult;
 using e2e::Workdir;
 using fixtures::Record;
 
-std::string exportExe() {
-  return e2e::envOr("LISTCONV_EXPORT_EXE", LISTCONV_EXPORT_EXE_DEFAULT);
-}
-
-// Runs listconv-export in the folder with `args`; standard error with the
-// console's CR LF taken as LF.
-RunResult runExport(const Workdir& w, const std::string& args, const std::string& prepare = "") {
-  RunResult r = w.runProgram(exportExe(), args, prepare);
-  if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
-    r.err = e2e::withoutCr(r.err);
-  }
-  return r;
-}
-
-std::string sampleFile(const std::string& name) {
-  return readFile(std::string(LISTCONV_SAMPLE_DIR) + "/" + name);
-}
-
-void putSample(const Workdir& w) {
-  for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
-    w.put(name, sampleFile(name));
-  }
-}
-
-std::string cannot(const std::string& what, const std::string& file, int error) {
-  return fixtures::cannot("listconv-export", what, file, error);
-}
+using e2e::cannot;
+using e2e::exportExe;
+using e2e::putSample;
+using e2e::runExport;
+using e2e::sampleFile;
 
 const char kCsvHeader[] =
     "number,entryId,name1,name2,name3,nameKey,nameCode1,nameCode2,nameCode3,nameKanji1,"

@@ -36,14 +36,11 @@ import urllib.parse
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tools", "model"))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "browser"))
+from headless import Skip, start_browser  # noqa: E402
 
-CHROMIUM = "/usr/bin/chromium"
-CHROMEDRIVER = "/usr/bin/chromedriver"
-CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                  "--no-first-run", "--disable-background-networking",
-                  "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
-                  "--window-size=1280,1500"]
 SKIP = 77
+WINDOW_SIZE = "1280,1500"
 INPUTS = ("kanjis.dat", "words.txt", "list.rec")
 GENERATED_SEEDS = range(1, 25)
 # Data sets of the generator with files taken away: (seed, files left out).
@@ -57,10 +54,6 @@ PAGE_RUNS = 3
 # still for seconds).
 LONGEST_STALL = 0.5
 WAIT_SECONDS = 60
-
-
-class Skip(Exception):
-    pass
 
 
 # ---- the data sets and what the native programs make of them -------------
@@ -155,26 +148,6 @@ WATCH_STALLS = """
       if (!bar.hidden) w.progress.push(bar.value);
     }, 10);
 """
-
-
-def start_browser(profile, downloads):
-    try:
-        from selenium import webdriver
-        from selenium.webdriver.chrome.service import Service
-    except ImportError:
-        raise Skip("Selenium is missing (apt-get install python3-selenium; run with "
-                   "/usr/bin/python3)")
-    for path, package in ((CHROMIUM, "chromium"), (CHROMEDRIVER, "chromium-driver")):
-        if not os.access(path, os.X_OK):
-            raise Skip("%s is missing (apt-get install %s)" % (path, package))
-    options = webdriver.ChromeOptions()
-    options.binary_location = CHROMIUM
-    for flag in CHROMIUM_FLAGS + ["--user-data-dir=" + profile]:
-        options.add_argument(flag)
-    options.add_experimental_option("prefs", {"download.default_directory": downloads,
-                                              "download.prompt_for_download": False})
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL", "performance": "ALL"})
-    return webdriver.Chrome(service=Service(executable_path=CHROMEDRIVER), options=options)
 
 
 class Page:
@@ -455,7 +428,8 @@ def main():
     shutil.rmtree(downloads, ignore_errors=True)
     scratch = tempfile.mkdtemp(prefix="page-test-")
     try:
-        driver = start_browser(os.path.join(scratch, "profile"), downloads)
+        driver = start_browser(os.path.join(scratch, "profile"), WINDOW_SIZE, downloads,
+                               performance_log=True)
     except Skip as e:
         print("SKIPPED: %s" % e)
         shutil.rmtree(scratch, ignore_errors=True)

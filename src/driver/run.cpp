@@ -81,12 +81,17 @@ void openRunInputs(const DataFiles& files, RunInputs& inputs) {
   }
 }
 
-void closeRunInputs(const DataFiles& files, RunInputs& inputs) {
+bool closeRunInputs(const char* program, const DataFiles& files, RunInputs& inputs) {
   closeInput(inputs.records);
-  FileError e = readFailure(files.records, inputs.records);
-  if (failed(e)) {
-    inputs.failures.push_back(std::move(e));
+  if (!inputs.haveRecords) {
+    return true;  // its failure to open was met and reported already
   }
+  const FileError e = readFailure(files.records, inputs.records);
+  if (failed(e)) {
+    reportFailures(program, {e});
+    return false;
+  }
+  return true;
 }
 
 void reportFailures(const char* program, const std::vector<FileError>& failures) {
@@ -142,10 +147,7 @@ int convert() {
   RecordWork work;
   const int64_t recordCount = convertRecords(inputs.records, listing, work, nullptr,
                                              [&] { writeListingBlock(listing, work.block); });
-  inputs.failures.clear();
-  closeRunInputs(files, inputs);
-  reportFailures(kProgram, inputs.failures);
-  readsOk = inputs.failures.empty() && readsOk;
+  readsOk = closeRunInputs(kProgram, files, inputs) && readsOk;
   if (!closeOutput(listing)) {
     reportListingFailure("write", listing.error);
     return 1;

@@ -35,7 +35,7 @@ DataFiles dataFilesIn(const std::string& dir);
 const std::string* inputUnderOutput(const std::string& output, const DataFiles& files);
 
 // The inputs of a run: the record file, open when it is there, and every
-// failure of the data files met so far, in the order met.
+// failure met in loading the tables and opening the record file, in order.
 struct RunInputs {
   InputFile records;
   bool haveRecords = false;
@@ -46,8 +46,9 @@ struct RunInputs {
 // record file. A file that is missing or fails to open is taken as empty.
 void openRunInputs(const DataFiles& files, RunInputs& inputs);
 
-// Closes the record file and adds the failure of its reads, if any.
-void closeRunInputs(const DataFiles& files, RunInputs& inputs);
+// Closes the record file; when a read of it failed, prints that under
+// `program`'s name and returns false.
+bool closeRunInputs(const char* program, const DataFiles& files, RunInputs& inputs);
 
 // Prints "PROGRAM: MESSAGE" on standard error for every failure.
 void reportFailures(const char* program, const std::vector<FileError>& failures);

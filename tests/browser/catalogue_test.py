@@ -33,13 +33,10 @@ import time
 import traceback
 import urllib.parse
 
-CHROMIUM = "/usr/bin/chromium"
-CHROMEDRIVER = "/usr/bin/chromedriver"
-CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                  "--no-first-run", "--disable-background-networking",
-                  "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
-                  "--window-size=1440,900"]
+from headless import Skip, start_browser
+
 SKIP = 77
+WINDOW_SIZE = "1440,900"
 PAGE_SIZE = 200
 FIRST_ROWS_LIMIT = 3.0
 FILTER_LIMIT = 0.5
@@ -194,28 +191,6 @@ def first_year(period):
 
 
 # ---- the browser ----------------------------------------------------------
-
-class Skip(Exception):
-    pass
-
-
-def start_browser(profile):
-    try:
-        from selenium import webdriver
-        from selenium.webdriver.chrome.service import Service
-    except ImportError:
-        raise Skip("Selenium is missing (apt-get install python3-selenium; run with "
-                   "/usr/bin/python3)")
-    for path, package in ((CHROMIUM, "chromium"), (CHROMEDRIVER, "chromium-driver")):
-        if not os.access(path, os.X_OK):
-            raise Skip("%s is missing (apt-get install %s)" % (path, package))
-    options = webdriver.ChromeOptions()
-    options.binary_location = CHROMIUM
-    for flag in CHROMIUM_FLAGS + ["--user-data-dir=" + profile]:
-        options.add_argument(flag)
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
-    return webdriver.Chrome(service=Service(executable_path=CHROMEDRIVER), options=options)
-
 
 class Page:
     """The catalogue open in the browser, with what the checks ask of it."""
@@ -579,7 +554,7 @@ def main():
                     f.write(fill_template(template, TITLE, SOURCES, doc))
 
         rows = page_rows(page_path)
-        driver = start_browser(os.path.join(scratch, "profile"))
+        driver = start_browser(os.path.join(scratch, "profile"), WINDOW_SIZE)
     except Skip as e:
         print("SKIPPED: %s" % e)
         shutil.rmtree(scratch, ignore_errors=True)
