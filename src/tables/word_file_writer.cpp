@@ -1,0 +1,79 @@
+// Writing lines of words.txt, each checked by the reader's own code.
+#include "tables/word_file_writer.h"
+
+namespace {
+
+// The longest line the reader takes whole: its line piece holds the line
+// feed too.
+const size_t kLongestLine = kWordLinePieceMax - 1;
+const char kCtrlZ = 0x1A;
+
+// Why the values of `entry` cannot stand on a line after `working`, or nullptr.
+const char* missingValue(const WordLine& working, const WordLine& entry) {
+  if (entry.key.empty()) {
+    return "an entry needs a key";
+  }
+  if (entry.word.empty() && !entry.codes.empty()) {
+    return "an entry with codes needs a word";
+  }
+  if (entry.word.empty() && !working.word.empty()) {
+    return "an entry without a word would take the word of the line before";
+  }
+  if (entry.codes.empty() && !working.codes.empty()) {
+    return "an entry without codes would take the codes of the line before";
+  }
+  return nullptr;
+}
+
+// Why the bytes of `line` would not reach the reader as one line, or nullptr.
+const char* unreadableByte(const std::string& line) {
+  if (line.find('\n') != std::string::npos) {
+    return "a line feed, which ends the reader's line";
+  }
+  if (line.find('\0') != std::string::npos) {
+    return "a zero byte, where the reader's line ends";
+  }
+  if (line.find(kCtrlZ) != std::string::npos) {
+    return "the byte 0x1A, where the reader's file ends";
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+const char* writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line) {
+  if (const char* reason = missingValue(writer.working, entry)) {
+    return reason;
+  }
+  line = entry.key;
+  if (!entry.word.empty()) {
+    line += ' ';
+    line += entry.word;
+  }
+  for (const std::string& code : entry.codes) {
+    line += ' ';
+    line += code;
+  }
+  if (const char* reason = unreadableByte(line)) {
+    return reason;
+  }
+  if (line.size() > kLongestLine) {
+    return "a line longer than the 78 bytes the reader takes whole";
+  }
+  // Read back as the loader reads it: a line piece ends with its line feed.
+  writer.readBack = writer.working;
+  line += '\n';
+  takeWordLine(line, writer.readBack, writer.group);
+  line.pop_back();
+  if (writer.readBack.key != entry.key) {
+    return "a key that the reader would split or change";
+  }
+  if (writer.readBack.word != entry.word) {
+    return "a word that the reader would split or change";
+  }
+  if (writer.readBack.codes != entry.codes) {
+    return "codes that the reader would split or change";
+  }
+  writer.working = writer.readBack;
+  return nullptr;
+}

@@ -1,0 +1,72 @@
+#include "tables/word_file_writer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+WordLine entry(std::string key, std::string word, TextList codes) {
+  return WordLine{std::move(key), std::move(word), std::move(codes)};
+}
+
+}  // namespace
+
+TEST(WordFileWriter, WritesOneLineThatReadsBackAsTheEntry) {
+  WordFileWriter writer;
+  std::string line;
+  ASSERT_EQ(writeWordLine(writer, entry("KATANA", "katana", {"600", "0601"}), line), nullptr);
+  EXPECT_EQ(line, "KATANA katana 600 0601");
+  EXPECT_EQ(writeWordLine(writer, entry("X", "\"two words\"", {"700"}), line), nullptr);
+  EXPECT_EQ(line, "X \"two words\" 700");
+}
+
+TEST(WordFileWriter, RefusesWhatNoLineCanHold) {
+  struct Case {
+    WordLine entry;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {entry("", "w", {"600"}), "an entry needs a key"},
+      {entry("TWO KEYS", "w", {"600"}), "a key that the reader would split or change"},
+      {entry("\"OPEN", "w", {"600"}), "a key that the reader would split or change"},
+      {entry("K", "two words", {"600"}), "a word that the reader would split or change"},
+      {entry("K", "w", {"6 00"}), "codes that the reader would split or change"},
+      {entry("K", "w", {""}), "codes that the reader would split or change"},
+      {entry("K", "", {"600"}), "an entry with codes needs a word"},
+      {entry("K", "w\n", {"600"}), "a line feed, which ends the reader's line"},
+      {entry("K", std::string("w\0", 2), {"600"}), "a zero byte, where the reader's line ends"},
+      {entry("K", "w\x1A", {"600"}), "the byte 0x1A, where the reader's file ends"},
+      {entry(std::string(70, 'K'), "word", {"600", "601"}),
+       "a line longer than the 78 bytes the reader takes whole"},
+  };
+  for (const Case& c : cases) {
+    WordFileWriter writer;
+    std::string line;
+    const char* reason = writeWordLine(writer, c.entry, line);
+    ASSERT_NE(reason, nullptr) << c.entry.key << " " << c.entry.word;
+    EXPECT_STREQ(reason, c.reason) << c.entry.key << " " << c.entry.word;
+  }
+}
+
+TEST(WordFileWriter, AnEntryMayLackAWordOrCodesOnlyWhereNoLineBeforeHadThem) {
+  WordFileWriter writer;
+  std::string line;
+  EXPECT_EQ(writeWordLine(writer, entry("ALONE", "", {}), line), nullptr);
+  EXPECT_EQ(line, "ALONE");
+  EXPECT_EQ(writeWordLine(writer, entry("PLAIN", "plain", {}), line), nullptr);
+  EXPECT_STREQ(writeWordLine(writer, entry("BARE", "", {}), line),
+               "an entry without a word would take the word of the line before");
+  EXPECT_EQ(writeWordLine(writer, entry("CODED", "coded", {"600"}), line), nullptr);
+  EXPECT_STREQ(writeWordLine(writer, entry("UNCODED", "uncoded", {}), line),
+               "an entry without codes would take the codes of the line before");
+  // A refused entry leaves the writer as it was.
+  EXPECT_EQ(writeWordLine(writer, entry("NEXT", "next", {"601"}), line), nullptr);
+  EXPECT_EQ(line, "NEXT next 601");
+}
+
+TEST(WordFileWriter, TheLongestLineTheReaderTakesWholeIsWritten) {
+  WordFileWriter writer;
+  std::string line;
+  const WordLine longest = entry(std::string(69, 'K'), "word", {"600"});  // 78 bytes
+  ASSERT_EQ(writeWordLine(writer, longest, line), nullptr);
+  EXPECT_EQ(line.size(), 78u);
+}
