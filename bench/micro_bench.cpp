@@ -16,7 +16,7 @@
 #include "synthetic.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
-#include "textutil/textutil.h"
+#include "textutil/core.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "catalogue_template.h"
 #include "cp932.h"
-#include "textutil/textutil.h"
+#include "textutil/core.h"
 
 const char* const kExportFields[kExportFieldCount] = {
     "number",    "entryId",   "name1",     "name2",      "name3",      "nameKey",

@@ -14,7 +14,9 @@
 #include <string>
 
 #include "check.h"
-#include "textutil/textutil.h"
+#include "textutil/case.h"
+#include "textutil/core.h"
+#include "textutil/words.h"
 
 namespace {
 

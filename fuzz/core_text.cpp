@@ -14,7 +14,7 @@
 
 #include "check.h"
 #include "replace_reference.h"
-#include "textutil/textutil.h"
+#include "textutil/core.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "textutil/textutil.h"
+#include "textutil/core.h"
 
 inline void replaceAllByRestarting(std::string& text, const std::string& search,
                                    const std::string& replacement, int32_t length) {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fixtures.h"
-#include "textutil/textutil.h"
+#include "textutil/core.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "textutil/textutil.h"
+#include "textutil/core.h"
 
 // Rows 1-7 are the historical periods, rows 8-13 the sword period classes and
 // the rest the era names. A name may stand in two rows; a name followed by its

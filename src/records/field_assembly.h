@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "records/source_record.h"
-#include "textutil/textutil.h"
+#include "textutil/core.h"
 
 struct Dictionary;
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "io/file_io.h"
-#include "textutil/textutil.h"
+#include "textutil/core.h"
 
 // Kanji texts indexed by kanji code; empty until a kanji file is loaded.
 // Never torn down, as the word dictionary is not.

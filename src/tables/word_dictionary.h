@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "io/file_io.h"
-#include "textutil/textutil.h"
+#include "textutil/core.h"
 
 // One dictionary line: its key, its word and one kanji text per code.
 struct WordEntry {

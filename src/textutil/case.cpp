@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "textutil/case.h"
+#include "textutil/core.h"
 #include "textutil/replace_engine.h"
-#include "textutil/textutil.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "replace_comparison.h"
 #include "replace_reference.h"
-#include "textutil/textutil.h"
+#include "textutil/case.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cassert>
 #include <cstring>
 
+#include "textutil/core.h"
 #include "textutil/replace_engine.h"
-#include "textutil/textutil.h"
 
 TextList tokenize(const std::string& text) {
   TextList tokens;

@@ -3,7 +3,7 @@
 
 #include "io/file_io.h"
 #include "io/waits.h"
-#include "textutil/textutil.h"
+#include "textutil/files.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "textutil/textutil.h"
+#include "textutil/files.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // Percent-decoding, and extraction and removal of <tag>...</tag> elements.
 #include <limits>
 
-#include "textutil/textutil.h"
+#include "textutil/core.h"
+#include "textutil/markup.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <random>
 
-#include "textutil/textutil.h"
+#include "textutil/markup.h"
 
 namespace {
 

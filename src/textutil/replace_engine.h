@@ -1,4 +1,5 @@
-// The replace-all engine shared by replaceAll and replaceAllIgnoreCase.
+// The replace-all engine shared by replaceAll and replaceAllIgnoreCase; part
+// of listconv_core (core.cpp), which the rest of the text library links.
 #pragma once
 
 #include <cstdint>

@@ -10,7 +10,7 @@
 #include <limits>
 #include <unordered_set>
 
-#include "textutil/textutil.h"
+#include "textutil/words.h"
 
 namespace {
 

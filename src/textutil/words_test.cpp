@@ -6,7 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "textutil/textutil.h"
+#include "textutil/markup.h"
+#include "textutil/words.h"
 
 namespace {
 
