@@ -7,7 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "textutil/textutil.h"
+#include "textutil/core.h"
 
 // For every kanji text of a kanji table (trailing blanks removed), the
 // first code that shows it.
