@@ -8,16 +8,23 @@
 #include <vector>
 
 #include "table_parts.h"
+#include "utf8_scan.h"
 
 namespace {
 
 // Where the parse of a row stands.
 enum class CsvState { fieldStart, unquoted, quoted, afterQuote };
 
-// True for the bytes that end a run of an unquoted value.
-inline bool endsUnquotedRun(char c) {
-  return c == ',' || c == '"' || c == '\r' || c == '\n';
-}
+// The bytes that end a run of an unquoted value.
+struct RunEnds {
+  bool end[256] = {};
+  RunEnds() {
+    for (const unsigned char c : {',', '"', '\r', '\n'}) {
+      end[c] = true;
+    }
+  }
+};
+const RunEnds kRunEnds;
 
 // The text of a count of values.
 std::string valuesText(size_t n) {
@@ -32,6 +39,7 @@ struct CsvRowParse {
   size_t count = 0;  // values begun, the current one included
   std::string* value = nullptr;  // the current value, or null when it is not kept
   int64_t valueLine = 0;
+  bool checkValues = false;  // a line of the row is not all UTF-8: each value is checked
 
   void begin() {
     const size_t index = count++;
@@ -59,7 +67,7 @@ struct CsvRowParse {
   }
 
   void finish() {
-    if (value != nullptr) {
+    if (value != nullptr && checkValues) {
       checkUtf8(r, *value, valueLine, count);
     }
   }
@@ -102,6 +110,10 @@ TableStatus parseCsvRow(CsvRowParse& row) {
       return stopReading(r, r.rowLine, 0, "a row longer than " + byteLimitText(limit));
     }
     used += r.line.size();
+    // Values are lines' bytes less ASCII ones: a line of UTF-8 holds values of UTF-8.
+    if (r.options.utf8 && !row.checkValues) {
+      row.checkValues = firstNonUtf8(r.line) != r.line.size();
+    }
     const char* p = r.line.data();
     const char* const e = p + r.line.size();
     while (p < e) {
@@ -125,7 +137,7 @@ TableStatus parseCsvRow(CsvRowParse& row) {
       if (state != CsvState::afterQuote) {
         state = CsvState::unquoted;
         const char* stop = p;
-        while (stop < e && !endsUnquotedRun(*stop)) {
+        while (stop < e && !kRunEnds.end[static_cast<unsigned char>(*stop)]) {
           ++stop;
         }
         row.append(p, static_cast<size_t>(stop - p));

@@ -11,6 +11,7 @@
 
 #include "cp932.h"
 #include "table_parts.h"
+#include "utf8_scan.h"
 
 namespace {
 
@@ -21,8 +22,20 @@ struct JsonLine {
   bool first;  // the line whose keys make the header
   const char* p;
   const char* e;
+  bool checkRuns;              // the line is not all UTF-8: each string's bytes are checked
   bool valueReported = false;  // the value being read has a problem noted
 };
+
+// The bytes a string holds as they stand: all but controls, " and \.
+struct PlainBytes {
+  bool plain[256];
+  PlainBytes() {
+    for (int c = 0; c < 256; ++c) {
+      plain[c] = c >= 0x20 && c != '"' && c != '\\';
+    }
+  }
+};
+const PlainBytes kPlain;
 
 // Notes that the line is not well-formed at `at`; gives false, so that the
 // parse of the line stops.
@@ -101,12 +114,12 @@ bool readString(JsonLine& j, std::string& out, size_t column) {
   j.valueReported = false;
   for (;;) {
     const char* run = j.p;
-    while (j.p < j.e && static_cast<unsigned char>(*j.p) >= 0x20 && *j.p != '"' && *j.p != '\\') {
+    while (j.p < j.e && kPlain.plain[static_cast<unsigned char>(*j.p)]) {
       ++j.p;
     }
     // A run ends at an ASCII byte, never inside a UTF-8 sequence.
     const size_t before = j.r.problems.size();
-    if (!j.valueReported) {
+    if (j.checkRuns && !j.valueReported) {
       checkUtf8(j.r, std::string_view(run, static_cast<size_t>(j.p - run)), j.r.lineNumber, column);
       j.valueReported = j.r.problems.size() != before;
     }
@@ -338,7 +351,9 @@ TableStatus readJsonRow(TableReader& r, bool first) {
   if (end > begin && end[-1] == '\n') {
     --end;
   }
-  JsonLine j{r, first, begin, end};
+  const bool checkRuns = r.options.utf8 && firstNonUtf8(std::string_view(begin, static_cast<size_t>(end - begin))) !=
+                                                static_cast<size_t>(end - begin);
+  JsonLine j{r, first, begin, end, checkRuns};
   const bool whole = readObject(j);
   if (first) {
     if (!whole) {
