@@ -62,8 +62,12 @@ WEB_BUILD ?= build-web
 WEB_NODE_PATH ?= /usr/share/nodejs:/usr/lib/nodejs
 WEB_ENV = NODE_PATH='$(WEB_NODE_PATH)$(if $(NODE_PATH),:$(NODE_PATH))'
 
+# A configuration that fails (emscripten of another version than the page's
+# file system code names, say) leaves no cache, so that the next make web
+# configures again instead of building nothing.
 $(WEB_BUILD)/CMakeCache.txt:
-	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DLISTCONV_TESTS=OFF
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DLISTCONV_TESTS=OFF || \
+	  { rm -f $(WEB_BUILD)/CMakeCache.txt; exit 1; }
 
 web: $(WEB_BUILD)/CMakeCache.txt
 	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target listconv_page
