@@ -158,17 +158,28 @@ def without_blanks(value):
     return re.sub(r"[^\S\n\r]+", "", value)
 
 
+# The search texts of row lists, made once per list: (rows, [(number, text), ...]) by id.
+SEARCH_TEXTS = {}
+
+
+def search_texts(rows):
+    """Each row's number and its values (the name's kanji as shown among them), lower-cased
+    and without blanks, one per line."""
+    made = SEARCH_TEXTS.get(id(rows))
+    if made is None or made[0] is not rows:
+        texts = []
+        for r in rows:
+            values = [str(v) for v in r.values()] + [shown_cells(r)[3]]
+            texts.append((r["number"], "\n".join(without_blanks(v.lower()) for v in values)))
+        made = SEARCH_TEXTS[id(rows)] = (rows, texts)
+    return made[1]
+
+
 def matching(rows, query):
     """Numbers of the rows in which every word of the query stands in a value (the name's
     kanji as shown among them), in any case, as it is or with the value's blanks removed."""
     terms = query.lower().split()
-    found = []
-    for r in rows:
-        values = [str(v) for v in r.values()] + [shown_cells(r)[3]]
-        text = "\n".join(without_blanks(v.lower()) for v in values)
-        if all(t in text for t in terms):
-            found.append(r["number"])
-    return found
+    return [number for number, text in search_texts(rows) if all(t in text for t in terms)]
 
 
 def records_text(shown, total):
