@@ -7,7 +7,12 @@ The floor does the least any converter must: it reads the three inputs
 machine falls on both alike. Peak resident memory is measured by GNU time in a run
 of its own (from wait4() without it).
 
+Then, in headless Chromium (the browser tests' --bench modes): the page of
+make web (--page) against listconv on the default data set, and the HTML
+catalogue page at 300,000 rows (the time to filter, among others).
+
     run_bench.py --build DIR [--runs N] [--scale-runs N] [--no-scaling]
+                 [--page PAGE] [--no-browser | --browser-only]
     run_bench.py --build DIR --profile [--profile-records R]
 """
 
@@ -25,6 +30,10 @@ DEFAULT_WORDS = 30000
 DEFAULT_RECORDS = 100000
 INPUTS = ("kanjis.dat", "words.txt", "list.rec")
 FLOOR_COMMAND = "cat kanjis.dat words.txt list.rec >/dev/null && cat ../{ref} >list.txt"
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+# The browser tests need Debian's Python, which has Selenium.
+BROWSER_PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+SKIPPED = 77
 
 
 def fail(message):
@@ -169,6 +178,38 @@ def run_scaling(args, listconv):
           "ratio: median of per-pair wall ratios)")
 
 
+def run_browser_bench(name, argv):
+    """Runs a browser test's --bench mode, its figures going to standard output."""
+    sys.stdout.flush()
+    status = subprocess.run([BROWSER_PYTHON] + argv).returncode
+    if status == SKIPPED:
+        print("(%s: skipped, as said above)" % name)
+    elif status != 0:
+        fail("%s failed (status %d)" % (name, status))
+
+
+def run_browser(args, listconv):
+    print()
+    print("---- the page against listconv, in headless Chromium (K = %d, W = %d, R = %d) ----"
+          % (DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS))
+    if not args.page or not os.path.exists(args.page):
+        print("(skipped: no page; make web builds build-web/listconv.html)")
+    else:
+        folder = data_set(args.build, args.data, DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS)
+        run_browser_bench("the page", [
+            os.path.join(ROOT, "web", "page_test.py"), "--bench", "--page", os.path.abspath(args.page),
+            "--listconv", listconv, "--data", folder,
+            "--work", os.path.abspath(os.path.join(args.data, "page-bench"))])
+    print()
+    print("---- the HTML catalogue page, in headless Chromium ----")
+    pages = os.path.abspath(os.path.join(args.data, "catalogue"))
+    run_browser_bench("the catalogue page", [
+        os.path.join(ROOT, "tests", "browser", "catalogue_test.py"), "--bench",
+        "--template", os.path.join(ROOT, "export", "catalogue.html"),
+        "--page", os.path.join(pages, "page.html"), "--big", os.path.join(pages, "big.html"),
+        "--screenshot", os.path.join(pages, "catalogue.png")])
+
+
 PROFILE_LINE = re.compile(r"^\s*([\d,]+) \(\s*([\d.]+)%\)\s+[^:]*:(.*?)(?: \[(.*)\])?$")
 STARTUP = ("(below main)", "__libc_start_main", "0x0")
 SHORT_NAMES = (
@@ -228,6 +269,11 @@ def main():
     parser.add_argument("--no-scaling", action="store_true", help="skip the scaling table")
     parser.add_argument("--keep-data", action="store_true",
                         help="keep the scaling data sets (over 1 GiB)")
+    parser.add_argument("--page", help="the page of make web, timed against listconv")
+    parser.add_argument("--no-browser", action="store_true",
+                        help="leave out the page and the catalogue page")
+    parser.add_argument("--browser-only", action="store_true",
+                        help="time only the page and the catalogue page")
     parser.add_argument("--profile", action="store_true",
                         help="profile one run with callgrind instead of timing")
     parser.add_argument("--profile-records", type=int, default=10000)
@@ -245,12 +291,15 @@ def main():
         run_profile(args, listconv)
         return
     print("Timings are wall-clock; on a shared machine they vary with its load.")
-    folder = data_set(args.build, args.data, DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS)
-    print("---- listconv against the I/O floor, K = %d, W = %d, R = %d ----"
-          % (DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS))
-    print_comparison(compare(listconv, folder, args.runs), args.runs)
-    if not args.no_scaling:
-        run_scaling(args, listconv)
+    if not args.browser_only:
+        folder = data_set(args.build, args.data, DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS)
+        print("---- listconv against the I/O floor, K = %d, W = %d, R = %d ----"
+              % (DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS))
+        print_comparison(compare(listconv, folder, args.runs), args.runs)
+        if not args.no_scaling:
+            run_scaling(args, listconv)
+    if not args.no_browser:
+        run_browser(args, listconv)
 
 
 if __name__ == "__main__":

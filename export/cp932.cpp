@@ -84,6 +84,20 @@ void appendCp932AsUtf8(std::string& out, std::string_view cp932, size_t& undecod
   undecodable += bad;
 }
 
+uint32_t cp932CodePoint(unsigned code) {
+  unsigned cp = kNoCharacter;
+  if (code <= 0xFF) {
+    cp = kCp932Single[code];
+  } else if (code <= 0xFFFF) {
+    const unsigned row = kCp932LeadRow[code >> 8];
+    const unsigned t = (code & 0xFF) - kCp932FirstTrail;  // wraps for bytes below the range
+    if (row != kNoRow && t < kCp932TrailCount) {
+      cp = kCp932Pairs[row][t];
+    }
+  }
+  return cp == kNoCharacter ? kCp932NoCharacter : cp;
+}
+
 bool isValidUtf8(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {

@@ -24,6 +24,15 @@ void appendUtf8(std::string& out, uint32_t codePoint);
 // 0x40 (a LF, say) gives the same UTF-8 part by part as whole.
 void appendCp932AsUtf8(std::string& out, std::string_view cp932, size_t& undecodable);
 
+// What cp932CodePoint gives for a code that stands for no character.
+const uint32_t kCp932NoCharacter = 0xFFFFFFFF;
+
+// The code point of the CP932 code `code`, a single byte (0x00-0xFF) or a
+// pair (lead byte << 8 | trail byte, so from 0x8100 up); kCp932NoCharacter
+// for a code that stands for none (a lead byte alone, say). Decodes exactly
+// as appendCp932AsUtf8 does.
+uint32_t cp932CodePoint(unsigned code);
+
 // True when `text` is well-formed UTF-8: no stray or missing continuation
 // byte, no overlong form, no surrogate, nothing above U+10FFFF.
 bool isValidUtf8(std::string_view text);

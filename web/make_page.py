@@ -4,11 +4,12 @@ script and the WebAssembly module, with a Content-Security-Policy that names
 the page's inline script and style by their SHA-256 hashes.
 
   make_page.py --template page.html --page-script page.js --worker-script worker.js
-               --module listconv_web.js --catalogue export/catalogue.html
-               --output listconv.html
+               --fs-script emscripten_fs.js --module listconv_web.js
+               --catalogue export/catalogue.html --output listconv.html
 
-The module's script (listconv_web.js) and its WebAssembly (listconv_web.wasm,
-beside it) go into the worker's code, the WebAssembly as base64; the worker's
+The worker's script, its file system code (emscripten_fs.js), the module's
+script (listconv_web.js) and its WebAssembly (listconv_web.wasm, beside it) go
+into the worker's code, the WebAssembly as base64; the worker's
 code sits in a block the browser does not run, and the page starts it as a
 worker from a blob.
 """
@@ -44,8 +45,8 @@ def script_text(name, text):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--template", "--page-script", "--worker-script", "--module", "--catalogue",
-                   "--output"):
+    for option in ("--template", "--page-script", "--worker-script", "--fs-script", "--module",
+                   "--catalogue", "--output"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
 
@@ -58,6 +59,7 @@ def main():
     with open(wasm_path, "rb") as f:
         wasm = base64.b64encode(f.read()).decode("ascii")
     worker_code = ("var WASM_BASE64 = '%s';\n" % wasm + script_text("worker.js", read(args.worker_script))
+                   + script_text("emscripten_fs.js", read(args.fs_script))
                    + script_text(os.path.basename(args.module), read(args.module)))
     page_script = script_text("page.js", read(args.page_script))
 

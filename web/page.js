@@ -1,25 +1,34 @@
 // The page: takes the three data files, has the worker convert them with
 // listconv's own run and export them with listconv-export's own formats, and
 // offers the results. Values from the data only ever reach the page as text.
+// The data files, what a missing one means, the export's formats and which
+// of them take a byte-order mark are the programs' facts: the worker's
+// module tells them once it has started.
 (function () {
   'use strict';
 
-  var INPUTS = ['kanjis.dat', 'words.txt', 'list.rec'];
-  // What a missing file means for the conversion, as listconv handles it.
-  var MISSING = {
-    'kanjis.dat': 'missing: without the kanji table every kanji code shows as ?',
-    'words.txt': 'missing: without the dictionary every word is unknown and shows as ?',
-    'list.rec': 'missing: without the records list.txt stays empty and no summary line is printed'
-  };
   // Inputs larger than this (in all) show a progress bar while converting.
   var PROGRESS_FROM_BYTES = 4 << 20;
   var LISTING_PAGE_LINES = 700;
-  // The exports made after each conversion, in this order.
-  var EXPORTS = ['listing', 'csv', 'unknown', 'jsonl', 'html'];
-  var EXPORT_NAMES = {listing: 'the listing in UTF-8', csv: 'the CSV', unknown: 'the report of unknowns',
-                      jsonl: 'the JSON Lines', html: 'the catalogue'};
+  // What the page offers of the export's formats, in the order it makes them
+  // after each conversion: what it calls each, the links that give it, its
+  // type; the listing is shown on the page too, and the byte-order-mark box
+  // belongs to the CSV. A format the module does not have is not offered.
+  var OFFERS = [
+    {format: 'listing', what: 'the listing in UTF-8', links: ['get-listing'],
+     type: 'text/plain;charset=utf-8', shown: true},
+    {format: 'csv', what: 'the CSV', links: ['get-csv'], type: 'text/csv;charset=utf-8', bomBox: true},
+    {format: 'unknown', what: 'the report of unknowns', links: ['get-unknown'],
+     type: 'text/csv;charset=utf-8'},
+    {format: 'jsonl', what: 'the JSON Lines', links: ['get-jsonl'], type: 'application/jsonl;charset=utf-8'},
+    {format: 'html', what: 'the catalogue', links: ['open-html', 'get-html'], type: 'text/html;charset=utf-8'}
+  ];
 
   var $ = function (id) { return document.getElementById(id); };
+  var facts = null;      // what the module says (web_facts in web_entry.cpp); null until it has
+  var inputs = [];       // the data files' names, from the facts
+  var offers = {};       // the entries of OFFERS the module has formats for, by format
+  var unsorted = [];     // files chosen before the facts came
   var files = {};        // the data files chosen, by their names
   var worker = null;
   var workerReady = false;
@@ -46,16 +55,41 @@
     box.hidden = !text;
   }
 
+  // Takes the module's facts: the data files can be sorted and shown, the
+  // exports made.
+  function takeFacts(told) {
+    if (facts) {
+      return;
+    }
+    facts = told;
+    inputs = facts.inputs.map(function (input) { return input.name; });
+    OFFERS.forEach(function (offer) {
+      facts.formats.forEach(function (format) {
+        if (format.name === offer.format) {
+          offer.bom = format.bom;
+          offers[offer.format] = offer;
+        }
+      });
+    });
+    var chosen = unsorted;
+    unsorted = [];
+    addFiles(chosen);
+  }
+
   // ---- the files ----------------------------------------------------------
 
   // The data file a name stands for (as a file system that ignores case
   // would find it), or null.
   function inputNamed(name) {
     var lower = name.replace(/[A-Z]/g, function (c) { return c.toLowerCase(); });
-    return INPUTS.indexOf(lower) >= 0 ? lower : null;
+    return inputs.indexOf(lower) >= 0 ? lower : null;
   }
 
   function addFiles(list) {
+    if (!facts) {
+      Array.prototype.push.apply(unsorted, list);
+      return;
+    }
     var ignored = [];
     Array.prototype.forEach.call(list, function (file) {
       var name = inputNamed(file.name);
@@ -73,13 +107,18 @@
   }
 
   function showFiles() {
-    INPUTS.forEach(function (name) {
-      var cell = document.querySelector('tr[data-file="' + name + '"] .state');
-      var file = files[name];
-      cell.textContent = file ? bytesText(file.size) : MISSING[name];
+    // Until the module has told its facts (or when it could not start),
+    // there is nothing to show; Convert then starts it anew.
+    $('convert').disabled = converting || (!facts && worker !== null);
+    if (!facts) {
+      return;
+    }
+    facts.inputs.forEach(function (input) {
+      var cell = document.querySelector('tr[data-file="' + input.name + '"] .state');
+      var file = files[input.name];
+      cell.textContent = file ? bytesText(file.size) : 'missing: ' + input.whenMissing;
       cell.className = 'state ' + (file ? 'present' : 'missing');
     });
-    $('convert').disabled = converting;
   }
 
   $('pick').addEventListener('change', function (event) {
@@ -88,6 +127,7 @@
   });
   $('clear').addEventListener('click', function () {
     files = {};
+    unsorted = [];
     $('ignored').hidden = true;
     showFiles();
   });
@@ -155,7 +195,9 @@
 
   function onWorkerMessage(event) {
     var m = event.data;
-    if (m.type === 'ready') {
+    if (m.type === 'facts') {
+      takeFacts(m.facts);
+    } else if (m.type === 'ready') {
       workerReady = true;
       pending.forEach(function (p) { worker.postMessage(p[0], p[1]); });
       pending = [];
@@ -179,13 +221,18 @@
   // ---- converting ---------------------------------------------------------
 
   function convert() {
+    if (!facts) {
+      startWorker();
+      showFiles();
+      return;
+    }
     showFault('');
     converting = true;
     startedAt = performance.now();
     showFiles();
     var id = ++runId;
     clearResults();
-    var names = INPUTS.filter(function (name) { return files[name]; });
+    var names = inputs.filter(function (name) { return files[name]; });
     var total = names.reduce(function (sum, name) { return sum + files[name].size; }, 0);
     $('progress').value = 0;
     $('progress').hidden = total <= PROGRESS_FROM_BYTES;
@@ -256,13 +303,25 @@
       setStatus('listconv wrote no list.txt (exit status ' + m.status + '; see its messages above).');
     }
     status.dataset.state = 'converted';
-    EXPORTS.forEach(function (format) {
-      exportQueue.push({type: 'export', id: m.id, format: format, bom: format === 'csv' && $('bom').checked});
+    OFFERS.forEach(function (offer) {
+      if (offers[offer.format]) {
+        exportQueue.push(exportRequest(m.id, offer));
+      }
     });
     nextExport();
   }
 
   // ---- the exports --------------------------------------------------------
+
+  // Whether the export of the offer is asked for with a byte-order mark.
+  function wantsBom(offer) {
+    return !!(offer.bomBox && offer.bom && $('bom').checked);
+  }
+
+  function exportRequest(id, offer) {
+    return {type: 'export', id: id, format: offer.format, bom: wantsBom(offer),
+            lineStarts: !!offer.shown};
+  }
 
   function nextExport() {
     if (exporting || !exportQueue.length) {
@@ -273,26 +332,20 @@
       return;
     }
     exporting = exportQueue.shift();
-    $('exports').textContent = 'Making ' + EXPORT_NAMES[exporting.format] + '\u2026';
+    $('exports').textContent = 'Making ' + offers[exporting.format].what + '\u2026';
     send(exporting);
   }
 
-  var EXPORT_LINKS = {csv: ['get-csv'], unknown: ['get-unknown'], jsonl: ['get-jsonl'],
-                      listing: ['get-listing'], html: ['open-html', 'get-html']};
-  var EXPORT_TYPES = {csv: 'text/csv;charset=utf-8', unknown: 'text/csv;charset=utf-8',
-                      jsonl: 'application/jsonl;charset=utf-8', listing: 'text/plain;charset=utf-8',
-                      html: 'text/html;charset=utf-8'};
-
   function exported(m) {
     exporting = null;
+    var offer = offers[m.format];
     if (m.status !== 0) {
-      addExportMessage(m.format, EXPORT_NAMES[m.format] + ': listconv-export ended with exit status ' +
-                       m.status);
+      addExportMessage(m.format, offer.what + ': listconv-export ended with exit status ' + m.status);
     }
-    if (m.blob && (m.format !== 'csv' || m.bom === $('bom').checked)) {
-      var blob = m.blob.slice(0, m.blob.size, EXPORT_TYPES[m.format]);
-      EXPORT_LINKS[m.format].forEach(function (id) { setLink(id, blob); });
-      if (m.format === 'listing') {
+    if (m.blob && m.bom === wantsBom(offer)) {
+      var blob = m.blob.slice(0, m.blob.size, offer.type);
+      offer.links.forEach(function (id) { setLink(id, blob); });
+      if (offer.shown) {
         showListing(blob, m.lineStarts);
       }
     }
@@ -304,8 +357,12 @@
     if (!$('get-list').hasAttribute('href')) {
       return;
     }
-    setLink('get-csv', null);
-    exportQueue.push({type: 'export', id: runId, format: 'csv', bom: $('bom').checked});
+    OFFERS.forEach(function (offer) {
+      if (offers[offer.format] && offer.bomBox) {
+        offer.links.forEach(function (id) { setLink(id, null); });
+        exportQueue.push(exportRequest(runId, offer));
+      }
+    });
     if ($('status').dataset.state === 'done') {
       $('status').dataset.state = 'converted';
     }
@@ -371,6 +428,6 @@
     showListingPage(listing.first + LISTING_PAGE_LINES);
   });
 
-  showFiles();
   startWorker();
+  showFiles();
 })();

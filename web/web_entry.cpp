@@ -1,17 +1,88 @@
 // The page's entry points, called by its worker script: listconv's run and
 // listconv-export's formats over the files the page has put in the module's
-// in-memory file system. Nothing of the conversion is done here.
+// in-memory file system, and what the page shows of the data files and the
+// formats, so that the page holds no copy of it. Nothing of the conversion is
+// done here.
 #include <emscripten/emscripten.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "driver/run.h"
 #include "export_formats.h"
 #include "export_run.h"
 #include "io/file_io.h"
 
+namespace {
+
+// A data file as the page lists it: its name, and what converting without it
+// gives (the run takes a missing file for an empty one).
+struct PageInput {
+  const char* name;
+  const char* whenMissing;
+};
+
+const PageInput kPageInputs[] = {
+    {kKanjiFile, "without the kanji table every kanji code shows as ?"},
+    {kWordFile, "without the dictionary every word is unknown and shows as ?"},
+    {kRecordFile, "without the records list.txt stays empty and no summary line is printed"},
+};
+
+// Whether the page's export (always UTF-8, the default encoding) in `format`
+// may start with a byte-order mark: the rule of listconv-export's --bom.
+bool takesByteOrderMark(const ExportFormat& format) {
+  return format.csv && ExportOptions().utf8;
+}
+
+// Appends `text` as a JSON string; the texts here are ASCII.
+void appendJsonString(std::string& out, const char* text) {
+  out += '"';
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c == '"' || *c == '\\') {
+      out += '\\';
+    }
+    out += *c;
+  }
+  out += '"';
+}
+
+// The facts the page takes from the programs, as a JSON object:
+// {"inputs":[{"name":..,"whenMissing":..},..],"records":..,"listing":..,
+//  "formats":[{"name":..,"bom":true|false},..]}, the formats in the
+// export's order.
+std::string pageFacts() {
+  std::string out = "{\"inputs\":[";
+  for (const PageInput& input : kPageInputs) {
+    out += &input == kPageInputs ? "{\"name\":" : ",{\"name\":";
+    appendJsonString(out, input.name);
+    out += ",\"whenMissing\":";
+    appendJsonString(out, input.whenMissing);
+    out += '}';
+  }
+  out += "],\"records\":";
+  appendJsonString(out, kRecordFile);
+  out += ",\"listing\":";
+  appendJsonString(out, kListingFile);
+  out += ",\"formats\":[";
+  for (const ExportFormat& format : kExportFormats) {
+    out += &format == kExportFormats ? "{\"name\":" : ",{\"name\":";
+    appendJsonString(out, format.name);
+    out += takesByteOrderMark(format) ? ",\"bom\":true}" : ",\"bom\":false}";
+  }
+  out += "]}";
+  return out;
+}
+
+}  // namespace
+
 extern "C" {
+
+// The facts of pageFacts, as a text the module keeps.
+EMSCRIPTEN_KEEPALIVE const char* web_facts() {
+  static const std::string facts = pageFacts();
+  return facts.c_str();
+}
 
 // Converts the data files of `dir` into `dir`/list.txt as listconv does in
 // its current folder; returns listconv's exit status.
@@ -32,6 +103,10 @@ EMSCRIPTEN_KEEPALIVE int web_export(const char* format, int bom, const char* tit
   options.format = findExportFormat(format);
   if (options.format == nullptr) {
     std::fprintf(stderr, "listconv-export: no format %s\n", format);
+    return 2;
+  }
+  if (bom != 0 && !takesByteOrderMark(*options.format)) {
+    std::fprintf(stderr, "listconv-export: no byte-order mark for %s\n", format);
     return 2;
   }
   options.bom = bom != 0;

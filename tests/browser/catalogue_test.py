@@ -11,10 +11,12 @@
       to --data.
 
 Expected texts, counts and orders come from the rows embedded in the page, so
-both forms run the same checks. --big adds the timings on a page of 300,000
-rows: first rows within 3 s of opening, a filter within 0.5 s once the page
-has made its search texts (in page mode, give the page itself as --big to time
-it).
+both forms run the same checks. --big adds a page of 300,000 rows: its first
+rows show before the rest of it has been read, it makes its search texts, and
+filters and sorting give the right rows (in page mode, give the page itself as
+--big). The checks time nothing; with --bench (and --big) the script checks
+nothing else and prints, for make bench, how long that page takes to show its
+first rows, to read them all, to make its search texts, to filter and to sort.
 
 Needs Debian's chromium, chromium-driver and python3-selenium; run it with
 /usr/bin/python3 (another python3 on PATH may lack Selenium). Without them it
@@ -38,8 +40,6 @@ from headless import Skip, start_browser
 SKIP = 77
 WINDOW_SIZE = "1440,900"
 PAGE_SIZE = 200
-FIRST_ROWS_LIMIT = 3.0
-FILTER_LIMIT = 0.5
 BIG_ROWS = 300000
 
 FIELDS = ["number", "entryId", "nameKey", "nameKanji1", "nameKanji2", "nameKanji3", "detail1",
@@ -158,17 +158,28 @@ def without_blanks(value):
     return re.sub(r"[^\S\n\r]+", "", value)
 
 
+# The search texts of row lists, made once per list: (rows, [(number, text), ...]) by id.
+SEARCH_TEXTS = {}
+
+
+def search_texts(rows):
+    """Each row's number and its values (the name's kanji as shown among them), lower-cased
+    and without blanks, one per line."""
+    made = SEARCH_TEXTS.get(id(rows))
+    if made is None or made[0] is not rows:
+        texts = []
+        for r in rows:
+            values = [str(v) for v in r.values()] + [shown_cells(r)[3]]
+            texts.append((r["number"], "\n".join(without_blanks(v.lower()) for v in values)))
+        made = SEARCH_TEXTS[id(rows)] = (rows, texts)
+    return made[1]
+
+
 def matching(rows, query):
     """Numbers of the rows in which every word of the query stands in a value (the name's
     kanji as shown among them), in any case, as it is or with the value's blanks removed."""
     terms = query.lower().split()
-    found = []
-    for r in rows:
-        values = [str(v) for v in r.values()] + [shown_cells(r)[3]]
-        text = "\n".join(without_blanks(v.lower()) for v in values)
-        if all(t in text for t in terms):
-            found.append(r["number"])
-    return found
+    return [number for number, text in search_texts(rows) if all(t in text for t in terms)]
 
 
 def records_text(shown, total):
@@ -473,9 +484,13 @@ def check_console(page, rows):
 
 
 def measure_big(driver, path, rows):
+    """Opens the big page and uses it as check_big says; returns its timings
+    (seconds): first rows, all rows in, search ready, each query's filter (the
+    quicker of two rounds), the sort by period."""
     from selenium.webdriver.support.ui import WebDriverWait
     page = Page(driver, path)
     first = open_watched(page)
+    assert first and first["state"] == "loading" and not first["more"], first
     first_rows = first["at"] / 1000
     all_rows = page.js("var t = performance.getEntriesByType('navigation')[0];"
                        "return t.domContentLoadedEventEnd") / 1000
@@ -508,13 +523,29 @@ def measure_big(driver, path, rows):
     start = time.perf_counter()
     page.click_header("Period")
     sort_time = time.perf_counter() - start
+    years = [first_year(cells[6]) for cells in page.cells()]
+    dated = [y for y in years if y is not None]
+    assert dated == sorted(dated), "not sorted by period: %s" % dated[:20]
+    return {"first rows": first_rows, "all rows": all_rows, "search ready": search_ready,
+            "filters": dict(zip(queries, filter_times)), "sort": sort_time}
 
-    print("%s rows: first rows after %.2f s, all rows in after %.2f s, search ready after "
-          "%.2f s; filtering took at most %.3f s (%s); sorting by period %.2f s"
-          % ("{:,}".format(len(rows)), first_rows, all_rows, search_ready, max(filter_times),
-             ", ".join("%.3f" % t for t in filter_times), sort_time))
-    assert first_rows <= FIRST_ROWS_LIMIT, "first rows after %.2f s" % first_rows
-    assert max(filter_times) <= FILTER_LIMIT, "filtering took %.3f s" % max(filter_times)
+
+def check_big(driver, path, rows):
+    """The big page shows its first rows while the rest is still being read,
+    makes its search texts, and filters and sorts all its rows."""
+    measure_big(driver, path, rows)
+
+
+def print_big_figures(count, figures):
+    filters = figures["filters"]
+    print("the catalogue page, %s rows, in headless Chromium:" % "{:,}".format(count))
+    print("  first rows after      %6.3f s" % figures["first rows"])
+    print("  all rows in after     %6.3f s" % figures["all rows"])
+    print("  search ready after    %6.3f s" % figures["search ready"])
+    print("  filter time (longest) %6.3f s   each, the quicker of two rounds: %s"
+          % (max(filters.values()),
+             ", ".join("%s %.3f" % (json.dumps(q, ensure_ascii=False), t) for q, t in filters.items())))
+    print("  sort by period        %6.3f s" % figures["sort"])
 
 
 # ---- main -----------------------------------------------------------------
@@ -527,9 +558,13 @@ def main():
     parser.add_argument("--screenshot", required=True, help="where to keep a screenshot")
     parser.add_argument("--template", help="fill this template instead of taking finished pages")
     parser.add_argument("--data", help="with --template: also write the rows here")
+    parser.add_argument("--bench", action="store_true",
+                        help="check nothing: print the timings of the --big page")
     args = parser.parse_args()
     if not args.template and not args.page:
         parser.error("give --page, or --template to build the pages")
+    if args.bench and not args.big:
+        parser.error("--bench needs --big")
 
     scratch = tempfile.mkdtemp(prefix="catalogue-test-")
     page_path, big_path = args.page, args.big
@@ -562,6 +597,10 @@ def main():
 
     failed = passed = 0
     try:
+        if args.bench:
+            big_rows = page_rows(big_path)
+            print_big_figures(len(big_rows), measure_big(driver, big_path, big_rows))
+            return 0
         page = Page(driver, page_path)
         page.open()
         driver.save_screenshot(args.screenshot)
@@ -577,8 +616,9 @@ def main():
                    lambda: check_early_search(page, rows)),
                   ("the console shows no error", lambda: check_console(page, rows))]
         if big_path:
-            checks.append(("%s rows stay quick" % "{:,}".format(BIG_ROWS),
-                           lambda: measure_big(driver, big_path, page_rows(big_path))))
+            checks.append(("%s rows: first rows early, search texts made, filters and sorting"
+                           % "{:,}".format(BIG_ROWS),
+                           lambda: check_big(driver, big_path, page_rows(big_path))))
         for name, check in checks:
             try:
                 skipped = check()
