@@ -32,9 +32,8 @@ const char kExamplesAndStatuses[] =
     "  1  a data file could not be read or the output could not be written\n"
     "  2  a usage error\n";
 
-// Appends `head`, then `text` from column `indent` on (on a line of its own
-// when `head` leaves no two blanks before it), its words wrapped in lines of
-// at most kHelpWidth columns, each further line indented as the first.
+}  // namespace
+
 void appendWrapped(std::string& out, const std::string& head, std::string_view text,
                    size_t indent) {
   assert(indent < kHelpWidth);
@@ -61,6 +60,8 @@ void appendWrapped(std::string& out, const std::string& head, std::string_view t
   out += line + '\n';
 }
 
+namespace {
+
 // An option as the help names it: "-C, --dir DIR", "--bom".
 std::string optionHead(const CLI::Option& option) {
   std::string head = " ";
@@ -79,8 +80,8 @@ std::string optionHead(const CLI::Option& option) {
 
 }  // namespace
 
-std::string helpText(const CLI::App& app) {
-  std::string out = "Usage: " + app.get_name() + " [OPTIONS]\n";
+std::string programHelp(const CLI::App& app, const HelpParts& parts) {
+  std::string out = "Usage: " + app.get_name() + " " + parts.usage + "\n";
   appendWrapped(out, "", app.get_description(), 0);
 
   out += "\nOptions:\n";
@@ -91,8 +92,13 @@ std::string helpText(const CLI::App& app) {
     }
     appendWrapped(out, optionHead(*option), description, kOptionIndent);
   }
+  out += parts.sections;
+  out += parts.ending;
+  return out;
+}
 
-  out += "\nFormats:\n";
+std::string helpText(const CLI::App& app) {
+  std::string out = "\nFormats:\n";
   size_t widest = 0;
   for (const ExportFormat& format : kExportFormats) {
     widest = std::max(widest, std::strlen(format.name));
@@ -102,7 +108,5 @@ std::string helpText(const CLI::App& app) {
     assert(2 + widest + 2 + std::strlen(format.summary) <= kHelpWidth);
     appendWrapped(out, std::string("  ") + format.name, format.summary, 2 + widest + 2);
   }
-
-  out += kExamplesAndStatuses;
-  return out;
+  return programHelp(app, HelpParts{"[OPTIONS]", out, kExamplesAndStatuses});
 }

@@ -4,13 +4,33 @@
 #include <CLI/CLI.hpp>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // The widest line of the help, in columns (the help is ASCII: one byte, one
 // column).
 constexpr size_t kHelpWidth = 80;
 
+// What a program's help says besides its options: what follows the name on
+// the usage line, sections after the options (each ending with a line
+// end), and the examples and exit statuses that end it.
+struct HelpParts {
+  std::string usage;
+  std::string sections;
+  std::string ending;
+};
+
 // The help of `app` in lines of at most kHelpWidth columns: its usage and
 // description, its options as the parser holds them (each with its value's
-// placeholder, its description and its default), the formats of
-// kExportFormats one to a line, examples and the exit statuses.
+// placeholder, its description and its default), then the parts' sections
+// and ending.
+std::string programHelp(const CLI::App& app, const HelpParts& parts);
+
+// Appends `head`, then `text` from column `indent` on (on a line of its own
+// when `head` leaves no two blanks before it), its words wrapped in lines of
+// at most kHelpWidth columns, each further line indented as the first.
+void appendWrapped(std::string& out, const std::string& head, std::string_view text,
+                   size_t indent);
+
+// listconv-export's help: programHelp with the formats of kExportFormats
+// one to a line, examples and the exit statuses.
 std::string helpText(const CLI::App& app);

@@ -8,21 +8,22 @@ namespace {
 const size_t kLongestLine = kWordLinePieceMax - 1;
 const char kCtrlZ = 0x1A;
 
-// Why the values of `entry` cannot stand on a line after `working`, or nullptr.
-const char* missingValue(const WordLine& working, const WordLine& entry) {
+// Why the values of `entry` cannot stand on a line after `working`, or no
+// fault.
+WordLineFault missingValue(const WordLine& working, const WordLine& entry) {
   if (entry.key.empty()) {
-    return "an entry needs a key";
+    return {WordPart::key, "an entry needs a key"};
   }
   if (entry.word.empty() && !entry.codes.empty()) {
-    return "an entry with codes needs a word";
+    return {WordPart::word, "an entry with codes needs a word"};
   }
   if (entry.word.empty() && !working.word.empty()) {
-    return "an entry without a word would take the word of the line before";
+    return {WordPart::word, "an entry without a word would take the word of the line before"};
   }
   if (entry.codes.empty() && !working.codes.empty()) {
-    return "an entry without codes would take the codes of the line before";
+    return {WordPart::codes, "an entry without codes would take the codes of the line before"};
   }
-  return nullptr;
+  return {};
 }
 
 // Why the bytes of `line` would not reach the reader as one line, or nullptr.
@@ -41,9 +42,10 @@ const char* unreadableByte(const std::string& line) {
 
 }  // namespace
 
-const char* writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line) {
-  if (const char* reason = missingValue(writer.working, entry)) {
-    return reason;
+WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line) {
+  const WordLineFault missing = missingValue(writer.working, entry);
+  if (missing.reason != nullptr) {
+    return missing;
   }
   line = entry.key;
   if (!entry.word.empty()) {
@@ -55,10 +57,10 @@ const char* writeWordLine(WordFileWriter& writer, const WordLine& entry, std::st
     line += code;
   }
   if (const char* reason = unreadableByte(line)) {
-    return reason;
+    return {WordPart::line, reason};
   }
   if (line.size() > kLongestLine) {
-    return "a line longer than the 78 bytes the reader takes whole";
+    return {WordPart::line, "a line longer than the 78 bytes the reader takes whole"};
   }
   // Read back as the loader reads it: a line piece ends with its line feed.
   writer.readBack = writer.working;
@@ -66,14 +68,14 @@ const char* writeWordLine(WordFileWriter& writer, const WordLine& entry, std::st
   takeWordLine(line, writer.readBack, writer.group);
   line.pop_back();
   if (writer.readBack.key != entry.key) {
-    return "a key that the reader would split or change";
+    return {WordPart::key, "a key that the reader would split or change"};
   }
   if (writer.readBack.word != entry.word) {
-    return "a word that the reader would split or change";
+    return {WordPart::word, "a word that the reader would split or change"};
   }
   if (writer.readBack.codes != entry.codes) {
-    return "codes that the reader would split or change";
+    return {WordPart::codes, "codes that the reader would split or change"};
   }
   writer.working = writer.readBack;
-  return nullptr;
+  return {};
 }

@@ -15,11 +15,21 @@ struct WordFileWriter {
   std::string group;
 };
 
+// The part of an entry that keeps it off a line.
+enum class WordPart { none, key, word, codes, line };
+
+// Why no line can hold an entry: the part at fault and the reason, or
+// part none and no reason.
+struct WordLineFault {
+  WordPart part = WordPart::none;
+  const char* reason = nullptr;
+};
+
 // Sets `line` to the line (without its line end) that reads back as
 // `entry` after the lines written so far: "KEY WORD CODE CODE ...", one
-// blank between, and takes it as written. Returns nullptr on success, or,
+// blank between, and takes it as written. Returns no fault on success, or,
 // with nothing taken, why no line can hold the entry: a key or word that
 // the reader would split or change, a byte that ends or cuts the reader's
 // line, a line longer than the reader takes whole, or a missing word or
 // codes that the reader would fill in from the line before.
-const char* writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line);
+WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line);

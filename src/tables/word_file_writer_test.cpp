@@ -13,9 +13,9 @@ WordLine entry(std::string key, std::string word, TextList codes) {
 TEST(WordFileWriter, WritesOneLineThatReadsBackAsTheEntry) {
   WordFileWriter writer;
   std::string line;
-  ASSERT_EQ(writeWordLine(writer, entry("KATANA", "katana", {"600", "0601"}), line), nullptr);
+  ASSERT_EQ(writeWordLine(writer, entry("KATANA", "katana", {"600", "0601"}), line).reason, nullptr);
   EXPECT_EQ(line, "KATANA katana 600 0601");
-  EXPECT_EQ(writeWordLine(writer, entry("X", "\"two words\"", {"700"}), line), nullptr);
+  EXPECT_EQ(writeWordLine(writer, entry("X", "\"two words\"", {"700"}), line).reason, nullptr);
   EXPECT_EQ(line, "X \"two words\" 700");
 }
 
@@ -41,7 +41,7 @@ TEST(WordFileWriter, RefusesWhatNoLineCanHold) {
   for (const Case& c : cases) {
     WordFileWriter writer;
     std::string line;
-    const char* reason = writeWordLine(writer, c.entry, line);
+    const char* reason = writeWordLine(writer, c.entry, line).reason;
     ASSERT_NE(reason, nullptr) << c.entry.key << " " << c.entry.word;
     EXPECT_STREQ(reason, c.reason) << c.entry.key << " " << c.entry.word;
   }
@@ -50,16 +50,16 @@ TEST(WordFileWriter, RefusesWhatNoLineCanHold) {
 TEST(WordFileWriter, AnEntryMayLackAWordOrCodesOnlyWhereNoLineBeforeHadThem) {
   WordFileWriter writer;
   std::string line;
-  EXPECT_EQ(writeWordLine(writer, entry("ALONE", "", {}), line), nullptr);
+  EXPECT_EQ(writeWordLine(writer, entry("ALONE", "", {}), line).reason, nullptr);
   EXPECT_EQ(line, "ALONE");
-  EXPECT_EQ(writeWordLine(writer, entry("PLAIN", "plain", {}), line), nullptr);
-  EXPECT_STREQ(writeWordLine(writer, entry("BARE", "", {}), line),
+  EXPECT_EQ(writeWordLine(writer, entry("PLAIN", "plain", {}), line).reason, nullptr);
+  EXPECT_STREQ(writeWordLine(writer, entry("BARE", "", {}), line).reason,
                "an entry without a word would take the word of the line before");
-  EXPECT_EQ(writeWordLine(writer, entry("CODED", "coded", {"600"}), line), nullptr);
-  EXPECT_STREQ(writeWordLine(writer, entry("UNCODED", "uncoded", {}), line),
+  EXPECT_EQ(writeWordLine(writer, entry("CODED", "coded", {"600"}), line).reason, nullptr);
+  EXPECT_STREQ(writeWordLine(writer, entry("UNCODED", "uncoded", {}), line).reason,
                "an entry without codes would take the codes of the line before");
   // A refused entry leaves the writer as it was.
-  EXPECT_EQ(writeWordLine(writer, entry("NEXT", "next", {"601"}), line), nullptr);
+  EXPECT_EQ(writeWordLine(writer, entry("NEXT", "next", {"601"}), line).reason, nullptr);
   EXPECT_EQ(line, "NEXT next 601");
 }
 
@@ -67,6 +67,6 @@ TEST(WordFileWriter, TheLongestLineTheReaderTakesWholeIsWritten) {
   WordFileWriter writer;
   std::string line;
   const WordLine longest = entry(std::string(69, 'K'), "word", {"600"});  // 78 bytes
-  ASSERT_EQ(writeWordLine(writer, longest, line), nullptr);
+  ASSERT_EQ(writeWordLine(writer, longest, line).reason, nullptr);
   EXPECT_EQ(line.size(), 78u);
 }
