@@ -201,7 +201,8 @@ std::string asJsonLines(const Table& t, bool utf8) {
 
 // Whether JSON Lines can hold the table: keys that differ, and a first line.
 bool fitsJsonLines(const Table& t) {
-  return !t.rows.empty() && std::set<std::string>(t.header.begin(), t.header.end()).size() == t.header.size();
+  return !t.rows.empty() &&
+         std::set<std::string>(t.header.begin(), t.header.end()).size() == t.header.size();
 }
 
 // Whether CSV can hold the table: a column at least.

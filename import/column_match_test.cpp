@@ -18,7 +18,10 @@ TEST(ColumnMatch, ColumnsAreFoundInAnyOrderAndEveryWrongOneIsNamed) {
     std::vector<std::string> reasons;  // "column line: reason"
   };
   const Case cases[] = {
-      {"any order, an extra column", {"codes", "extra", "word", "kanji", "key"}, {4, 2, 0, kNoColumn, 3}, {}},
+      {"any order, an extra column",
+       {"codes", "extra", "word", "kanji", "key"},
+       {4, 2, 0, kNoColumn, 3},
+       {}},
       {"a required column missing, an optional one too",
        {"word", "codes"},
        {kNoColumn, 0, 1, kNoColumn, kNoColumn},
@@ -27,9 +30,13 @@ TEST(ColumnMatch, ColumnsAreFoundInAnyOrderAndEveryWrongOneIsNamed) {
        {"word", "key", "codes", "word", "line", "key", "word"},
        {1, 0, 2, 4, kNoColumn},
        {"6 key: a column that stands twice: key", "4 word: a column that stands twice: word"}},
-      {"an optional column twice", {"key", "word", "codes", "line", "line"}, {0, 1, 2, 3, kNoColumn},
+      {"an optional column twice",
+       {"key", "word", "codes", "line", "line"},
+       {0, 1, 2, 3, kNoColumn},
        {"5 line: a column that stands twice: line"}},
-      {"names are exact", {"Key", "word ", "codes"}, {kNoColumn, kNoColumn, 2, kNoColumn, kNoColumn},
+      {"names are exact",
+       {"Key", "word ", "codes"},
+       {kNoColumn, kNoColumn, 2, kNoColumn, kNoColumn},
        {"0 key: a column that the file lacks: key", "0 word: a column that the file lacks: word"}},
   };
   for (const Case& c : cases) {

@@ -36,7 +36,7 @@ std::string valuesText(size_t n) {
 struct CsvRowParse {
   TableReader& r;
   bool header;
-  size_t count = 0;  // values begun, the current one included
+  size_t count = 0;              // values begun, the current one included
   std::string* value = nullptr;  // the current value, or null when it is not kept
   int64_t valueLine = 0;
   bool checkValues = false;  // a line of the row is not all UTF-8: each value is checked
@@ -149,7 +149,8 @@ TableStatus parseCsvRow(CsvRowParse& row) {
       const char c = *p++;
       if (c == '"') {
         if (state != CsvState::afterQuote) {
-          return stopReading(r, r.lineNumber, row.count, "a quote inside a value that is not quoted");
+          return stopReading(r, r.lineNumber, row.count,
+                             "a quote inside a value that is not quoted");
         }
         row.append("\"", 1);
         state = CsvState::quoted;

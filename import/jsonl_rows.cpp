@@ -351,8 +351,9 @@ TableStatus readJsonRow(TableReader& r, bool first) {
   if (end > begin && end[-1] == '\n') {
     --end;
   }
-  const bool checkRuns = r.options.utf8 && firstNonUtf8(std::string_view(begin, static_cast<size_t>(end - begin))) !=
-                                                static_cast<size_t>(end - begin);
+  const bool checkRuns =
+      r.options.utf8 && firstNonUtf8(std::string_view(begin, static_cast<size_t>(end - begin))) !=
+                            static_cast<size_t>(end - begin);
   JsonLine j{r, first, begin, end, checkRuns};
   const bool whole = readObject(j);
   if (first) {

@@ -1,5 +1,6 @@
 #include "table_reader.h"
 
+#include <string_view>
 #include <utility>
 
 #include "table_parts.h"

@@ -73,7 +73,8 @@ TEST(TableReader, CsvValuesComeBackWithTheirQuotingUndone) {
   // A byte-order mark, both line ends, quoted commas, quotes, CR LF and LF,
   // an empty last value and a last row without its line end.
   const Reading got = readAll(
-      "\xEF\xBB\xBF" "b,\"a\"\r\n"
+      "\xEF\xBB\xBF"
+      "b,\"a\"\r\n"
       "1,\"x,y\"\r\n"
       "\"say \"\"hi\"\"\",\"two\r\nlines\"\n"
       "\"\",\n"
@@ -99,7 +100,8 @@ TEST(TableReader, CsvInCp932TakesEveryByteAsItStands) {
 TEST(TableReader, JsonLinesAreMatchedByKeyWhateverTheirOrder) {
   const Reading got = readAll(
       "\xEF\xBB\xBF{\"record\":1,\"text\":\"a\\\"b\\\\c\\/\"}\r\n"
-      "{ \"text\" : \"\\u0000\\n\\r\\t\\b\\f\\u00e9\\ud83d\\ude00\xE6\xBC\xA2\" , \"record\" : -20 }\n"
+      "{ \"text\" : \"\\u0000\\n\\r\\t\\b\\f\\u00e9\\ud83d\\ude00\xE6\xBC\xA2\" , \"record\" : -20 "
+      "}\n"
       "{\"text\":\"\",\"record\":0}");
   EXPECT_EQ(got.header, (std::vector<std::string>{"record", "text"}));
   EXPECT_EQ(got.rows, (Rows{{"1", "a\"b\\c/"},
@@ -120,8 +122,8 @@ TEST(TableReader, JsonLinesInCp932UnescapeByteByByte) {
 TEST(TableReader, ALineWithAProblemLeavesTheNextJsonLinesReadable) {
   TableOptions small;
   small.maxRowBytes = 16;
-  const Reading got =
-      readAll("{\"a\":\"1\"}\n{\"a\":\"" + std::string(40, 'x') + "\"}\nnot json\n{\"a\":\"2\"}\n", small);
+  const Reading got = readAll(
+      "{\"a\":\"1\"}\n{\"a\":\"" + std::string(40, 'x') + "\"}\nnot json\n{\"a\":\"2\"}\n", small);
   EXPECT_EQ(got.rows, (Rows{{"1"}, {"2"}}));
   EXPECT_EQ(got.statuses, (std::vector<TableStatus>{kOk, kOk, kProblems, kProblems, kOk, kEnd}));
   ASSERT_EQ(got.problems.size(), 2u);
@@ -158,8 +160,10 @@ TEST(TableReader, MalformedInputsNameTheirLineAndReason) {
   const Malformed cases[] = {
       {"empty file", "", kStopped, 1, 0, "", "an empty file, without a header row"},
       {"mark alone", "\xEF\xBB\xBF", kStopped, 1, 0, "", "an empty file, without a header row"},
-      {"mark in CP932", "\xEF\xBB\xBF" "a\r\n", kStopped, 1, 0, "",
-       "a UTF-8 byte-order mark in a file read as CP932", false},
+      {"mark in CP932",
+       "\xEF\xBB\xBF"
+       "a\r\n",
+       kStopped, 1, 0, "", "a UTF-8 byte-order mark in a file read as CP932", false},
       // CSV: what the reader cannot get past.
       {"unterminated quote", "a,b\r\n1,\"x\r\ny\r\n", kStopped, 2, 2, "b",
        "a quoted value that does not end"},
@@ -173,10 +177,11 @@ TEST(TableReader, MalformedInputsNameTheirLineAndReason) {
        "a value that goes on after its closing quote"},
       {"row over the limit", "a,b\n1,2\n123456789,1234567\n", kStopped, 3, 0, "",
        "a row longer than 16 bytes", true, 16},
-      {"quoted value of many lines over the limit", "a,b\n\"1\n2\n3\n4\n5\n6\n7\n8\",9\n", kStopped, 2, 1, "a",
-       "a quoted value that does not end within 16 bytes", true, 16},
+      {"quoted value of many lines over the limit", "a,b\n\"1\n2\n3\n4\n5\n6\n7\n8\",9\n", kStopped,
+       2, 1, "a", "a quoted value that does not end within 16 bytes", true, 16},
       // CSV: rows that are read, with a problem.
-      {"too many values", "a,b\n1,2,3\n", kProblems, 2, 3, "", "a row of 3 values; the header has 2"},
+      {"too many values", "a,b\n1,2,3\n", kProblems, 2, 3, "",
+       "a row of 3 values; the header has 2"},
       {"too few values", "a,b\n1\n", kProblems, 2, 2, "b", "a row of 1 value; the header has 2"},
       {"blank line", "a,b\n1,2\n\n", kProblems, 3, 2, "b", "a row of 1 value; the header has 2"},
       {"width of a row of two lines", "a,b\n\"x\ny\",2,3\n", kProblems, 2, 3, "",
@@ -196,7 +201,8 @@ TEST(TableReader, MalformedInputsNameTheirLineAndReason) {
        "JSON that is not well formed (at byte 6 of the line)"},
       {"first line over the limit", "{\"a\":\"123456789012\"}\n", kStopped, 1, 0, "",
        "a line longer than 16 bytes", true, 16},
-      {"not an object", "{\"a\":\"1\"}\n[\"1\"]\n", kProblems, 2, 0, "", "a line that is not a JSON object"},
+      {"not an object", "{\"a\":\"1\"}\n[\"1\"]\n", kProblems, 2, 0, "",
+       "a line that is not a JSON object"},
       {"blank line", "{\"a\":\"1\"}\n\n", kProblems, 2, 0, "", "a line that is not a JSON object"},
       {"no colon", "{\"a\":\"1\"}\n{\"a\" \"1\"}\n", kProblems, 2, 0, "",
        "JSON that is not well formed (at byte 6 of the line)"},
@@ -229,13 +235,14 @@ TEST(TableReader, MalformedInputsNameTheirLineAndReason) {
        "a missing key: a"},
       {"unknown key", "{\"a\":\"1\"}\n{\"a\":\"1\",\"c\":\"3\"}\n", kProblems, 2, 0, "c",
        "a key that the first line does not have: c"},
-      {"key twice", "{\"a\":\"1\",\"b\":\"2\"}\n{\"b\":\"2\",\"a\":\"1\",\"b\":\"3\"}\n", kProblems, 2, 2,
-       "b", "a key that stands twice: b"},
+      {"key twice", "{\"a\":\"1\",\"b\":\"2\"}\n{\"b\":\"2\",\"a\":\"1\",\"b\":\"3\"}\n", kProblems,
+       2, 2, "b", "a key that stands twice: b"},
       {"key twice on the first line", "{\"a\":\"1\",\"a\":\"2\"}\n", kProblems, 1, 1, "a",
        "a key that stands twice: a"},
       {"not UTF-8 in a value", "{\"a\":\"1\",\"b\":\"2\"}\n{\"a\":\"1\",\"b\":\"\xE6\xBC\"}\n",
        kProblems, 2, 2, "b", notUtf8 + "E6"},
-      {"not UTF-8 in a key", "{\"a\":\"1\"}\n{\"\xFF\":\"1\"}\n", kProblems, 2, 0, "", notUtf8 + "FF"},
+      {"not UTF-8 in a key", "{\"a\":\"1\"}\n{\"\xFF\":\"1\"}\n", kProblems, 2, 0, "",
+       notUtf8 + "FF"},
       {"lone high surrogate", "{\"a\":\"1\"}\n{\"a\":\"\\ud83dx\"}\n", kProblems, 2, 1, "a",
        "a \\u escape of half a surrogate pair"},
       {"lone low surrogate", "{\"a\":\"1\"}\n{\"a\":\"\\ude00\"}\n", kProblems, 2, 1, "a",
@@ -275,9 +282,23 @@ TEST(TableReader, AFileThatDoesNotOpenStopsWithTheSystemsReason) {
 // Stored texts with every byte that matters to CSV or JSON, CP932 pairs
 // (0x95 0x5C holds a backslash's byte) and bytes that are no character.
 const std::string_view kStoredTexts[] = {
-    "plain",          "a,b",       "say \"hi\"", "two\r\nlines", "lf\nonly", "cr\ronly",
-    "\x8A\xBF\x8E\x9A", "\x95\x5C", "",         "  padded  ",  "zero\0byte"s, "\"",
-    "\\ and /",       "\x1F\x7F",  "=1+2",     "\xFF\x81",     "\x82\xA0,\"\n",
+    "plain",
+    "a,b",
+    "say \"hi\"",
+    "two\r\nlines",
+    "lf\nonly",
+    "cr\ronly",
+    "\x8A\xBF\x8E\x9A",
+    "\x95\x5C",
+    "",
+    "  padded  ",
+    "zero\0byte"s,
+    "\"",
+    "\\ and /",
+    "\x1F\x7F",
+    "=1+2",
+    "\xFF\x81",
+    "\x82\xA0,\"\n",
 };
 
 // A few rows whose texts cycle through kStoredTexts.
@@ -359,7 +380,7 @@ size_t heldBytes(const TableReader& r) {
 TEST(TableReader, ItsBuffersDoNotGrowWithTheNumberOfRows) {
   // Rows of 24 values whose lengths repeat every 100 rows, so that every
   // buffer has its full room after the first 100.
-  const size_t kRows = 40000;
+  const size_t kRows = 20000;
   std::string csv;
   std::string jsonl;
   const std::vector<ExportRow> texts = storedRows();
