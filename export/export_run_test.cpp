@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fixtures.h"
-#include "io/file_io.h"
+#include "io/fault_injection.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
 
