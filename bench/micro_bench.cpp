@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "driver/run.h"
-#include "io/file_io.h"
+#include "io/input_file.h"
+#include "io/output_file.h"
 #include "records/era_annotation.h"
 #include "records/field_assembly.h"
 #include "records/listing_writer.h"

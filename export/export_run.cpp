@@ -8,7 +8,9 @@
 #include <cstdio>
 
 #include "driver/run.h"
-#include "io/file_io.h"
+#include "io/output_file.h"
+#include "io/platform.h"
+#include "io/replacement_file.h"
 
 namespace {
 
@@ -93,6 +95,14 @@ bool openOutputOf(const ExportOptions& options, OutputFile& out) {
   return true;
 }
 
+// Closes the output without writing anything to it, and removes it when it
+// is a replacement.
+void abandonOutput(OutputFile& out) {
+  out.buffer.clear();
+  closeOutput(out);
+  discardReplacement(out);
+}
+
 // Closes the output; puts a whole export's replacement in place, or removes
 // one that is not whole. False (a message printed) when the output failed or
 // an incomplete replacement was removed.
@@ -130,10 +140,6 @@ int runExport(const ExportOptions& options) {
     }
   }
   const DataFiles files = dataFilesIn(options.dir);
-  if (const std::string* input = inputUnderOutput(options.output, files)) {
-    reportOutputIsInput(options.output, *input);
-    return 1;
-  }
 
   RunInputs inputs;
   openRunInputs(files, inputs);
@@ -154,6 +160,14 @@ int runExport(const ExportOptions& options) {
   }
   OutputFile out;
   if (!openOutputOf(options, out)) {
+    closeInput(inputs.records);
+    return 1;
+  }
+  // Only now is it known what the output really is and which files the
+  // inputs really are: /dev/fd/3 may be list.rec, opened as descriptor 3.
+  if (const std::string* input = inputUnderOutput(out.over, files, inputs)) {
+    reportOutputIsInput(options.output, *input);
+    abandonOutput(out);
     closeInput(inputs.records);
     return 1;
   }

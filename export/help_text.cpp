@@ -3,11 +3,14 @@
 #include "help_text.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cassert>
 #include <cstring>
 #include <string_view>
 
 #include "export_formats.h"
+#include "io/file_error.h"
 
 namespace {
 
@@ -86,6 +89,9 @@ std::string programHelp(const CLI::App& app, const HelpParts& parts) {
 
   out += "\nOptions:\n";
   for (const CLI::Option* option : app.get_options()) {
+    if (!option->nonpositional()) {
+      continue;  // the usage line names it
+    }
     std::string description = option->get_description();
     if (!option->get_default_str().empty()) {
       description += " (default: " + option->get_default_str() + ")";
@@ -95,6 +101,24 @@ std::string programHelp(const CLI::App& app, const HelpParts& parts) {
   out += parts.sections;
   out += parts.ending;
   return out;
+}
+
+int printOnConsole(const char* program, const std::string& text) {
+  errno = 0;
+  if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) {
+    return 0;
+  }
+  const FileError e{"write", "", errno != 0 ? errno : EIO};
+  std::fprintf(stderr, "%s: %s\n", program, describeFailure(e).c_str());
+  return 1;
+}
+
+int usageError(const CLI::App& app, std::string reason) {
+  std::replace(reason.begin(), reason.end(), '\n', ' ');
+  const char* name = app.get_name().c_str();
+  std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name, reason.c_str(),
+               name);
+  return 2;
 }
 
 std::string helpText(const CLI::App& app) {

@@ -4,7 +4,9 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cassert>
+#include <cerrno>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -12,21 +14,14 @@
 #include "export_run.h"
 #include "help_text.h"
 #include "io/arguments.h"
-#include "io/file_io.h"
+#include "io/file_error.h"
+#include "io/platform.h"
+#include "io/replacement_file.h"
 
 namespace {
 
+const char kProgram[] = "listconv-export";
 const char kVersion[] = "listconv-export " LISTCONV_VERSION;
-
-// Prints a usage error on standard error: its reason on one line, then where
-// the help is; returns the exit status of a usage error.
-int usageError(const CLI::App& app, std::string reason) {
-  std::replace(reason.begin(), reason.end(), '\n', ' ');
-  const char* name = app.get_name().c_str();
-  std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name, reason.c_str(),
-               name);
-  return 2;
-}
 
 // The names of the formats that have `property`, as "csv or unknown".
 std::string formatsThat(bool ExportFormat::*property) {
@@ -55,18 +50,14 @@ std::vector<std::string> namesOf(const Row (&rows)[N]) {
   return names;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  takeArgumentsAsUtf8(argc, argv);
-  // A pipe whose reader has gone is a failed write, reported like any other.
-  ignoreBrokenPipe();
-
+// Reads the command line and runs the export it asks for; returns the exit
+// status.
+int runCommandLine(int argc, char** argv) {
   CLI::App app(
       "Reads kanjis.dat, words.txt and list.rec as listconv does and writes the listed "
       "records, numbered as in list.txt, in one format, to standard output or FILE; list.txt "
       "itself is never written.",
-      "listconv-export");
+      kProgram);
   std::string format = "csv";
   std::string encoding = "utf-8";
   ExportOptions options;
@@ -104,11 +95,9 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
-    std::fputs(helpText(app).c_str(), stdout);
-    return 0;
+    return printOnConsole(kProgram, helpText(app));
   } catch (const CLI::CallForVersion&) {
-    std::printf("%s\n", kVersion);
-    return 0;
+    return printOnConsole(kProgram, std::string(kVersion) + "\n");
   } catch (const CLI::ParseError& e) {
     return usageError(app, e.what());
   }
@@ -135,6 +124,9 @@ int main(int argc, char** argv) {
   if (!isValidUtf8(options.title)) {
     return usageError(app, "--title is not valid UTF-8");
   }
+  if (options.dir.empty() && app.count("--dir") > 0) {
+    return usageError(app, "--dir needs a folder name");
+  }
   if (options.output.empty() && app.count("--output") > 0) {
     return usageError(app, "--output needs a file name");
   }
@@ -142,4 +134,21 @@ int main(int argc, char** argv) {
     options.output.clear();  // standard output; a file named "-" is ./-
   }
   return runExport(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  takeArgumentsAsUtf8(argc, argv);
+  // A pipe whose reader has gone, or a file-size limit, is a failed write,
+  // reported like any other.
+  failWritesInsteadOfSignals();
+  try {
+    return runCommandLine(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // As after any failure, no half-written replacement is left behind.
+    discardPendingReplacement();
+    std::fprintf(stderr, "%s: out of memory\n", kProgram);
+    return 1;
+  }
 }

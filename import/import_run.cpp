@@ -12,7 +12,10 @@
 #include "cp932.h"
 #include "cp932_encode.h"
 #include "driver/run.h"
-#include "io/file_io.h"
+#include "io/file_error.h"
+#include "io/output_file.h"
+#include "io/platform.h"
+#include "io/replacement_file.h"
 #include "records/listing_writer.h"
 #include "records/stored_record.h"
 #include "table_reader.h"
@@ -25,6 +28,8 @@ namespace {
 const char kProgram[] = "listconv-import";
 // How many problems are printed; the rest are counted.
 const size_t kShownProblems = 50;
+// What a data file replaced is kept as, after its name.
+const char kBackupSuffix[] = ".bak";
 // How many characters of a refused value a problem shows.
 const size_t kShownValueChars = 24;
 
@@ -526,6 +531,23 @@ ImportFile* theFileOf(std::vector<ImportFile>& files, TableContent content, Prob
   return the;
 }
 
+// Notes a problem for every export that is a data file to be written
+// (`records` or `words`, "" when not written), by what was really opened.
+void refuseInputsAsOutputs(const std::vector<ImportFile>& files, const std::string& records,
+                           const std::string& words, Problems& problems) {
+  for (const std::string* output : {&records, &words}) {
+    if (output->empty()) {
+      continue;
+    }
+    const FileId id = fileIdAt(*output);
+    for (const ImportFile& f : files) {
+      if (f.reader.in.file != nullptr && sameFile(id, fileIdOf(f.reader.in.file))) {
+        note(problems, "will not write over " + *output + ": it is the input " + f.path);
+      }
+    }
+  }
+}
+
 void printProblems(const Problems& problems) {
   for (const std::string& line : problems.shown) {
     std::fprintf(stderr, "%s: %s\n", kProgram, line.c_str());
@@ -548,7 +570,21 @@ bool finishImportOutput(ImportOutput& output, bool keep) {
     discardReplacement(output.file);
     return true;
   }
-  if (!closeOutput(output.file) || (isReplacement(output.file) && !replaceWithOutput(output.file))) {
+  if (!closeOutput(output.file)) {
+    discardReplacement(output.file);
+    reportFailures(kProgram, {FileError{"write", output.path, output.file.error}});
+    return false;
+  }
+  if (!isReplacement(output.file)) {
+    return true;  // a device or FIFO, written in place
+  }
+  const std::string backup = output.path + kBackupSuffix;
+  if (!keepBackup(output.file, output.file.target + kBackupSuffix)) {
+    discardReplacement(output.file);
+    reportFailures(kProgram, {FileError{"write", backup, output.file.error}});
+    return false;
+  }
+  if (!replaceWithOutput(output.file)) {
     discardReplacement(output.file);
     reportFailures(kProgram, {FileError{"write", output.path, output.file.error}});
     return false;
@@ -572,13 +608,8 @@ int runImport(const ImportOptions& options) {
   bool ok = openImportFiles(options, files, problems);
   ImportFile* records = theFileOf(files, TableContent::records, problems);
   ImportFile* words = theFileOf(files, TableContent::dictionary, problems);
-  for (const ImportFile& f : files) {
-    if (const std::string* input = inputUnderOutput(f.path, data)) {
-      if ((records != nullptr && input == &data.records) || (words != nullptr && input == &data.words)) {
-        note(problems, f.path + ": will not write over an input");
-      }
-    }
-  }
+  refuseInputsAsOutputs(files, records != nullptr ? data.records : "",
+                        words != nullptr ? data.words : "", problems);
   ok = ok && problems.count == 0;
   KanjiIndex index;
   if (ok && words != nullptr) {

@@ -1,7 +1,7 @@
 // listconv-import: records and dictionary entries, as the records and
 // dictionary exports give them, written back into list.rec and words.txt.
 #include <CLI/CLI.hpp>
-#include <algorithm>
+#include <new>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,10 +9,12 @@
 #include "help_text.h"
 #include "import_run.h"
 #include "io/arguments.h"
-#include "io/file_io.h"
+#include "io/platform.h"
+#include "io/replacement_file.h"
 
 namespace {
 
+const char kProgram[] = "listconv-import";
 const char kVersion[] = "listconv-import " LISTCONV_VERSION;
 
 const char kExamplesAndStatuses[] =
@@ -31,36 +33,8 @@ const char kExamplesAndStatuses[] =
     "  1  a row was refused, or a file could not be read or written; nothing written\n"
     "  2  a usage error\n";
 
-// Prints a usage error on standard error: its reason on one line, then where
-// the help is; returns the exit status of a usage error.
-int usageError(const CLI::App& app, std::string reason) {
-  std::replace(reason.begin(), reason.end(), '\n', ' ');
-  const char* name = app.get_name().c_str();
-  std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name, reason.c_str(),
-               name);
-  return 2;
-}
-
-// Prints a text on standard output; 0, or 1 (a message printed) when it
-// could not be written.
-int printAll(const std::string& text) {
-  OutputFile out;
-  openStandardOutput(out, false);
-  writeBytes(out, text);
-  if (!closeOutput(out)) {
-    std::fprintf(stderr, "listconv-import: %s\n",
-                 describeFailure(FileError{"write", "", out.error}).c_str());
-    return 1;
-  }
-  return 0;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  takeArgumentsAsUtf8(argc, argv);
-  ignoreBrokenPipe();
-
+// Reads the command line and runs the import; returns the exit status.
+int runCommandLine(int argc, char** argv) {
   CLI::App app(
       "Reads exports of the records and dictionary formats of listconv-export (CSV, with or "
       "without a byte-order mark, or JSON Lines), edited or not, and writes list.rec and "
@@ -87,9 +61,10 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
-    return printAll(programHelp(app, HelpParts{"[OPTIONS] FILE...", "", kExamplesAndStatuses}));
+    return printOnConsole(kProgram,
+                          programHelp(app, HelpParts{"[OPTIONS] FILE...", "", kExamplesAndStatuses}));
   } catch (const CLI::CallForVersion&) {
-    return printAll(std::string(kVersion) + "\n");
+    return printOnConsole(kProgram, std::string(kVersion) + "\n");
   } catch (const CLI::ParseError& e) {
     return usageError(app, e.what());
   }
@@ -101,4 +76,19 @@ int main(int argc, char** argv) {
   }
   options.utf8 = encoding == "utf-8";
   return runImport(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  takeArgumentsAsUtf8(argc, argv);
+  failWritesInsteadOfSignals();
+  try {
+    return runCommandLine(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // As after any failure, no half-written replacement is left behind.
+    discardPendingReplacement();
+    std::fprintf(stderr, "%s: out of memory\n", kProgram);
+    return 1;
+  }
 }

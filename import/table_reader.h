@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "io/file_io.h"
+#include "io/input_file.h"
 
 // The two kinds of table file.
 enum class TableKind { csv, jsonLines };

@@ -1,8 +1,9 @@
 // End-to-end tests of the files listconv-export writes and reads: every kind
-// of -o target, a kill in the middle of an export, -C folders that are not
-// there, data files that are FIFOs, and titles and folder names as Unicode.
-// Those that use Linux facilities (links, FIFOs, devices, signals) are
-// skipped when the program runs through LISTCONV_RUNNER.
+// of -o target, links another user laid, outputs that reach an input, a kill
+// in the middle of an export, limits of file size and memory, -C folders that
+// are not there, data files that are FIFOs, and titles and folder names as
+// Unicode. Those that use Linux facilities (links, FIFOs, devices, signals,
+// users, limits) are skipped when the program runs through LISTCONV_RUNNER.
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -15,9 +16,11 @@
 #include <csignal>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "export_e2e.h"
 #include "fixtures.h"
+#include "started_program.h"
 #include "workdir.h"
 
 namespace {
@@ -32,6 +35,10 @@ using e2e::exportExe;
 using e2e::putSample;
 using e2e::runExport;
 using e2e::sampleFile;
+using e2e::exitStatusOf;
+using e2e::nobodyIds;
+using e2e::Start;
+using e2e::startProgram;
 
 // The names in `dir` that start with the temporary files' ".lcx-" or the
 // former ".part-"; "" also when there is no such folder.
@@ -236,6 +243,184 @@ TEST(ExportOutputFiles, AKilledExportLeavesNoTemporaryFileAndTheOldFileWhole) {
     EXPECT_EQ(temporaryFilesIn(w.path("")), "");
     EXPECT_EQ(readFile(w.path("out.csv")), "old\n");
   }
+}
+
+// A link laid in a shared sticky folder (such as /tmp) by one user is not
+// followed by another, as the kernel's fs.protected_symlinks rule has it:
+// otherwise the first could make the second's export replace any file the
+// second may write. The rule holds whether or not the kernel's own switch is
+// on, as the export follows links itself.
+TEST(ExportOutputFiles, ALinkInASharedStickyFolderIsFollowedOnlyAsTheKernelWould) {
+  SKIP_UNDER_RUNNER();
+  uid_t nobody = 0;
+  gid_t nogroup = 0;
+  if (geteuid() != 0 || !nobodyIds(nobody, nogroup)) {
+    GTEST_SKIP() << "a link of another user is made by root alone, with a user nobody";
+  }
+  struct Case {
+    const char* what;
+    mode_t folderMode;
+    bool folderNobodys;  // else root's
+    bool linkNobodys;    // else root's, the user's own
+    bool dangling;       // the link leads to a name not there yet
+    bool followed;
+  };
+  const Case cases[] = {
+      {"another user's link in root's sticky folder", 01777, false, true, false, false},
+      {"another user's dangling link there", 01777, false, true, true, false},
+      {"the user's own link there", 01777, true, false, false, true},
+      {"a link of the sticky folder's owner", 01777, true, true, false, true},
+      {"another user's link in a folder without the sticky bit", 0777, false, true, false, true},
+      {"another user's link in a sticky folder not all may write", 01755, false, true, false, true},
+  };
+  Workdir base;
+  putSample(base);
+  const std::string csv = runExport(base, "").out;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Workdir w;
+    putSample(w);
+    w.put("private", "old\n");
+    const std::string shared = w.path("shared");
+    ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
+    ASSERT_EQ(chmod(shared.c_str(), c.folderMode), 0);
+    ASSERT_EQ(chown(shared.c_str(), c.folderNobodys ? nobody : 0, 0), 0);
+    const std::string link = shared + "/out.csv";
+    ASSERT_EQ(symlink(c.dangling ? "../made" : "../private", link.c_str()), 0);
+    ASSERT_EQ(lchown(link.c_str(), c.linkNobodys ? nobody : 0, 0), 0);
+
+    const RunResult r = runExport(w, "-o shared/out.csv");
+    const std::string written = w.path(c.dangling ? "made" : "private");
+    if (c.followed) {
+      EXPECT_EQ(r.status, 0);
+      EXPECT_EQ(r.err, "");
+      EXPECT_EQ(readFile(written), csv);
+    } else {
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.err, cannot("write", "shared/out.csv", EACCES));
+      EXPECT_EQ(readFile(w.path("private")), "old\n");
+      EXPECT_FALSE(e2e::exists(w.path("made")));
+    }
+    EXPECT_EQ(kindAt(link), "link");
+    EXPECT_EQ(temporaryFilesIn(w.path("")), "");
+    EXPECT_EQ(temporaryFilesIn(shared), "");
+  }
+}
+
+// list.rec is open as descriptor 3 while the export is written (the shell
+// is made to leave 3 free): an output that reaches it through that
+// descriptor is refused as list.rec itself is, and nothing is written to it.
+TEST(ExportOutputFiles, AnOutputThatReachesAnOpenInputThroughItsDescriptorIsRefused) {
+  SKIP_UNDER_RUNNER();
+  const char* outputs[] = {"/dev/fd/3", "/proc/self/fd/3", "fd-link"};
+  for (const char* output : outputs) {
+    for (const char* format : {"csv", "jsonl"}) {
+      SCOPED_TRACE(std::string(output) + " " + format);
+      Workdir w;
+      putSample(w);
+      const RunResult r =
+          runExport(w, std::string("--format ") + format + " -o " + output,
+                    "ln -s /proc/self/fd/3 fd-link && exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-");
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(r.err, std::string("listconv-export: will not write over ") + output +
+                           ": it is the input list.rec\n");
+      EXPECT_EQ(readFile(w.path("list.rec")), sampleFile("list.rec"));
+      EXPECT_EQ(temporaryFilesIn(w.path("")), "");
+    }
+  }
+}
+
+// The replacement of a file the user may write is made in the file's
+// folder: a folder the user may not write is named as the reason, not the
+// file. Root may write every folder, so root runs the export as nobody.
+TEST(ExportOutputFiles, AFolderThatRefusesTheReplacementIsNamedAsTheReason) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  putSample(w);
+  ASSERT_EQ(mkdir(w.path("ro").c_str(), 0755), 0);
+  w.put("ro/out.csv", "old\n");
+  const bool root = geteuid() == 0;
+  uid_t nobody = 0;
+  gid_t nogroup = 0;
+  if (root && !nobodyIds(nobody, nogroup)) {
+    GTEST_SKIP() << "running as root without a user nobody: every folder may be written";
+  }
+  if (root) {
+    // nobody may enter the test's folder, read the data and write the file.
+    ASSERT_EQ(chmod(w.path("").c_str(), 0755), 0);
+    ASSERT_EQ(chown(w.path("ro/out.csv").c_str(), nobody, nogroup), 0);
+  } else {
+    ASSERT_EQ(chmod(w.path("ro").c_str(), 0555), 0);
+  }
+  Start how;
+  how.asNobody = root;
+  const int status = exitStatusOf(startProgram(e2e::exportExe(), {"-o", "ro/out.csv"}, w.path(""), how));
+  chmod(w.path("ro").c_str(), 0755);  // so that the folder can be removed
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(readFile(w.path(".stderr")), cannot("create a file in", "ro", EACCES));
+  EXPECT_EQ(readFile(w.path("ro/out.csv")), "old\n");
+  EXPECT_EQ(temporaryFilesIn(w.path("ro")), "");
+}
+
+// A limit of the file size (ulimit -f) makes a write fail as a full disk
+// does, instead of ending the export by a signal with its temporary file
+// left behind.
+TEST(ExportOutputFiles, AFileSizeLimitIsAFailedWriteThatLeavesTheOldFile) {
+  SKIP_UNDER_RUNNER();
+  for (const char* format : {"csv", "html"}) {
+    SCOPED_TRACE(format);
+    Workdir w;
+    putSample(w);
+    w.put("out", "old\n");
+    ASSERT_GT(runExport(w, std::string("--format ") + format).out.size(), 2048u);
+    const RunResult r = runExport(w, std::string("--format ") + format + " -o out", "ulimit -f 2");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, cannot("write", "out", EFBIG));
+    EXPECT_EQ(readFile(w.path("out")), "old\n");
+    EXPECT_EQ(temporaryFilesIn(w.path("")), "");
+  }
+}
+
+// An export that runs out of memory says so and fails, leaving the old file
+// and no temporary file. The report of unknown words grows with every new
+// word: list.rec is a FIFO fed with records of new words until the export,
+// held to a small address space, runs out.
+TEST(ExportOutputFiles, RunningOutOfMemoryIsAMessageAndLeavesTheOldFile) {
+  SKIP_UNDER_RUNNER();
+  const rlim_t kLimit = rlim_t{96} << 20;
+  Workdir w;
+  Start how;
+  how.addressSpace = kLimit;
+  if (exitStatusOf(startProgram(e2e::exportExe(), {"--version"}, w.path(""), how)) != 0) {
+    GTEST_SKIP() << "the program does not start in " << (kLimit >> 20)
+                 << " MiB of address space (a sanitizer build?)";
+  }
+  w.put("out.csv", "old\n");
+  ASSERT_EQ(mkfifo(w.path("list.rec").c_str(), 0644), 0);
+  const pid_t child = startProgram(e2e::exportExe(), {"--format", "unknown", "-o", "out.csv"},
+                                   w.path(""), how);
+  ASSERT_GT(child, 0);
+  const int fifo = open(w.path("list.rec").c_str(), O_WRONLY);
+  ASSERT_GE(fifo, 0);
+  const auto oldPipeSignal = std::signal(SIGPIPE, SIG_IGN);
+  uint64_t word = 0;
+  bool ended = false;  // the reader has gone
+  for (int record = 0; record < 400000 && !ended; ++record) {
+    std::string text;
+    while (text.size() < 115) {
+      text += "w" + std::to_string(1000000000 + word++) + " ";
+    }
+    const std::string bytes = Record().set(fixtures::kEntryId, "A").set(fixtures::kWordText, text);
+    ended = write(fifo, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size());
+  }
+  close(fifo);
+  std::signal(SIGPIPE, oldPipeSignal);
+  EXPECT_TRUE(ended) << "the export took " << word << " words without running out of memory";
+  EXPECT_EQ(exitStatusOf(child), 1);
+  EXPECT_EQ(readFile(w.path(".stderr")), "listconv-export: out of memory\n");
+  EXPECT_EQ(readFile(w.path("out.csv")), "old\n");
+  EXPECT_EQ(temporaryFilesIn(w.path("")), "");
 }
 
 TEST(ExportOutputFiles, AFolderThatIsNotThereOrHasNoRecordsIsAnError) {

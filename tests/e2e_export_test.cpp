@@ -72,6 +72,7 @@ TEST(ExportEndToEnd, AUsageErrorIsItsReasonAndWhereTheHelpIsOnTwoLinesAndStatus2
        "--escape-formulas is for a CSV: --format csv or unknown"},
       {"--title T", "--title is for --format html"},
       {"--output ''", "--output needs a file name"},
+      {"-C ''", "--dir needs a folder name"},  // an unset variable, not this folder
       {"list.rec", "The following argument was not expected: list.rec"},
       {"--nope", "The following argument was not expected: --nope"},
       {"-o", "--output: 1 required FILE missing"},
@@ -117,6 +118,33 @@ TEST(ExportEndToEnd, HelpAndVersionGoToStandardOutput) {
   const RunResult version = runExport(w, "--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(e2e::withoutCr(version.out), std::string("listconv-export ") + LISTCONV_VERSION + "\n");
+}
+
+TEST(ExportEndToEnd, HelpAndVersionOnAStandardOutputThatCannotBeWrittenFail) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  for (const char* args : {"--help", "--version"}) {
+    SCOPED_TRACE(args);
+    const std::string cmd = "cd '" + w.path("") + "' && '" + e2e::exportExe() + "' " + args +
+                            " >/dev/full 2>'" + w.path(".stderr") + "' </dev/null";
+    const int raw = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    EXPECT_EQ(readFile(w.path(".stderr")), cannot("write", "", ENOSPC));
+  }
+}
+
+// Only Windows takes a backslash for a separator: elsewhere it is a
+// character of the folder's name like any other.
+TEST(ExportEndToEnd, ABackslashEndingTheFolderIsPartOfItsName) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  putSample(w);
+  const RunResult here = runExport(w, "");
+  const RunResult r = runExport(w, "-C 'd\\'", "mkdir 'd\\' && cp kanjis.dat words.txt list.rec 'd\\'/");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, here.out);
 }
 
 TEST(ExportEndToEnd, WithoutDataFilesEveryFormatIsEmptyButWhole) {

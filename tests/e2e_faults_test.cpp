@@ -10,10 +10,12 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <string>
 
 #include "fixtures.h"
+#include "started_program.h"
 #include "workdir.h"
 
 namespace {
@@ -24,6 +26,11 @@ using fixtures::Record;
 
 std::string message(const std::string& what, const std::string& file, int error) {
   return fixtures::cannot("listconv", what, file, error);
+}
+
+// The listconv under test.
+std::string listconvExe() {
+  return e2e::envOr("LISTCONV_EXE", LISTCONV_EXE_DEFAULT);
 }
 
 std::string symlinkTarget(const std::string& path) {
@@ -111,6 +118,63 @@ TEST(FileFaults, FailedWritesAreReportedWithoutASummary) {
     EXPECT_EQ(r.err, message("write", "list.txt", ENOSPC));
     EXPECT_EQ(symlinkTarget(w.path("list.txt")), "/dev/full");
   }
+}
+
+// A limit of the file size (ulimit -f) makes a write fail as a full disk
+// does, instead of ending the run by a signal without a message.
+TEST(FileFaults, AFileSizeLimitIsAFailedWrite) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  InputSet in;
+  in.records = recordsOf(100);
+  putInputs(w, in);
+  const RunResult full = w.run();
+  ASSERT_GT(full.listing.size(), 4096u);
+  const RunResult r = w.run("", "ulimit -f 2");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "\n");
+  EXPECT_EQ(r.err, message("write", "list.txt", EFBIG));
+  EXPECT_LE(r.listing.size(), 2048u);
+  EXPECT_EQ(r.listing, full.listing.substr(0, r.listing.size()));
+}
+
+// A run that runs out of memory says so and fails. The dictionary grows with
+// every line: words.txt is a FIFO fed with new words until listconv, held
+// to a small address space, runs out; list.txt, written after the tables
+// are loaded, is not touched.
+TEST(FileFaults, RunningOutOfMemoryIsAMessage) {
+  SKIP_UNDER_RUNNER();
+  const rlim_t kLimit = rlim_t{96} << 20;
+  Workdir w;
+  e2e::Start how;
+  how.addressSpace = kLimit;
+  if (e2e::exitStatusOf(e2e::startProgram(listconvExe(), {"--version"}, w.path(""), how)) != 0) {
+    GTEST_SKIP() << "the program does not start in " << (kLimit >> 20)
+                 << " MiB of address space (a sanitizer build?)";
+  }
+  w.put("list.txt", "old\n");
+  ASSERT_EQ(mkfifo(w.path("words.txt").c_str(), 0644), 0);
+  const pid_t child = e2e::startProgram(listconvExe(), {}, w.path(""), how);
+  ASSERT_GT(child, 0);
+  const int fifo = open(w.path("words.txt").c_str(), O_WRONLY);
+  ASSERT_GE(fifo, 0);
+  const auto oldPipeSignal = std::signal(SIGPIPE, SIG_IGN);
+  bool ended = false;  // the reader has gone
+  uint64_t word = 0;
+  for (; word < 20000000 && !ended; word += 100) {
+    std::string lines;
+    for (uint64_t i = word; i < word + 100; ++i) {
+      lines += "W" + std::to_string(1000000000 + i) + " kanji 600 601 602\r\n";
+    }
+    ended = write(fifo, lines.data(), lines.size()) != static_cast<ssize_t>(lines.size());
+  }
+  close(fifo);
+  std::signal(SIGPIPE, oldPipeSignal);
+  EXPECT_TRUE(ended) << "listconv took " << word << " words without running out of memory";
+  EXPECT_EQ(e2e::exitStatusOf(child), 1);
+  EXPECT_EQ(e2e::readFile(w.path(".stderr")), "listconv: out of memory\n");
+  EXPECT_EQ(e2e::readFile(w.path(".stdout")), "\n");
+  EXPECT_EQ(e2e::readFile(w.path("list.txt")), "old\n");
 }
 
 TEST(FileFaults, AFullDeviceIsNoFailureWhenNothingIsWritten) {

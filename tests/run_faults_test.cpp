@@ -11,7 +11,7 @@
 #include <string>
 
 #include "fixtures.h"
-#include "io/file_io.h"
+#include "io/fault_injection.h"
 #include "run_folder.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"

@@ -12,7 +12,7 @@
 #include "driver/run.h"
 #include "export_formats.h"
 #include "export_run.h"
-#include "io/file_io.h"
+#include "io/platform.h"
 
 namespace {
 

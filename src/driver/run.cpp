@@ -46,21 +46,20 @@ bool convertNextRecord(InputFile& in, RecordWork& work, int64_t& recordCount,
 
 DataFiles dataFilesIn(const std::string& dir) {
   const auto path = [&dir](const char* name) {
-    if (dir.empty()) {
-      return std::string(name);
-    }
-    const char last = dir.back();
-    return last == '/' || last == '\\' ? dir + name : dir + "/" + name;
+    return dir.empty() ? std::string(name) : pathInFolder(dir, name);
   };
   return DataFiles{path(kKanjiFile), path(kWordFile), path(kRecordFile)};
 }
 
-const std::string* inputUnderOutput(const std::string& output, const DataFiles& files) {
-  if (output.empty()) {
-    return nullptr;
+const std::string* inputUnderOutput(const FileId& output, const DataFiles& files,
+                                    const RunInputs& inputs) {
+  const FileId records = inputs.records.file != nullptr ? fileIdOf(inputs.records.file)
+                                                        : fileIdAt(files.records);
+  if (sameFile(output, records)) {
+    return &files.records;
   }
-  for (const std::string* input : {&files.records, &files.words, &files.kanji}) {
-    if (isSameFile(output.c_str(), input->c_str())) {
+  for (const std::string* input : {&files.words, &files.kanji}) {
+    if (sameFile(output, fileIdAt(*input))) {
       return input;
     }
   }
@@ -125,7 +124,7 @@ int convert() {
   openRunInputs(files, inputs);
   reportFailures(kProgram, inputs.failures);
   bool readsOk = inputs.failures.empty();
-  if (const std::string* input = inputUnderOutput(kListingFile, files)) {
+  if (const std::string* input = inputUnderOutput(fileIdAt(kListingFile), files, inputs)) {
     closeInput(inputs.records);
     std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, kListingFile,
                  input->c_str());

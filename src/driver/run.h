@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "io/file_io.h"
+#include "io/input_file.h"
+#include "io/output_file.h"
+#include "io/platform.h"
 #include "records/field_assembly.h"
 #include "records/listing_writer.h"
 #include "records/source_record.h"
@@ -30,10 +32,6 @@ struct DataFiles {
 // paths are the bare names.
 DataFiles dataFilesIn(const std::string& dir);
 
-// The data file that the file at `output` is (a link to it, say), or nullptr
-// (also for an empty `output`): writing `output` would destroy that input.
-const std::string* inputUnderOutput(const std::string& output, const DataFiles& files);
-
 // The inputs of a run: the record file, open when it is there, and every
 // failure met in loading the tables and opening the record file, in order.
 struct RunInputs {
@@ -41,6 +39,13 @@ struct RunInputs {
   bool haveRecords = false;
   std::vector<FileError> failures;
 };
+
+// The data file that `output` is (the file an output writes over or into,
+// however it was reached: a link, a hard link, /dev/fd/N), or nullptr:
+// writing the output would destroy that input. Taken once the inputs are
+// open, so that the record file is known by what was really opened.
+const std::string* inputUnderOutput(const FileId& output, const DataFiles& files,
+                                    const RunInputs& inputs);
 
 // Loads KanjiTable and WordDictionary from their files, then opens the
 // record file. A file that is missing or fails to open is taken as empty.

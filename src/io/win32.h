@@ -1,5 +1,6 @@
-// The Windows API, as the program's platform code includes it: without the
-// min and max macros and the rarely used parts. Windows builds only.
+// The Windows API, as the program's Windows sources include it: without the
+// min and max macros and the rarely used parts, and with the two helpers
+// they share (defined in platform_windows.cpp). Windows builds only.
 #pragma once
 
 #ifndef NOMINMAX
@@ -9,3 +10,11 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+
+#include <string>
+
+// The UTF-16 of a UTF-8 text, for the wide-character API.
+std::wstring widened(const std::string& text);
+
+// The errno value nearest to a Windows error.
+int errnoOf(DWORD error);

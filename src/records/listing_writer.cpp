@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "io/file_io.h"
+#include "io/output_file.h"
 
 bool isListed(const SourceRecord& record) {
   return record.entryId != "        ";

@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "fixtures.h"
-#include "io/file_io.h"
+#include "io/output_file.h"
 #include "records/source_record.h"
 
 namespace {

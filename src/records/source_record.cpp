@@ -1,7 +1,7 @@
 // Reading and decoding listing records.
 #include "records/source_record.h"
 
-#include "io/file_io.h"
+#include "io/input_file.h"
 #include "io/counted_field.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "fixtures.h"
-#include "io/file_io.h"
+#include "io/input_file.h"
 #include "io/counted_field.h"
 #include "records/listing_writer.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "io/counted_field.h"
-#include "io/file_io.h"
+#include "io/input_file.h"
 
 TextList& KanjiTable = *new TextList();
 

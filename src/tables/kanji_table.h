@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "io/file_io.h"
+#include "io/input_file.h"
 #include "textutil/core.h"
 
 // Kanji texts indexed by kanji code; empty until a kanji file is loaded.

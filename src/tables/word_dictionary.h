@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "io/file_io.h"
+#include "io/input_file.h"
 #include "textutil/core.h"
 
 // One dictionary line: its key, its word and one kanji text per code.

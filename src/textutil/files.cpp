@@ -1,7 +1,7 @@
 // Reading a whole text file with retries, and the waits it uses.
 #include <algorithm>
 
-#include "io/file_io.h"
+#include "io/input_file.h"
 #include "io/waits.h"
 #include "textutil/files.h"
 

@@ -1,12 +1,10 @@
-// The arguments as UTF-8; on Windows from the wide command line. A unit of
-// its own, linked by listconv-export alone: listconv takes no arguments, and
-// so needs no shell32.
-#include "io/arguments.h"
-
-#ifdef _WIN32
+// The arguments as UTF-8 from the wide command line. A unit of its own,
+// linked by listconv-export alone: listconv takes no arguments, and so needs
+// no shell32.
 #include <string>
 #include <vector>
 
+#include "io/arguments.h"
 #include "io/win32.h"
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -46,9 +44,3 @@ void takeArgumentsAsUtf8(int& argc, char**& argv) {
   argc = count;
   argv = pointers.data();
 }
-
-#else
-
-void takeArgumentsAsUtf8(int&, char**&) {}
-
-#endif

@@ -1,5 +1,5 @@
 // Tests of reading files as line pieces, in text and in binary mode.
-#include "io/file_io.h"
+#include "io/input_file.h"
 
 #include <gtest/gtest.h>
 

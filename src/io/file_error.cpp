@@ -1,0 +1,25 @@
+// Failures of file operations and their messages.
+#include "io/file_error.h"
+
+#include <cerrno>
+#include <cstring>
+
+std::string describeFailure(const char* operation, const std::string& name, const char* reason) {
+  std::string text = "cannot ";
+  text += operation;
+  text += name.empty() ? " to standard output" : " " + name;
+  text += ": ";
+  text += reason;
+  return text;
+}
+
+std::string describeFailure(const FileError& e) {
+  return describeFailure(e.operation, e.name, std::strerror(e.error));
+}
+
+FileError openFailure(const std::string& name, int error) {
+  if (error == ENOENT) {
+    return FileError();
+  }
+  return FileError{"open", name, error};
+}

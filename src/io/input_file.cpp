@@ -1,0 +1,164 @@
+// Block-buffered input with our own text convention.
+#include "io/input_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "io/fault_injection.h"
+#include "io/platform.h"
+
+namespace {
+
+const int kEndOfData = -1;
+const unsigned char kCtrlZ = 0x1A;
+
+// Reads up to `n` bytes from the stream, honouring an injected failure: the
+// budget counts the bytes delivered, and the first read that would deliver
+// more fails, once. A read that meets the end of the data still meets it.
+size_t readFromStream(std::FILE* f, unsigned char* dst, size_t n, int& error) {
+  int64_t& budget = gInjectedFaults.readFailAfter;
+  if (budget > 0) {
+    n = std::min(n, static_cast<size_t>(budget));
+  }
+  errno = 0;
+  const size_t got = std::fread(dst, 1, n, f);
+  if (got < n && std::ferror(f)) {
+    error = errno != 0 ? errno : EIO;
+  }
+  if (budget == 0 && got > 0) {
+    budget = -1;
+    error = EIO;
+    return 0;
+  }
+  if (budget > 0) {
+    budget -= static_cast<int64_t>(got);
+  }
+  return got;
+}
+
+// Refills the block; false when no more data can be had.
+bool refill(InputFile& in) {
+  if (in.atEnd || in.error != 0) {
+    return false;
+  }
+  in.block.resize(kInputBlockSize);
+  in.pos = 0;
+  in.len = readFromStream(in.file, in.block.data(), kInputBlockSize, in.error);
+  return in.len > 0;
+}
+
+// True when a byte is ready in the block; otherwise marks the end as met.
+bool haveData(InputFile& in) {
+  if (in.pos < in.len || refill(in)) {
+    return true;
+  }
+  in.atEnd = true;
+  return false;
+}
+
+// The next raw byte, or kEndOfData (marking the end as met).
+int nextRawByte(InputFile& in) {
+  return haveData(in) ? in.block[in.pos++] : kEndOfData;
+}
+
+// The next byte as the platform's text mode delivers it.
+int nextTextByte(InputFile& in) {
+  int c = nextRawByte(in);
+  if (c == kCtrlZ) {
+    in.atEnd = true;  // refill() reads no further once the end is met
+    in.pos = in.len;
+    return kEndOfData;
+  }
+  if (c == '\r') {
+    if (in.pos == in.len && !refill(in)) {
+      return c;  // a final CR is data; the end is met by the next read
+    }
+    if (in.block[in.pos] == '\n') {
+      ++in.pos;
+      return '\n';
+    }
+  }
+  return c;
+}
+
+// The position of the first `c` among the `n` bytes at `p`, or `n`.
+size_t stopOf(const unsigned char* p, size_t n, unsigned char c) {
+  const void* at = std::memchr(p, c, n);
+  return at == nullptr ? n : static_cast<const unsigned char*>(at) - p;
+}
+
+}  // namespace
+
+bool openInput(InputFile& in, const char* path, bool text) {
+  in = InputFile();
+  in.text = text;
+  if (const int injected = takeInjectedOpenFailure(path)) {
+    in.error = injected;
+    return false;
+  }
+  errno = 0;
+  in.file = openStream(path, "rb");
+  if (in.file == nullptr) {
+    in.error = errno != 0 ? errno : EIO;
+    return false;
+  }
+  return true;
+}
+
+void closeInput(InputFile& in) {
+  if (in.file != nullptr) {
+    std::fclose(in.file);
+    in.file = nullptr;
+  }
+}
+
+void readRecordBytes(InputFile& in, unsigned char* out, size_t n) {
+  size_t done = 0;
+  while (done < n) {
+    if (!haveData(in)) {
+      std::memset(out + done, 0xFF, n - done);
+      return;
+    }
+    const size_t take = std::min(n - done, in.len - in.pos);
+    std::memcpy(out + done, in.block.data() + in.pos, take);
+    in.pos += take;
+    done += take;
+  }
+}
+
+bool readLinePiece(InputFile& in, std::string& out, size_t maxChars) {
+  out.clear();
+  while (out.size() < maxChars) {
+    if (!haveData(in)) {
+      break;
+    }
+    // Take the run of bytes that need no translation in one piece.
+    const unsigned char* run = in.block.data() + in.pos;
+    const size_t room = std::min(in.len - in.pos, maxChars - out.size());
+    size_t n = stopOf(run, room, '\n');
+    if (in.text) {
+      n = stopOf(run, n, kCtrlZ);
+      n = stopOf(run, n, '\r');
+    }
+    out.append(reinterpret_cast<const char*>(run), n);
+    in.pos += n;
+    if (n == room) {
+      continue;
+    }
+    const int c = in.text ? nextTextByte(in) : nextRawByte(in);
+    if (c == kEndOfData) {
+      break;
+    }
+    out.push_back(static_cast<char>(c));
+    if (c == '\n') {
+      break;
+    }
+  }
+  return !out.empty();
+}
+
+FileError readFailure(const std::string& name, const InputFile& in) {
+  return in.error == 0 ? FileError() : FileError{"read", name, in.error};
+}

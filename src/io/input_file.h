@@ -1,0 +1,50 @@
+// Block-buffered input, in binary or in the Windows text convention (CR LF
+// read as LF, byte 0x1A ending the data), done by our own code so that every
+// platform reads the same bytes. A failed read is kept apart from the end of
+// the data and remembered, with the system's error number.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "io/file_error.h"
+
+// How many bytes an input file is read in at a time. The fuzzing build
+// makes it tiny, so that small inputs cross many block ends.
+#ifndef LISTCONV_INPUT_BLOCK_SIZE
+#define LISTCONV_INPUT_BLOCK_SIZE (1 << 18)
+#endif
+const size_t kInputBlockSize = LISTCONV_INPUT_BLOCK_SIZE;
+
+// An input file read in large blocks.
+struct InputFile {
+  std::FILE* file = nullptr;
+  bool text = false;   // CR before LF dropped, byte 0x1A ends the data
+  bool atEnd = false;  // a read has found no more data
+  int error = 0;       // errno of a failed read; the data then ends there
+  std::vector<unsigned char> block;
+  size_t pos = 0;  // the next byte of `block` to deliver
+  size_t len = 0;  // how many bytes of `block` hold data
+};
+
+// Opens `path` for reading; false, with `error` set to the system's reason,
+// when it cannot be opened.
+bool openInput(InputFile& in, const char* path, bool text);
+
+// Closes the file; safe to call on a file that did not open.
+void closeInput(InputFile& in);
+
+// Fills `out` with the next `n` bytes; bytes past the end of the data read as
+// 0xFF and mark the end as met.
+void readRecordBytes(InputFile& in, unsigned char* out, size_t n);
+
+// Reads the next piece of a line as a line read into a buffer of
+// `maxChars` + 1 bytes would: up to and including the next line feed, at most
+// `maxChars` bytes. False, with `out` empty, when no more data was found.
+bool readLinePiece(InputFile& in, std::string& out, size_t maxChars);
+
+// The failure of the reads of an input named `name`; none when every read
+// succeeded.
+FileError readFailure(const std::string& name, const InputFile& in);

@@ -1,0 +1,69 @@
+// What the programs need of the operating system besides reading and
+// writing bytes: opening a file by its UTF-8 name, the identity of a file,
+// the folder rules of paths, syncing, entering a folder, and the signals of
+// a failed write. platform_posix.cpp and platform_windows.cpp each define all
+// of it for one system; the build picks one.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "io/file_error.h"
+
+// Opens the file a UTF-8 path names, with a mode of fopen; nullptr (errno
+// set) when it cannot.
+std::FILE* openStream(const std::string& path, const char* mode);
+
+// Makes `file` take bytes as they are (no text translation), so that every
+// platform writes the same bytes.
+void useBinaryMode(std::FILE* file);
+
+// Has the system write the file's data to its disk; false (errno set) when
+// it cannot. A file system that cannot sync at all counts as synced.
+bool syncToDisk(std::FILE* file);
+
+// Which file something is: device and inode, or on Windows volume and file
+// index. Two known identities that are equal name one and the same file.
+struct FileId {
+  bool known = false;
+  uint64_t volume = 0;
+  uint64_t index = 0;
+};
+
+// The identity of the file at `path` (links followed); unknown when there is
+// none.
+FileId fileIdAt(const std::string& path);
+
+// The identity of the file an open stream reads or writes.
+FileId fileIdOf(std::FILE* file);
+
+// True when both identities are known and name the same file.
+inline bool sameFile(const FileId& a, const FileId& b) {
+  return a.known && b.known && a.volume == b.volume && a.index == b.index;
+}
+
+// True when the file at `path` is there and may be read; it is not opened
+// (a FIFO given as a data file is read once, by the run).
+bool canOpenForReading(const std::string& path);
+
+// Makes `dir` the current folder; 0, or the system's reason when it cannot.
+int enterFolder(const char* dir);
+
+// What is wrong with `dir` as the folder of the data files: none when it is
+// a folder; else "use", `dir` and the reason (ENOTDIR for a file).
+FileError folderFailure(const std::string& dir);
+
+// The path of the file `name` in the folder `dir` (not ""): `dir` and
+// `name`, with a separator between them unless `dir` ends in one. Only
+// Windows takes a backslash for a separator.
+std::string pathInFolder(const std::string& dir, const std::string& name);
+
+// The folder part of `path`, up to and including its last separator; "" for
+// a bare name.
+std::string folderOf(const std::string& path);
+
+// Makes a write to a pipe whose reader has gone, or past the file-size
+// limit, fail as any other write does, instead of ending the program by a
+// signal.
+void failWritesInsteadOfSignals();
