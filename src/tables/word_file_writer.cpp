@@ -3,9 +3,10 @@
 
 namespace {
 
-// The longest line the reader takes whole: its line piece holds the line
-// feed too.
-const size_t kLongestLine = kWordLinePieceMax - 1;
+// The longest line whose tokens the reader takes in one piece: a line of
+// exactly this length leaves its line feed to a piece of its own, which
+// gives no entry.
+const size_t kLongestLine = kWordLinePieceMax;
 const char kCtrlZ = 0x1A;
 
 // Why the values of `entry` cannot stand on a line after `working`, or no
@@ -60,12 +61,14 @@ WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::
     return {WordPart::line, reason};
   }
   if (line.size() > kLongestLine) {
-    return {WordPart::line, "a line longer than the 78 bytes the reader takes whole"};
+    return {WordPart::line, "a line longer than the 79 bytes the reader takes at a time"};
   }
-  // Read back as the loader reads it: a line piece ends with its line feed.
+  // Read back as the loader reads it: a line piece of at most 79 bytes, its
+  // line feed included when there is room for it.
   writer.readBack = writer.working;
   line += '\n';
-  takeWordLine(line, writer.readBack, writer.group);
+  takeWordLine(std::string_view(line).substr(0, kWordLinePieceMax), writer.readBack,
+               writer.group);
   line.pop_back();
   if (writer.readBack.key != entry.key) {
     return {WordPart::key, "a key that the reader would split or change"};

@@ -30,6 +30,6 @@ struct WordLineFault {
 // blank between, and takes it as written. Returns no fault on success, or,
 // with nothing taken, why no line can hold the entry: a key or word that
 // the reader would split or change, a byte that ends or cuts the reader's
-// line, a line longer than the reader takes whole, or a missing word or
+// line, a line longer than the reader takes at a time, or a missing word or
 // codes that the reader would fill in from the line before.
 WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line);

@@ -35,8 +35,8 @@ TEST(WordFileWriter, RefusesWhatNoLineCanHold) {
       {entry("K", "w\n", {"600"}), "a line feed, which ends the reader's line"},
       {entry("K", std::string("w\0", 2), {"600"}), "a zero byte, where the reader's line ends"},
       {entry("K", "w\x1A", {"600"}), "the byte 0x1A, where the reader's file ends"},
-      {entry(std::string(70, 'K'), "word", {"600", "601"}),
-       "a line longer than the 78 bytes the reader takes whole"},
+      {entry(std::string(71, 'K'), "word", {"600", "601"}),
+       "a line longer than the 79 bytes the reader takes at a time"},
   };
   for (const Case& c : cases) {
     WordFileWriter writer;
@@ -63,10 +63,18 @@ TEST(WordFileWriter, AnEntryMayLackAWordOrCodesOnlyWhereNoLineBeforeHadThem) {
   EXPECT_EQ(line, "NEXT next 601");
 }
 
-TEST(WordFileWriter, TheLongestLineTheReaderTakesWholeIsWritten) {
+TEST(WordFileWriter, TheLongestLineIsOneWhoseLineFeedTheReaderTakesAlone) {
   WordFileWriter writer;
   std::string line;
-  const WordLine longest = entry(std::string(69, 'K'), "word", {"600"});  // 78 bytes
+  const WordLine longest = entry(std::string(70, 'K'), "word", {"600"});  // 79 bytes
   ASSERT_EQ(writeWordLine(writer, longest, line).reason, nullptr);
-  EXPECT_EQ(line.size(), 78u);
+  EXPECT_EQ(line.size(), 79u);
+  // As the loader reads it: the line in one piece, then its line feed alone.
+  WordLine read;
+  std::string group;
+  EXPECT_EQ(takeWordLine(line, read, group), 3u);
+  EXPECT_EQ(read.key, longest.key);
+  EXPECT_EQ(takeWordLine("\n", read, group), 0u);
+  EXPECT_EQ(writeWordLine(writer, entry(std::string(71, 'K'), "word", {"600"}), line).reason,
+            std::string("a line longer than the 79 bytes the reader takes at a time"));
 }
