@@ -24,8 +24,9 @@ trap cleanup EXIT
 
 # The completion is loaded by bash-completion, which the package recommends
 # (apt installs it by default) rather than needs.
-dpkg-deb -f "$deb" Recommends | tr ',' '\n' | grep -qx ' *bash-completion *' ||
-  fail "the package does not recommend bash-completion"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+tr ',' '\n' <<<"$recommends" | grep -qE '^ *bash-completion( \(.*\))? *$' ||
+  fail "the package does not recommend bash-completion (it recommends: ${recommends:-nothing})"
 
 dpkg -i "$deb" >/dev/null
 for program in listconv listconv-export; do
