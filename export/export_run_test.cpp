@@ -10,8 +10,6 @@
 
 #include "fixtures.h"
 #include "io/file_io.h"
-#include "tables/kanji_table.h"
-#include "tables/word_dictionary.h"
 
 namespace {
 
@@ -41,8 +39,6 @@ TEST(ExportRun, AReadFaultInTheMiddleOfTheRecordsLeavesNoOutputFile) {
     const int status = runExport(options);
     const std::string err = ::testing::internal::GetCapturedStderr();
     gInjectedFaults = InjectedFaults();
-    KanjiTable.clear();
-    WordDictionary = Dictionary();
 
     EXPECT_EQ(status, 1);
     EXPECT_EQ(err, "listconv-export: cannot read " + (dir / "list.rec").string() +
