@@ -8,8 +8,6 @@
 
 #include "tables/kanji_table.h"
 
-Dictionary& WordDictionary = *new Dictionary();
-
 namespace {
 
 // A line is read into an 80-byte buffer: at most 79 bytes at a time.
@@ -186,7 +184,8 @@ bool findWordKanji(const Dictionary& dictionary, std::string_view key,
   return true;
 }
 
-FileError readWordEntries(const char* path, const std::function<void(const WordEntry&)>& take) {
+FileError readWordEntries(const char* path, const KanjiTable& kanji,
+                          const std::function<void(const WordEntry&)>& take) {
   InputFile in;
   if (!openInput(in, path, true)) {
     return openFailure(path, in.error);
@@ -211,7 +210,7 @@ FileError readWordEntries(const char* path, const std::function<void(const WordE
         if (tokens == 3) {
           working.kanji.clear();
         }
-        working.kanji.emplace_back(lookupKanji(token).text);
+        working.kanji.emplace_back(lookupKanji(kanji, token).text);
       }
     });
     if (!working.key.empty()) {
@@ -222,7 +221,9 @@ FileError readWordEntries(const char* path, const std::function<void(const WordE
   return readFailure(path, in);
 }
 
-FileError loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
+FileError loadWordDictionaryFrom(const char* path, const KanjiTable& kanji,
+                                 Dictionary& dictionary) {
   dictionary = Dictionary();
-  return readWordEntries(path, [&dictionary](const WordEntry& e) { addWordEntry(dictionary, e); });
+  return readWordEntries(path, kanji,
+                         [&dictionary](const WordEntry& e) { addWordEntry(dictionary, e); });
 }
