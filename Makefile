@@ -16,7 +16,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 .PHONY: all build run catalogue web test sanitize fuzz difftest clean bench bench-build bench-profile windows test-windows test-windows64 \
-  package test-package package-windows
+  wine32-check package test-package package-windows
 
 all: build
 
@@ -143,12 +143,25 @@ package: build
 test-package: package
 	bash tests/package_test.sh $(BUILD)/listconv_*.deb sample
 
-# The Windows zip: the 32-bit listconv.exe and listconv-export.exe, a read-me
-# and the sample data, as $(WINDOWS_BUILD)/listconv-VERSION-win32.zip.
+# The Windows zip: the 32-bit listconv.exe and listconv-export.exe, the page
+# listconv.html (built by make web, so it needs emscripten: a zip without the
+# page is not made), a read-me and the sample data, as
+# $(WINDOWS_BUILD)/listconv-VERSION-win32.zip. Its test converts the zip's
+# sample in the zip's page in headless Chromium, and reports that part
+# skipped (77) where Chromium or Selenium is missing.
+BROWSER_PYTHON ?= $(if $(wildcard /usr/bin/python3),/usr/bin/python3,python3)
+
 package-windows: windows
+	@command -v em++ >/dev/null 2>&1 || { \
+	  echo "em++ not found: the Windows zip holds the page listconv.html, which make web builds" >&2; \
+	  echo "with emscripten (apt-get install emscripten node-acorn); no zip is made without it" >&2; \
+	  exit 1; }
+	@$(MAKE) --no-print-directory web
+	@cmake -S . -B $(WINDOWS_BUILD) -DLISTCONV_WEB_PAGE='$(abspath $(WEB_BUILD))/listconv.html' >/dev/null
 	@rm -f $(WINDOWS_BUILD)/listconv-*.zip
 	cd $(WINDOWS_BUILD) && cpack -G ZIP
-	python3 tests/windows_zip_test.py $(WINDOWS_BUILD)/listconv-*.zip sample
+	@$(BROWSER_PYTHON) tests/windows_zip_test.py --work $(WINDOWS_BUILD)/zip-test \
+	  $(WINDOWS_BUILD)/listconv-*.zip sample || [ $$? -eq 77 ]
 
 # The 32-bit Windows console program, cross-built with MinGW-w64. The unit
 # tests are cross-built beside it (from GoogleTest's sources) for
@@ -176,10 +189,19 @@ WINE_ENV = WINEPREFIX='$(abspath $(WINDOWS_BUILD))/wineprefix' WINEDEBUG=-all \
   WINEDLLOVERRIDES='mscoree,mshtml=' $(if $(WINELOADER),WINELOADER='$(WINELOADER)')
 WINDOWS_UNIT_TESTS = $(abspath $(WINDOWS_BUILD))/tests/unit_tests.exe
 
-test-windows: build windows
+# 32-bit Wine runs only where 32-bit programs do, which some machines (certain
+# virtual machines among them) cannot: test-windows first starts 32-bit
+# Wine's server to see, and says so, with the system's reason, before building
+# anything (through bash, which names an unrunnable program as such where sh
+# would run it as a script). test-windows64 needs no 32-bit Wine and sets
+# WINE32_SERVER empty.
+WINE32_SERVER ?= /usr/lib/wine/wineserver32
+
+test-windows: wine32-check build windows
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
-	@$(WINE_ENV) timeout $(WINE_TIMEOUT) $(WINE) wineboot >/dev/null 2>&1 || \
-	  { echo "wine could not start (prefix $(WINDOWS_BUILD)/wineprefix)" >&2; \
+	@$(WINE_ENV) timeout $(WINE_TIMEOUT) $(WINE) wineboot >$(WINDOWS_BUILD)/wineboot.log 2>&1 || \
+	  { echo "wine could not start (prefix $(WINDOWS_BUILD)/wineprefix); it said:" >&2; \
+	    tail -n 20 $(WINDOWS_BUILD)/wineboot.log | sed 's/^/    /' >&2; \
 	    $(WINE_ENV) wineserver -k; exit 1; }
 	@status=0; \
 	if [ -f '$(WINDOWS_UNIT_TESTS)' ]; then \
@@ -195,12 +217,28 @@ test-windows: build windows
 	$(WINE_ENV) timeout 60 wineserver -w || $(WINE_ENV) wineserver -k; \
 	exit $$status
 
+wine32-check:
+	@if [ -z '$(WINE32_SERVER)' ]; then exit 0; \
+	elif [ ! -e '$(WINE32_SERVER)' ]; then \
+	  echo "32-bit Wine is not installed ($(WINE32_SERVER) is missing): dpkg --add-architecture i386," >&2; \
+	  echo "apt-get update, apt-get install wine wine32:i386; or run make test-windows64, the same" >&2; \
+	  echo "tests as a 64-bit Windows program under 64-bit Wine" >&2; \
+	  exit 1; \
+	elif ! reason=$$(timeout 60 bash -c '"$$0" --version' '$(WINE32_SERVER)' 2>&1); then \
+	  echo "This machine cannot run 32-bit programs, so 32-bit Wine cannot run listconv.exe here." >&2; \
+	  echo "Starting 32-bit Wine's server ($(WINE32_SERVER) --version) gave:" >&2; \
+	  printf '%s\n' "$$reason" | sed 's/^/    /' >&2; \
+	  echo "Run make test-windows64 instead: the same tests as a 64-bit Windows program under" >&2; \
+	  echo "64-bit Wine (apt-get install g++-mingw-w64-x86-64 wine64)." >&2; \
+	  exit 1; \
+	fi
+
 # The same as a 64-bit Windows program under 64-bit Wine, for machines that
 # cannot run 32-bit programs (32-bit Wine is one); the 32-bit program is
 # still built, so that it keeps compiling cleanly.
 WINE64 ?= /usr/lib/wine/wine64
 test-windows64: windows
-	$(MAKE) test-windows WINDOWS_BUILD=build-windows64 \
+	$(MAKE) test-windows WINDOWS_BUILD=build-windows64 WINE32_SERVER= \
 	  WINDOWS_TOOLCHAIN=cmake/mingw-x86_64.cmake WINE='$(WINE64)' WINELOADER='$(WINE64)'
 
 clean:

@@ -29,8 +29,10 @@ const size_t kSampleRecords = 1024;  // cycled through; a power of two
 struct Samples {
   std::vector<RecordBytes> bytes;
   std::vector<SourceRecord> decoded;                    // as decoded, name codes not yet resolved
-  std::vector<SourceRecord> resolved;                   // name kanji resolved, note trimmed
-  std::vector<ListingBlock> blocks;                     // everything a block prints
+  std::vector<SourceRecord> resolved;                   // note trimmed, as listed records are
+  std::vector<NameKanji> nameKanji;                     // the kanji of the name codes
+  std::vector<SourceRecord> listed;                     // the listed records, as converted
+  std::vector<ListingBlock> blocks;                     // their blocks, each referring to one
   TextList nameKeys;                                    // name keys before their padding
   TextList upperWordTexts;                              // word texts trimmed and upper-cased
   TextList dictionaryLines;                             // dictionary lines as the loader reads them
@@ -38,13 +40,15 @@ struct Samples {
 };
 
 Samples gSamples;
+RunTables gTables;
 
-// Fills KanjiTable and WordDictionary as the loaders would from the data set,
-// and prepares the sample records.
+// Fills the tables as the loaders would from the data set, and prepares the
+// sample records.
 void setUp() {
-  KanjiTable.assign(synthetic::kFirstKanjiCode, std::string());
+  KanjiTable& kanji = gTables.kanji;
+  kanji.assign(synthetic::kFirstKanjiCode, std::string());
   for (int64_t code = synthetic::kFirstKanjiCode; code < kKanjiCount; ++code) {
-    KanjiTable.push_back(synthetic::kanjiOf(code) + "  ");
+    kanji.push_back(synthetic::kanjiOf(code) + "  ");
   }
   synthetic::Rng rng{1};
   std::vector<std::string> keys;
@@ -52,9 +56,9 @@ void setUp() {
     const synthetic::DictionaryLine line = synthetic::randomDictionaryLine(rng, kKanjiCount);
     WordEntry entry{line.key, line.word, {}};
     for (int64_t code : line.codes) {
-      entry.kanji.push_back(KanjiTable[static_cast<size_t>(code)]);
+      entry.kanji.push_back(kanji[static_cast<size_t>(code)]);
     }
-    addWordEntry(WordDictionary, entry);
+    addWordEntry(gTables.words, entry);
     keys.push_back(line.key);
     if (gSamples.dictionaryLines.size() < kSampleRecords) {
       std::string text = synthetic::formatDictionaryLine(line);
@@ -82,7 +86,10 @@ void setUp() {
   for (size_t i = 0; i < kSampleRecords; ++i) {
     decodeSourceRecord(gSamples.bytes[i], work.record);
     gSamples.decoded.push_back(work.record);
-    if (convertNextRecord(in, work, recordCount)) {
+    gSamples.nameKanji.emplace_back();
+    resolveNameCodes(work.record, kanji, gSamples.nameKanji.back());
+    if (convertNextRecord(in, gTables, work, recordCount)) {
+      gSamples.listed.push_back(work.record);
       gSamples.blocks.push_back(work.block);
     }
     gSamples.resolved.push_back(work.record);
@@ -92,6 +99,9 @@ void setUp() {
     gSamples.upperWordTexts.push_back(text);
   }
   closeInput(in);
+  for (size_t i = 0; i < gSamples.blocks.size(); ++i) {
+    gSamples.blocks[i].record = &gSamples.listed[i];
+  }
 }
 
 // The next sample to use: cycles through all of them, one per iteration.
@@ -145,7 +155,7 @@ void BM_LookupKanjiCode(benchmark::State& state) {
   size_t n = 0;
   for (auto _ : state) {
     std::string code = gSamples.decoded[nextSample(n)].nameCode1;
-    lookupKanjiCode(code);
+    lookupKanjiCode(gTables.kanji, code);
     benchmark::DoNotOptimize(code);
   }
   state.SetItemsProcessed(state.iterations());
@@ -170,8 +180,10 @@ void BM_RenderWordText(benchmark::State& state) {
   for (auto _ : state) {
     const size_t i = nextSample(n);
     const SourceRecord& r = gSamples.resolved[i];
-    renderWordText(r.wordText, {gSamples.nameKeys[i], r.nameKanji1, r.nameKanji2, r.nameKanji3},
-                   WordDictionary, wordLine, kanjiLine, scratch);
+    const NameKanji& kanji = gSamples.nameKanji[i];
+    const WordRendering rendering{
+        gTables.words, gTables.kanji, {gSamples.nameKeys[i], kanji[0], kanji[1], kanji[2]}};
+    renderWordText(r.wordText, rendering, scratch, wordLine, kanjiLine);
     benchmark::DoNotOptimize(kanjiLine);
   }
   state.SetItemsProcessed(state.iterations());
@@ -214,7 +226,7 @@ BENCHMARK(BM_DecodeSourceRecord);
 
 // Opens /dev/null as list.txt is opened; fails the benchmark when it cannot.
 bool openNullListing(benchmark::State& state, OutputFile& out) {
-  if (!openOutput(out, "/dev/null", true)) {
+  if (!openOutput(out, "/dev/null", kListingLinesEndInCrLf)) {
     state.SkipWithError("cannot open /dev/null");
     return false;
   }
@@ -246,7 +258,7 @@ void BM_ConvertRecord(benchmark::State& state) {
   RecordWork work;
   int64_t recordCount = 0;
   for (auto _ : state) {
-    if (convertNextRecord(in, work, recordCount)) {
+    if (convertNextRecord(in, gTables, work, recordCount)) {
       writeListingBlock(out, work.block);
     }
     if (in.atEnd) {

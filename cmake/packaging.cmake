@@ -3,14 +3,30 @@
 # Windows one (cpack in the build folder; make package, make package-windows).
 
 if(WIN32)
+  # The zip's name, which is also the one folder it unpacks to (the read-me
+  # names it).
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(LISTCONV_ZIP_NAME listconv-${PROJECT_VERSION}-win32)
+  else()
+    set(LISTCONV_ZIP_NAME listconv-${PROJECT_VERSION}-win64)
+  endif()
   # Making the zip builds nothing: make package-windows has built the two
-  # programs, and the unit tests cross-built beside them are not shipped.
+  # programs and the page, and the unit tests cross-built beside them are not
+  # shipped.
   set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
-  # The zip: the programs, a read-me in CR LF for a Windows user, and the
-  # sample data to try them on.
+  # The zip: the programs, the page that converts in a browser, a read-me in
+  # CR LF for a Windows user, and the sample data to try them on. The page
+  # comes from the emscripten build (make web); a zip without it is not made.
+  set(LISTCONV_WEB_PAGE ${PROJECT_SOURCE_DIR}/build-web/listconv.html CACHE FILEPATH
+    "The page make web builds, for the zip")
   configure_file(${PROJECT_SOURCE_DIR}/packaging/README-windows.txt.in
                  ${PROJECT_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
+  install(CODE "if(NOT EXISTS \"${LISTCONV_WEB_PAGE}\")
+    message(FATAL_ERROR \"${LISTCONV_WEB_PAGE} is missing: the zip holds the page, which \"
+      \"make web builds with emscripten (make package-windows builds it first)\")
+  endif()")
+  install(FILES ${LISTCONV_WEB_PAGE} DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/sample/kanjis.dat ${PROJECT_SOURCE_DIR}/sample/words.txt
                 ${PROJECT_SOURCE_DIR}/sample/list.rec DESTINATION sample)
 else()
@@ -45,11 +61,8 @@ list.txt, writing every name and word in kanji. listconv-export writes the same 
 as CSV, JSON Lines, a report of what the data lacks, or a self-contained HTML catalogue.")
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(CPACK_PACKAGE_FILE_NAME listconv-${PROJECT_VERSION}-win32)
-  else()
-    set(CPACK_PACKAGE_FILE_NAME listconv-${PROJECT_VERSION}-win64)
-  endif()
+  set(CPACK_PACKAGE_FILE_NAME ${LISTCONV_ZIP_NAME})
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_STRIP_FILES ON)
@@ -58,5 +71,8 @@ else()
   # The dependencies are read from the programs (none when they are linked
   # statically, as Release builds on Debian are).
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # listconv-export's completion is loaded by bash-completion, which not every
+  # system has installed.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS bash-completion)
 endif()
 include(CPack)

@@ -56,10 +56,10 @@ int64_t exportRecords(RunInputs& inputs, const ExportFormat& format, ExportState
   if (inputs.haveRecords) {
     RecordWork work;
     UnknownWords unknown;
-    recordCount = convertRecords(inputs.records, out, work,
+    recordCount = convertRecords(inputs.records, inputs.tables, out, work,
                                  format.notesUnknown ? &unknown : nullptr, [&] {
                                    chunk.clear();
-                                   format.row(chunk, work, unknown, state);
+                                   format.row(chunk, work.block, unknown, state);
                                    writeBytes(out, chunk);
                                  });
   }

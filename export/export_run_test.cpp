@@ -15,8 +15,6 @@
 
 #include "fixtures.h"
 #include "io/fault_injection.h"
-#include "tables/kanji_table.h"
-#include "tables/word_dictionary.h"
 
 namespace {
 
@@ -46,8 +44,6 @@ TEST(ExportRun, AReadFaultInTheMiddleOfTheRecordsLeavesNoOutputFile) {
     const int status = runExport(options);
     const std::string err = ::testing::internal::GetCapturedStderr();
     gInjectedFaults = InjectedFaults();
-    KanjiTable.clear();
-    WordDictionary = Dictionary();
 
     EXPECT_EQ(status, 1);
     EXPECT_EQ(err, "listconv-export: cannot read " + (dir / "list.rec").string() +
@@ -128,8 +124,6 @@ TEST(ExportRun, AFailedExportLeavesTheOldFileAndNoTemporaryFile) {
       const int status = runExport(options);
       const std::string err = ::testing::internal::GetCapturedStderr();
       gInjectedFaults = InjectedFaults();
-      KanjiTable.clear();
-      WordDictionary = Dictionary();
 
       EXPECT_EQ(status, 1);
       EXPECT_EQ(err, "listconv-export: " + c.err);

@@ -32,6 +32,7 @@ const size_t kPieceMax = 79;
 const int32_t kTableSize = 700;
 
 std::string gPath;  // the file the dictionary is loaded from
+KanjiTable gKanji;  // every entry names its code
 
 void removeFile() {
   unlink(gPath.c_str());
@@ -39,9 +40,9 @@ void removeFile() {
 
 // A kanji table whose entries name their codes, and a file to load from.
 void setUp() {
-  KanjiTable.assign(525, "");
+  gKanji.assign(525, "");
   for (int32_t code = 525; code < kTableSize; ++code) {
-    KanjiTable.push_back("K" + std::to_string(code));
+    gKanji.push_back("K" + std::to_string(code));
   }
   struct stat st;
   const std::string base = stat("/dev/shm", &st) == 0 ? "/dev/shm" : "/tmp";
@@ -99,7 +100,7 @@ std::vector<WordEntry> expectedEntries(const std::string& raw, bool endAtZero) {
       working.kanji.clear();
       for (size_t i = 2; i < tokens.size(); ++i) {
         std::string code = tokens[i];
-        lookupKanjiCode(code);
+        lookupKanjiCode(gKanji, code);
         working.kanji.push_back(code);
       }
     }
@@ -127,7 +128,7 @@ bool isKanjiText(const std::string& k) {
     return true;
   }
   return k.size() > 1 && k[0] == 'K' && std::atoi(k.c_str() + 1) >= 525 &&
-         std::atoi(k.c_str() + 1) < kTableSize && KanjiTable[std::atoi(k.c_str() + 1)] == k;
+         std::atoi(k.c_str() + 1) < kTableSize && gKanji[std::atoi(k.c_str() + 1)] == k;
 }
 
 }  // namespace
@@ -140,9 +141,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::ofstream(gPath, std::ios::binary | std::ios::trunc) << raw;
 
   std::vector<WordEntry> entries;
-  FUZZ_CHECK(!failed(readWordEntries(gPath.c_str(), [&](const WordEntry& e) { entries.push_back(e); })));
+  FUZZ_CHECK(!failed(readWordEntries(gPath.c_str(), gKanji, [&](const WordEntry& e) { entries.push_back(e); })));
   Dictionary dictionary;
-  FUZZ_CHECK(!failed(loadWordDictionaryFrom(gPath.c_str(), dictionary)));
+  FUZZ_CHECK(!failed(loadWordDictionaryFrom(gPath.c_str(), gKanji, dictionary)));
   FUZZ_CHECK(dictionary.entries == entries.size());
 
   // Either reading of a zero byte inside a line is taken.

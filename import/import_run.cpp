@@ -613,12 +613,13 @@ int runImport(const ImportOptions& options) {
   ok = ok && problems.count == 0;
   KanjiIndex index;
   if (ok && words != nullptr) {
-    const FileError e = loadKanjiTableFrom(data.kanji.c_str(), KanjiTable);
+    KanjiTable kanji;
+    const FileError e = loadKanjiTableFrom(data.kanji.c_str(), kanji);
     if (failed(e)) {
       reportFailures(kProgram, {e});
       ok = false;
     }
-    index = indexKanjiTable(KanjiTable);
+    index = indexKanjiTable(kanji);
   }
 
   ImportOutput recordOut{data.records, {}, false};

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian package into this machine (as root), runs both programs
 # from their installed paths on the sample data, checks the manual pages and
-# the bash completion, then removes the package again, also after a failure.
+# the bash completion (and that bash-completion is recommended), then removes the package again, also after a failure.
 #
 # Usage: tests/package_test.sh PACKAGE.deb [SAMPLE_DIR]
 set -euo pipefail
@@ -21,6 +21,12 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+# The completion is loaded by bash-completion, which the package recommends
+# (apt installs it by default) rather than needs.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+tr ',' '\n' <<<"$recommends" | grep -qE '^ *bash-completion( \(.*\))? *$' ||
+  fail "the package does not recommend bash-completion (it recommends: ${recommends:-nothing})"
 
 dpkg -i "$deb" >/dev/null
 for program in listconv listconv-export; do

@@ -12,8 +12,6 @@
 
 #include "driver/run.h"
 #include "io/fault_injection.h"
-#include "tables/kanji_table.h"
-#include "tables/word_dictionary.h"
 
 // What one run left behind.
 struct Outcome {
@@ -36,8 +34,6 @@ class RunFolder : public ::testing::Test {
   }
   void TearDown() override {
     gInjectedFaults = InjectedFaults();
-    KanjiTable.clear();
-    WordDictionary = Dictionary();
     std::filesystem::current_path(home_);
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);

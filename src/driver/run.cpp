@@ -10,8 +10,8 @@
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
 
-bool convertNextRecord(InputFile& in, RecordWork& work, int64_t& recordCount,
-                       UnknownWords* unknown) {
+bool convertNextRecord(InputFile& in, const RunTables& tables, RecordWork& work,
+                       int64_t& recordCount, UnknownWords* unknown) {
   SourceRecord& record = work.record;
   ListingBlock& block = work.block;
   readSourceRecord(in, work.bytes);
@@ -19,28 +19,20 @@ bool convertNextRecord(InputFile& in, RecordWork& work, int64_t& recordCount,
   if (!isListed(record)) {
     return false;  // nothing of it is shown, so nothing more is worked out
   }
-  resolveNameCodes(record, unknown);
+  resolveNameCodes(record, tables.kanji, block.nameKanji, unknown);
   trimTrailingBlanks(record.note);
+  // The words are rendered with the name key as built: a word is the record's
+  // own name when it equals the unpadded key. Only then is the key padded for
+  // the listing's column.
   block.nameKey = buildNameKey(record.name1, record.name2, record.name3);
-  renderWordText(record.wordText,
-                 {block.nameKey, record.nameKanji1, record.nameKanji2, record.nameKanji3},
-                 WordDictionary, block.wordLine, block.kanjiLine, work.scratch, unknown);
+  const NameKanji& kanji = block.nameKanji;
+  const WordRendering rendering{
+      tables.words, tables.kanji, {block.nameKey, kanji[0], kanji[1], kanji[2]}, unknown};
+  renderWordText(record.wordText, rendering, work.scratch, block.wordLine, block.kanjiLine);
   padNameKey(block.nameKey);
   block.period = annotateEra(record.period);
-
   block.number = ++recordCount;
-  block.entryId = record.entryId;
-  block.nameKanji1 = record.nameKanji1;
-  block.nameKanji2 = record.nameKanji2;
-  block.nameKanji3 = record.nameKanji3;
-  block.detail1 = record.detail1;
-  block.detail2 = record.detail2;
-  block.detail3 = record.detail3;
-  block.detail4 = record.detail4;
-  block.detail5 = record.detail5;
-  block.detail6 = record.detail6;
-  block.detail7 = record.detail7;
-  block.note = record.note;
+  block.record = &record;
   return true;
 }
 
@@ -72,8 +64,9 @@ void openRunInputs(const DataFiles& files, RunInputs& inputs) {
       inputs.failures.push_back(std::move(e));
     }
   };
-  note(loadKanjiTableFrom(files.kanji.c_str(), KanjiTable));
-  note(loadWordDictionaryFrom(files.words.c_str(), WordDictionary));
+  RunTables& tables = inputs.tables;
+  note(loadKanjiTableFrom(files.kanji.c_str(), tables.kanji));
+  note(loadWordDictionaryFrom(files.words.c_str(), tables.kanji, tables.words));
   inputs.haveRecords = openInput(inputs.records, files.records.c_str(), false);
   if (!inputs.haveRecords) {
     note(openFailure(files.records, inputs.records.error));
@@ -131,7 +124,7 @@ int convert() {
     return 1;
   }
   OutputFile listing;
-  if (!openOutput(listing, kListingFile, true)) {
+  if (!openOutput(listing, kListingFile, kListingLinesEndInCrLf)) {
     closeInput(inputs.records);
     reportListingFailure("create", listing.error);
     return 1;
@@ -144,7 +137,7 @@ int convert() {
     return readsOk && closed ? 0 : 1;
   }
   RecordWork work;
-  const int64_t recordCount = convertRecords(inputs.records, listing, work, nullptr,
+  const int64_t recordCount = convertRecords(inputs.records, inputs.tables, listing, work, nullptr,
                                              [&] { writeListingBlock(listing, work.block); });
   readsOk = closeRunInputs(kProgram, files, inputs) && readsOk;
   if (!closeOutput(listing)) {

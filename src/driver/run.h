@@ -14,6 +14,8 @@
 #include "records/field_assembly.h"
 #include "records/listing_writer.h"
 #include "records/source_record.h"
+#include "tables/kanji_table.h"
+#include "tables/word_dictionary.h"
 
 // The names of the data files and of the listing.
 const char kKanjiFile[] = "kanjis.dat";
@@ -32,9 +34,17 @@ struct DataFiles {
 // paths are the bare names.
 DataFiles dataFilesIn(const std::string& dir);
 
-// The inputs of a run: the record file, open when it is there, and every
-// failure met in loading the tables and opening the record file, in order.
+// The two tables of a run: loaded before the first record, only read after.
+struct RunTables {
+  KanjiTable kanji;
+  Dictionary words;
+};
+
+// The inputs of a run: the tables, the record file, open when it is there,
+// and every failure met in loading the tables and opening the record file,
+// in order.
 struct RunInputs {
+  RunTables tables;
   InputFile records;
   bool haveRecords = false;
   std::vector<FileError> failures;
@@ -47,8 +57,8 @@ struct RunInputs {
 const std::string* inputUnderOutput(const FileId& output, const DataFiles& files,
                                     const RunInputs& inputs);
 
-// Loads KanjiTable and WordDictionary from their files, then opens the
-// record file. A file that is missing or fails to open is taken as empty.
+// Loads the kanji table and the word dictionary from their files, then opens
+// the record file. A file that is missing or fails to open is taken as empty.
 void openRunInputs(const DataFiles& files, RunInputs& inputs);
 
 // Closes the record file; when a read of it failed, prints that under
@@ -59,7 +69,7 @@ bool closeRunInputs(const char* program, const DataFiles& files, RunInputs& inpu
 void reportFailures(const char* program, const std::vector<FileError>& failures);
 
 // The working values of one record on its way from list.rec to its block,
-// reused from record to record.
+// reused from record to record. A listed record's block refers to `record`.
 struct RecordWork {
   RecordBytes bytes;
   SourceRecord record;
@@ -67,27 +77,27 @@ struct RecordWork {
   RenderScratch scratch;
 };
 
-// Reads the next record of `in` and works out the values of its block, as
-// the listing and every export show them. False when the record is not
+// Reads the next record of `in` and works out its block through `tables`:
+// the values the listing and every export show. False when the record is not
 // listed: nothing more is worked out for it. A listed record takes the next
 // `recordCount` as its number. `unknown`, when given, collects what the
 // record gave "?" for.
-bool convertNextRecord(InputFile& in, RecordWork& work, int64_t& recordCount,
-                       UnknownWords* unknown = nullptr);
+bool convertNextRecord(InputFile& in, const RunTables& tables, RecordWork& work,
+                       int64_t& recordCount, UnknownWords* unknown = nullptr);
 
 // Converts the records of `in` one at a time and calls `take()` for each
-// listed one, its values in `work` (and what it gave "?" for in `unknown`,
-// when given), until the end of `in` or a failed write to `out`; returns
-// the number of listed records.
+// listed one, its block in `work.block` (and what it gave "?" for in
+// `unknown`, when given), until the end of `in` or a failed write to `out`;
+// returns the number of listed records.
 template <typename Take>
-int64_t convertRecords(InputFile& in, const OutputFile& out, RecordWork& work,
-                       UnknownWords* unknown, Take&& take) {
+int64_t convertRecords(InputFile& in, const RunTables& tables, const OutputFile& out,
+                       RecordWork& work, UnknownWords* unknown, Take&& take) {
   int64_t recordCount = 0;
   do {
     if (unknown != nullptr) {
       clearUnknownWords(*unknown);
     }
-    if (convertNextRecord(in, work, recordCount, unknown)) {
+    if (convertNextRecord(in, tables, work, recordCount, unknown)) {
       take();
     }
   } while (!in.atEnd && out.error == 0);

@@ -18,7 +18,8 @@ void noteUnknownCode(std::string_view code, UnknownWords* unknown) {
 
 // Sets scratch.bracket to the kanji of the codes in a bracket suffix such as
 // "600,601]" (the part after the "["), each preceded by a blank.
-void renderBracketSuffix(std::string_view suffix, RenderScratch& scratch, UnknownWords* unknown) {
+void renderBracketSuffix(std::string_view suffix, const WordRendering& rendering,
+                         RenderScratch& scratch) {
   std::string& codes = scratch.suffix;
   codes.assign(suffix);
   replaceAll(codes, "]", "", 1);
@@ -26,8 +27,8 @@ void renderBracketSuffix(std::string_view suffix, RenderScratch& scratch, Unknow
   std::string& bracket = scratch.bracket;
   forEachToken(codes, scratch.codeGroup, [&](std::string_view code) {
     scratch.code.assign(code);
-    if (!lookupKanjiCode(scratch.code)) {
-      noteUnknownCode(code, unknown);
+    if (!lookupKanjiCode(rendering.kanjiTable, scratch.code)) {
+      noteUnknownCode(code, rendering.unknown);
     }
     bracket += ' ';
     bracket += scratch.code;
@@ -38,10 +39,11 @@ void renderBracketSuffix(std::string_view suffix, RenderScratch& scratch, Unknow
 // Appends the kanji of a cleaned word that has no bracket rendering: those
 // of its first dictionary entry, else the name kanji when it is the record's
 // own name (collapsing every run of blanks in the line), else "? ".
-void appendWordKanji(const std::string& word, const RecordName& name, const Dictionary& dictionary,
-                     std::string& kanjiLine, UnknownWords* unknown) {
+void appendWordKanji(const std::string& word, const WordRendering& rendering,
+                     std::string& kanjiLine) {
+  const RecordName& name = rendering.name;
   std::string_view kanjiText;
-  if (findWordKanji(dictionary, word, kanjiText)) {
+  if (findWordKanji(rendering.dictionary, word, kanjiText)) {
     kanjiLine += kanjiText;
   } else if (word == name.key) {
     kanjiLine.append(name.kanji1).append(" ").append(name.kanji2).append(" ");
@@ -49,8 +51,8 @@ void appendWordKanji(const std::string& word, const RecordName& name, const Dict
     replaceAll(kanjiLine, "  ", " ", 2);
   } else {
     kanjiLine += "? ";
-    if (unknown != nullptr) {
-      unknown->words.push_back(word);
+    if (rendering.unknown != nullptr) {
+      rendering.unknown->words.push_back(word);
     }
   }
 }
@@ -58,8 +60,8 @@ void appendWordKanji(const std::string& word, const RecordName& name, const Dict
 // Renders one word other than "(NO)": cleans it, appends its kanji to the
 // kanji line and gives it the form the word line shows. False for a word made
 // only of "...", which is no word at all and is left out of both lines.
-bool renderWord(std::string& word, const RecordName& name, const Dictionary& dictionary,
-                std::string& kanjiLine, RenderScratch& scratch, UnknownWords* unknown) {
+bool renderWord(std::string& word, const WordRendering& rendering, RenderScratch& scratch,
+                std::string& kanjiLine) {
   replaceAll(word, "...", "", 3);
   if (word.empty()) {
     return false;
@@ -72,14 +74,14 @@ bool renderWord(std::string& word, const RecordName& name, const Dictionary& dic
   scratch.bracket.clear();
   const size_t open = word.find('[');
   if (open != std::string::npos && open > 0) {
-    renderBracketSuffix(std::string_view(word).substr(open + 1), scratch, unknown);
+    renderBracketSuffix(std::string_view(word).substr(open + 1), rendering, scratch);
     word.resize(open);
   }
   if (!scratch.bracket.empty()) {
     kanjiLine += scratch.bracket;
     kanjiLine += ' ';
   } else {
-    appendWordKanji(word, name, dictionary, kanjiLine, unknown);
+    appendWordKanji(word, rendering, kanjiLine);
   }
   if (comma) {
     kanjiLine += ',';
@@ -96,16 +98,15 @@ void clearUnknownWords(UnknownWords& unknown) {
   unknown.codes.clear();
 }
 
-void resolveNameCodes(SourceRecord& record, UnknownWords* unknown) {
-  // Each kanji field holds its code until the lookup replaces it.
-  if (!lookupKanjiCode(record.nameKanji1)) {
-    noteUnknownCode(record.nameCode1, unknown);
-  }
-  if (!lookupKanjiCode(record.nameKanji2)) {
-    noteUnknownCode(record.nameCode2, unknown);
-  }
-  if (!lookupKanjiCode(record.nameKanji3)) {
-    noteUnknownCode(record.nameCode3, unknown);
+void resolveNameCodes(const SourceRecord& record, const KanjiTable& table, NameKanji& kanji,
+                      UnknownWords* unknown) {
+  const std::string* const codes[] = {&record.nameCode1, &record.nameCode2, &record.nameCode3};
+  for (size_t i = 0; i < kanji.size(); ++i) {
+    const KanjiLookup found = lookupKanji(table, *codes[i]);
+    kanji[i].assign(found.text);
+    if (!found.found) {
+      noteUnknownCode(*codes[i], unknown);
+    }
   }
 }
 
@@ -123,9 +124,8 @@ void padNameKey(std::string& nameKey) {
   }
 }
 
-void renderWordText(std::string_view wordText, const RecordName& name, const Dictionary& dictionary,
-                    std::string& wordLine, std::string& kanjiLine, RenderScratch& scratch,
-                    UnknownWords* unknown) {
+void renderWordText(std::string_view wordText, const WordRendering& rendering,
+                    RenderScratch& scratch, std::string& wordLine, std::string& kanjiLine) {
   std::string& text = scratch.text;
   text.assign(withoutTrailingBlanks(wordText));
   toUpperCase(text);
@@ -134,7 +134,7 @@ void renderWordText(std::string_view wordText, const RecordName& name, const Dic
   forEachToken(text, scratch.group, [&](std::string_view token) {
     std::string& word = scratch.word;
     word.assign(token);
-    if (word == kNoWord || renderWord(word, name, dictionary, kanjiLine, scratch, unknown)) {
+    if (word == kNoWord || renderWord(word, rendering, scratch, kanjiLine)) {
       wordLine += word;
       wordLine += ' ';
     }

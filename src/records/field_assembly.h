@@ -2,17 +2,22 @@
 // the record's words into a word line and a kanji line.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "records/source_record.h"
+#include "tables/kanji_table.h"
 #include "textutil/core.h"
 
 struct Dictionary;
 
 // Width of the printed name key: the three name parts' capacities.
 const size_t kNameKeyWidth = 21;
+
+// The kanji texts of a record's three name codes, in the order of the codes.
+using NameKanji = std::array<std::string, 3>;
 
 // The record's own name, as a word that equals its key is rendered.
 struct RecordName {
@@ -43,10 +48,11 @@ struct RenderScratch {
   std::string bracket;    // the kanji of a bracket suffix
 };
 
-// Replaces nameKanji1 to nameKanji3 by the kanji texts of their codes;
-// `unknown`, when given, collects each code (once per field) that named no
-// kanji.
-void resolveNameCodes(SourceRecord& record, UnknownWords* unknown = nullptr);
+// Sets `kanji` to the texts that `table` gives for the record's three name
+// codes; `unknown`, when given, collects each code (once per field) that
+// named no kanji.
+void resolveNameCodes(const SourceRecord& record, const KanjiTable& table, NameKanji& kanji,
+                      UnknownWords* unknown = nullptr);
 
 // The three name parts joined, upper-cased, with every blank removed.
 std::string buildNameKey(const std::string& name1, const std::string& name2,
@@ -55,13 +61,21 @@ std::string buildNameKey(const std::string& name1, const std::string& name2,
 // Pads a name key with blanks to kNameKeyWidth characters.
 void padNameKey(std::string& nameKey);
 
+// What the rendering of one record's words reads besides the words: the
+// tables it looks words and codes up in, the record's own name, and the list
+// it notes what gave "?" in (none when nullptr).
+struct WordRendering {
+  const Dictionary& dictionary;
+  const KanjiTable& kanjiTable;
+  RecordName name;
+  UnknownWords* unknown = nullptr;
+};
+
 // Renders a record's word text into `wordLine` (every processed word and a
 // blank) and `kanjiLine` (their kanji, trailing blanks removed). A word is
 // written with the kanji of the codes in its bracket suffix, else with those
 // of its first dictionary entry, else with the name kanji when it is the
 // record's own name, else as "?". "(NO)" adds nothing to the kanji line; a
-// word made only of "..." is left out of both lines. `unknown`, when given,
-// collects what gave "?".
-void renderWordText(std::string_view wordText, const RecordName& name, const Dictionary& dictionary,
-                    std::string& wordLine, std::string& kanjiLine, RenderScratch& scratch,
-                    UnknownWords* unknown = nullptr);
+// word made only of "..." is left out of both lines.
+void renderWordText(std::string_view wordText, const WordRendering& rendering,
+                    RenderScratch& scratch, std::string& wordLine, std::string& kanjiLine);

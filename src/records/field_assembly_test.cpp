@@ -13,14 +13,13 @@ namespace {
 class RenderWordText : public ::testing::Test {
  protected:
   void SetUp() override {
-    KanjiTable.assign(602, "");
-    KanjiTable[600] = "P";
-    KanjiTable[601] = "Q";
+    kanji.assign(602, "");
+    kanji[600] = "P";
+    kanji[601] = "Q";
     addWordEntry(dictionary, WordEntry{"GH", "gh", {}});
     addWordEntry(dictionary, WordEntry{"AB", "ab", {"X", "Y"}});
     addWordEntry(dictionary, WordEntry{"CD", "cd", {"Z"}});
   }
-  void TearDown() override { KanjiTable.clear(); }
 
   // The word line and the kanji line of `text`.
   struct Lines {
@@ -30,13 +29,14 @@ class RenderWordText : public ::testing::Test {
   Lines render(const std::string& text, const std::string& nameKey = "EF",
                const std::string& kanji2 = "N2", UnknownWords* unknown = nullptr) {
     Lines out;
-    renderWordText(text, {nameKey, "N1", kanji2, "N3"}, dictionary, out.wordLine, out.kanjiLine,
-                   scratch, unknown);
+    const WordRendering rendering{dictionary, kanji, {nameKey, "N1", kanji2, "N3"}, unknown};
+    renderWordText(text, rendering, scratch, out.wordLine, out.kanjiLine);
     return out;
   }
 
   RenderScratch scratch;  // shared by every call, as in the run
   Dictionary dictionary;
+  KanjiTable kanji;
 };
 
 TEST_F(RenderWordText, RendersEachWordByItsFirstSource) {
@@ -101,8 +101,8 @@ TEST_F(RenderWordText, WordsOfEllipsesOnlyAreLeftOut) {
 
 TEST_F(RenderWordText, CommasMoveInFrontOfTheBlanksOfTheWholeLine) {
   // Kanji texts of blanks and commas, and a name that collapses the line.
-  KanjiTable[600] = "P  ";
-  KanjiTable[601] = " ,";
+  kanji[600] = "P  ";
+  kanji[601] = " ,";
   addWordEntry(dictionary, WordEntry{"KK", "", {" ,", "  "}});
   const struct {
     std::string text, kanjiLine;
@@ -127,7 +127,7 @@ TEST_F(RenderWordText, NotesWhatGaveAQuestionMark) {
 
 TEST_F(RenderWordText, AKanjiStoredAsAQuestionMarkIsFoundNotUnknown) {
   // Code 601 names a kanji whose text is "?": shown as it is, not noted.
-  KanjiTable[601] = "?";
+  kanji[601] = "?";
   UnknownWords unknown;
   const Lines r = render("ab[601,602]", "EF", "N2", &unknown);
   EXPECT_EQ(r.kanjiLine, " ? ?");
@@ -135,22 +135,45 @@ TEST_F(RenderWordText, AKanjiStoredAsAQuestionMarkIsFoundNotUnknown) {
 }
 
 TEST_F(RenderWordText, NameCodesThatNameNoKanjiAreNotedOncePerFieldWithoutBlanks) {
-  KanjiTable[601] = "?";
+  kanji[601] = "?";
   SourceRecord record;
-  record.nameCode1 = record.nameKanji1 = " 9 9";
-  record.nameCode2 = record.nameKanji2 = "601 ";
-  record.nameCode3 = record.nameKanji3 = "99  ";
+  record.nameCode1 = " 9 9";
+  record.nameCode2 = "601 ";
+  record.nameCode3 = "99  ";
+  NameKanji name = {"left", "from", "before"};
   UnknownWords unknown;
-  resolveNameCodes(record, &unknown);
-  EXPECT_EQ(record.nameKanji1, "?");
-  EXPECT_EQ(record.nameKanji2, "?");
+  resolveNameCodes(record, kanji, name, &unknown);
+  EXPECT_EQ(name, NameKanji({"?", "?", "?"}));
   EXPECT_EQ(unknown.codes, TextList({"99", "99"}));
   EXPECT_TRUE(unknown.words.empty());
+  // The codes stay as they were decoded.
+  EXPECT_EQ(record.nameCode1, " 9 9");
+  EXPECT_EQ(record.nameCode2, "601 ");
 
   // Found or not, the text shown is the same without a list to note in.
-  record.nameKanji1 = record.nameCode1;
-  resolveNameCodes(record);
-  EXPECT_EQ(record.nameKanji1, "?");
+  record.nameCode1 = "600";
+  record.nameCode2 = "0";
+  resolveNameCodes(record, kanji, name);
+  EXPECT_EQ(name, NameKanji({"P", "", "?"}));
+}
+
+TEST_F(RenderWordText, TheCodeOnePastTheLastRecordShowsItsBlanksAndIsNotUnknown) {
+  // A table loaded from 601 whole records ends with the four blanks of the
+  // read that met the end of the file: code 601 shows them, 602 shows "?".
+  kanji.assign(602, "");
+  kanji[600] = "P   ";
+  kanji[601] = "    ";
+  SourceRecord record;
+  record.nameCode1 = "600 ";
+  record.nameCode2 = "601 ";
+  record.nameCode3 = "602 ";
+  NameKanji name;
+  UnknownWords unknown;
+  resolveNameCodes(record, kanji, name, &unknown);
+  EXPECT_EQ(name, NameKanji({"P   ", "    ", "?"}));
+  const Lines r = render("ab[601] cd[602]", "EF", "N2", &unknown);
+  EXPECT_EQ(r.kanjiLine, "   ?");  // blanks for 601, "?" for 602
+  EXPECT_EQ(unknown.codes, TextList({"602", "602"}));
 }
 
 TEST(BuildNameKey, JoinsUpperCasesAndDropsBlanks) {

@@ -1,6 +1,7 @@
 // Writing listing blocks.
 #include "records/listing_writer.h"
 
+#include <cassert>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -13,19 +14,21 @@ bool isListed(const SourceRecord& record) {
 }
 
 std::string formatListingBlock(const ListingBlock& b) {
+  assert(b.record != nullptr);
+  const SourceRecord& r = *b.record;
   // "%5.5d": at least five digits, zero-padded.
   char number[32];
   const int digits = std::snprintf(number, sizeof number, "%5.5" PRId64, b.number);
   // The seven lines, piece by piece.
   // clang-format off
   const std::string_view pieces[] = {
-      {number, static_cast<size_t>(digits)}, " ", b.entryId, ", ", b.nameKey,
-          " (", b.nameKanji1, " ", b.nameKanji2, " ", b.nameKanji3, ")\n",
-      b.detail1, ", ", b.detail2, ", ", b.period, ", ", b.detail3, ", ", b.detail4, "\n",
-      b.detail5, ", ", b.detail6, ", ", b.detail7, "\n",
+      {number, static_cast<size_t>(digits)}, " ", r.entryId, ", ", b.nameKey,
+          " (", b.nameKanji[0], " ", b.nameKanji[1], " ", b.nameKanji[2], ")\n",
+      r.detail1, ", ", r.detail2, ", ", b.period, ", ", r.detail3, ", ", r.detail4, "\n",
+      r.detail5, ", ", r.detail6, ", ", r.detail7, "\n",
       b.wordLine, "\n",
       b.kanjiLine, "\n",
-      b.note, "\n\n",
+      r.note, "\n\n",
       "----------\n"};
   // clang-format on
   size_t size = 0;

@@ -30,7 +30,7 @@ std::string blockBytes(const ListingBlock& block) {
   const std::string name = fixtures::scratchName("block.txt");
   const char* path = name.c_str();
   OutputFile out;
-  EXPECT_TRUE(openOutput(out, path, true));
+  EXPECT_TRUE(openOutput(out, path, kListingLinesEndInCrLf));
   writeListingBlock(out, block);
   EXPECT_TRUE(closeOutput(out));
   std::ifstream in(path, std::ios::binary);
@@ -40,25 +40,16 @@ std::string blockBytes(const ListingBlock& block) {
 }
 
 TEST(WriteListingBlock, WritesTheSevenLinesWithCrLf) {
-  const SourceRecord r = decoded(Record().set(fixtures::kEntryId, "A1"));
+  SourceRecord r = decoded(Record().set(fixtures::kEntryId, "A1").set(fixtures::kPeriod, "EDO"));
+  r.note = "see list";
   ListingBlock b;
+  b.record = &r;
   b.number = 1;
-  b.entryId = r.entryId;
   b.nameKey = "ABCD" + std::string(17, ' ');
-  b.nameKanji1 = "X";
-  b.nameKanji2 = "Y";
-  b.nameKanji3 = "Z";
-  b.detail1 = r.detail1;
-  b.detail2 = r.detail2;
-  b.period = "EDO(1600-1867)";
-  b.detail3 = r.detail3;
-  b.detail4 = r.detail4;
-  b.detail5 = r.detail5;
-  b.detail6 = r.detail6;
-  b.detail7 = r.detail7;
+  b.nameKanji = {"X", "Y", "Z"};
+  b.period = "EDO(1600-1867)";  // the block's period, not the record's
   b.wordLine = "AB CD ";
   b.kanjiLine = "X Y";
-  b.note = "see list";
   const std::string want =
       "00001 A1      , ABCD                  (X Y Z)\r\n"
       "        ,         , EDO(1600-1867),                   ,                   \r\n"
@@ -78,9 +69,11 @@ TEST(WriteListingBlock, WritesTheSevenLinesWithCrLf) {
 }
 
 TEST(WriteListingBlock, EmptyValuesLineFeedsInsideValuesAndLongNumbers) {
+  SourceRecord r;
+  r.entryId = "\n";
   ListingBlock b;
+  b.record = &r;
   b.number = 100000;
-  b.entryId = "\n";
   b.nameKey = std::string(21, ' ');
   const std::string bytes = blockBytes(b);
   EXPECT_EQ(bytes.substr(0, 39), "100000 \r\n, " + std::string(21, ' ') + " (  )\r\n");

@@ -36,7 +36,4 @@ void decodeSourceRecord(const RecordBytes& bytes, SourceRecord& record) {
   for (const FieldLayout& f : kFields) {
     decodeField(bytes.data(), f.countOffset, f.capacity, record.*f.member);
   }
-  record.nameKanji1 = record.nameCode1;
-  record.nameKanji2 = record.nameCode2;
-  record.nameKanji3 = record.nameCode3;
 }

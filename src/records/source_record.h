@@ -13,34 +13,31 @@ const size_t kRecordSize = 666;
 using RecordBytes = std::array<unsigned char, kRecordSize>;
 
 // The decoded fields of one listing record, blank-padded to their capacities
-// unless a zero byte ended them, plus the kanji texts of the name codes.
+// unless a zero byte ended them. They stay as decoded, but for the note,
+// whose trailing blanks the record path removes once the record is listed.
 struct SourceRecord {
-  std::string entryId;     // 8; eight blanks means the record is not listed
-  std::string name1;       // 7
-  std::string name2;       // 7
-  std::string name3;       // 7
-  std::string nameCode1;   // 4
-  std::string nameCode2;   // 4
-  std::string nameCode3;   // 4
-  std::string detail1;     // 8
-  std::string detail2;     // 8
-  std::string period;      // 12
-  std::string detail3;     // 18
-  std::string detail4;     // 18
-  std::string detail5;     // 10
-  std::string detail6;     // 10
-  std::string detail7;     // 10
-  std::string wordText;    // 255 (at most 127 meaningful)
-  std::string note;        // 255 (at most 127 meaningful)
-  std::string nameKanji1;  // starts as nameCode1, resolved to its kanji text
-  std::string nameKanji2;
-  std::string nameKanji3;
+  std::string entryId;    // 8; eight blanks means the record is not listed
+  std::string name1;      // 7
+  std::string name2;      // 7
+  std::string name3;      // 7
+  std::string nameCode1;  // 4
+  std::string nameCode2;  // 4
+  std::string nameCode3;  // 4
+  std::string detail1;    // 8
+  std::string detail2;    // 8
+  std::string period;     // 12
+  std::string detail3;    // 18
+  std::string detail4;    // 18
+  std::string detail5;    // 10
+  std::string detail6;    // 10
+  std::string detail7;    // 10
+  std::string wordText;   // 255 (at most 127 meaningful)
+  std::string note;       // 255 (at most 127 meaningful)
 };
 
 // Reads the next record; bytes past the end of the file read as 0xFF and
 // mark the end as met (in.atEnd).
 void readSourceRecord(InputFile& in, RecordBytes& bytes);
 
-// Decodes the seventeen fields into `record`, reusing its storage, and sets
-// nameKanji1 to nameKanji3 to the decoded name codes.
+// Decodes the seventeen fields into `record`, reusing its storage.
 void decodeSourceRecord(const RecordBytes& bytes, SourceRecord& record);

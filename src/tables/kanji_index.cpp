@@ -10,12 +10,12 @@ const int32_t kFirstKanjiCode = 525;
 
 }  // namespace
 
-KanjiIndex indexKanjiTable(const TextList& table) {
+KanjiIndex indexKanjiTable(const KanjiTable& table) {
   KanjiIndex index;
   for (size_t code = kFirstKanjiCode; code < table.size(); ++code) {
     const std::string_view kanji = withoutTrailingBlanks(table[code]);
     // A code that shows a fixed text instead of its entry names no kanji.
-    if (!kanji.empty() && lookupKanji(std::to_string(code)).text == table[code]) {
+    if (!kanji.empty() && lookupKanji(table, std::to_string(code)).text == table[code]) {
       index.codes.emplace(std::string(kanji), static_cast<int32_t>(code));  // the first stays
     }
   }

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "textutil/core.h"
+#include "tables/kanji_table.h"
 
 // For every kanji text of a kanji table (trailing blanks removed), the
 // first code that shows it.
@@ -17,7 +17,7 @@ struct KanjiIndex {
 
 // Indexes the entries of `table` that a code shows as a kanji: from code 525
 // on, blank entries left out.
-KanjiIndex indexKanjiTable(const TextList& table);
+KanjiIndex indexKanjiTable(const KanjiTable& table);
 
 // The first code whose kanji text is `kanji`, or -1 when none is.
 int32_t findKanjiCode(const KanjiIndex& index, std::string_view kanji);

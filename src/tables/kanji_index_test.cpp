@@ -5,9 +5,7 @@
 #include "tables/kanji_table.h"
 
 TEST(KanjiIndex, FindsTheFirstCodeThatShowsAKanji) {
-  TextList& table = KanjiTable;
-  const TextList saved = table;
-  table.assign(3870, "");
+  KanjiTable table(3870, "");
   table[524] = "\x8A\xBF  ";  // below the first code: never shown
   table[600] = "\x8E\x9A  ";
   table[700] = "\x8E\x9A  ";  // the same kanji again: 600 is found
@@ -19,5 +17,4 @@ TEST(KanjiIndex, FindsTheFirstCodeThatShowsAKanji) {
   EXPECT_EQ(findKanjiCode(index, "\x93\xFA\x96\x7B"), 701);
   EXPECT_EQ(findKanjiCode(index, "\x8A\xBF"), -1);
   EXPECT_EQ(findKanjiCode(index, ""), -1);
-  table = saved;
 }

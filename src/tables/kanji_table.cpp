@@ -6,8 +6,6 @@
 #include "io/counted_field.h"
 #include "io/input_file.h"
 
-TextList& KanjiTable = *new TextList();
-
 namespace {
 
 const size_t kKanjiRecordSize = 166;
@@ -56,7 +54,7 @@ int32_t scanCode(std::string_view text) {
 
 }  // namespace
 
-FileError loadKanjiTableFrom(const char* path, TextList& table) {
+FileError loadKanjiTableFrom(const char* path, KanjiTable& table) {
   table.clear();
   InputFile in;
   if (!openInput(in, path, false)) {
@@ -77,7 +75,7 @@ FileError loadKanjiTableFrom(const char* path, TextList& table) {
   return readFailure(path, in);
 }
 
-KanjiLookup lookupKanji(std::string_view code) {
+KanjiLookup lookupKanji(const KanjiTable& table, std::string_view code) {
   const int32_t n = scanCode(code);
   if (n == kFixedCode) {
     return {kFixedCodeText, true};
@@ -85,14 +83,14 @@ KanjiLookup lookupKanji(std::string_view code) {
   if (n == 0) {
     return {std::string_view(), true};
   }
-  if (n >= kFirstKanjiCode && static_cast<size_t>(n) < KanjiTable.size()) {
-    return {KanjiTable[n], true};
+  if (n >= kFirstKanjiCode && static_cast<size_t>(n) < table.size()) {
+    return {table[n], true};
   }
   return {"?", false};
 }
 
-bool lookupKanjiCode(std::string& code) {
-  const KanjiLookup kanji = lookupKanji(code);
+bool lookupKanjiCode(const KanjiTable& table, std::string& code) {
+  const KanjiLookup kanji = lookupKanji(table, code);
   code.assign(kanji.text);  // never a view into `code` itself
   return kanji.found;
 }

@@ -7,14 +7,16 @@
 #include "io/input_file.h"
 #include "textutil/core.h"
 
-// Kanji texts indexed by kanji code; empty until a kanji file is loaded.
-// Never torn down, as the word dictionary is not.
-extern TextList& KanjiTable;
+// Kanji texts indexed by kanji code: entry N is the kanji text of record N
+// of the kanji file. Owned by the run that loads it, and only read after.
+using KanjiTable = TextList;
 
 // Fills `table` from the kanji file at `path` (empty when it cannot be
 // opened); returns what failed: nothing when it was read, or when it does not
-// exist.
-FileError loadKanjiTableFrom(const char* path, TextList& table);
+// exist. The table gets one entry more than the file has whole records (at
+// least 526): the last comes from the read that met the end of the file, so
+// it is four blanks when the file ends at a record boundary.
+FileError loadKanjiTableFrom(const char* path, KanjiTable& table);
 
 // A kanji code looked up: the text the listing shows for it, as a view into
 // the table or into a fixed text (valid while the table is not changed), and
@@ -24,11 +26,12 @@ struct KanjiLookup {
   bool found = false;
 };
 
-// Looks a code text up: blanks removed, a leading decimal number read; ""
-// for no number or 0, the table entry for codes from 525 to the last index,
-// "1037" for 3867; any other code is not found.
-KanjiLookup lookupKanji(std::string_view code);
+// Looks a code text up in `table`: blanks removed, a leading decimal number
+// read; "" for no number or 0, the table entry for codes from 525 to the last
+// index (the code one past the last whole record included), "1037" for 3867;
+// any other code is not found.
+KanjiLookup lookupKanji(const KanjiTable& table, std::string_view code);
 
 // Replaces a code text by the text lookupKanji gives for it; true when the
 // code named a kanji.
-bool lookupKanjiCode(std::string& code);
+bool lookupKanjiCode(const KanjiTable& table, std::string& code);

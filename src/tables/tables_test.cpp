@@ -23,17 +23,16 @@ struct ScratchFile {
   ~ScratchFile() { std::remove(path.c_str()); }
 };
 
-// Loads a kanji table into the global KanjiTable for the test's duration.
-struct LoadedKanji {
-  explicit LoadedKanji(const std::string& bytes) {
-    ScratchFile f(bytes);
-    EXPECT_FALSE(failed(loadKanjiTableFrom(f.path.c_str(), KanjiTable)));
-  }
-  ~LoadedKanji() { KanjiTable.clear(); }
-};
+// The kanji table that `bytes`, read as a kanji file, give.
+KanjiTable loadKanji(const std::string& bytes) {
+  ScratchFile f(bytes);
+  KanjiTable table;
+  EXPECT_FALSE(failed(loadKanjiTableFrom(f.path.c_str(), table)));
+  return table;
+}
 
-std::string lookup(std::string code) {
-  lookupKanjiCode(code);
+std::string lookup(const KanjiTable& table, std::string code) {
+  lookupKanjiCode(table, code);
   return code;
 }
 
@@ -49,20 +48,21 @@ TEST(KanjiTable, SizeFollowsTheRecordsRead) {
       {fixtures::kanjiFile(600, {}) + "abc", 601},
   };
   for (const auto& c : cases) {
-    LoadedKanji table(c.bytes);
-    EXPECT_EQ(KanjiTable.size(), c.entries) << c.bytes.size();
-    for (size_t i = 0; i < 525 && i < KanjiTable.size(); ++i) {
-      ASSERT_EQ(KanjiTable[i], "");
+    const KanjiTable table = loadKanji(c.bytes);
+    EXPECT_EQ(table.size(), c.entries) << c.bytes.size();
+    for (size_t i = 0; i < 525 && i < table.size(); ++i) {
+      ASSERT_EQ(table[i], "");
     }
   }
 }
 
 TEST(KanjiTable, MissingFileLeavesTheTableEmpty) {
-  EXPECT_FALSE(failed(loadKanjiTableFrom("no-such-kanji-file.dat", KanjiTable)));
-  EXPECT_TRUE(KanjiTable.empty());
-  EXPECT_EQ(lookup("600"), "?");
-  EXPECT_EQ(lookup("3867"), "1037");
-  EXPECT_EQ(lookup("0"), "");
+  KanjiTable table{"left from before"};
+  EXPECT_FALSE(failed(loadKanjiTableFrom("no-such-kanji-file.dat", table)));
+  EXPECT_TRUE(table.empty());
+  EXPECT_EQ(lookup(table, "600"), "?");
+  EXPECT_EQ(lookup(table, "3867"), "1037");
+  EXPECT_EQ(lookup(table, "0"), "");
 }
 
 TEST(KanjiTable, KanjiFieldFollowsTheCountByte) {
@@ -71,26 +71,26 @@ TEST(KanjiTable, KanjiFieldFollowsTheCountByte) {
   bytes[529 * 166 + 123] = static_cast<char>(0x85);  // negative count
   bytes.replace(529 * 166 + 124, 4, "WXYZ");
   bytes.replace(0, 166, std::string(166, '\x05'));  // the first records are never looked at
-  LoadedKanji table(bytes);
-  EXPECT_EQ(KanjiTable[525], "AB  ");
-  EXPECT_EQ(KanjiTable[526], "ABCD");
-  EXPECT_EQ(KanjiTable[527], "A");
-  EXPECT_EQ(KanjiTable[528], "A   ");
-  EXPECT_EQ(KanjiTable[529], "    ");
-  EXPECT_EQ(KanjiTable[606], "    ");  // the read that met the end
+  const KanjiTable table = loadKanji(bytes);
+  EXPECT_EQ(table[525], "AB  ");
+  EXPECT_EQ(table[526], "ABCD");
+  EXPECT_EQ(table[527], "A");
+  EXPECT_EQ(table[528], "A   ");
+  EXPECT_EQ(table[529], "    ");
+  EXPECT_EQ(table[606], "    ");  // the read that met the end
 }
 
 TEST(KanjiTable, PartialLastRecordKeepsWhatIsThere) {
   std::string bytes = fixtures::kanjiFile(601, {{600, "KJ"}});
   bytes.resize(600 * 166 + 126);  // count byte and two slot bytes of record 600
   bytes[600 * 166 + 123] = 4;
-  LoadedKanji table(bytes);
-  ASSERT_EQ(KanjiTable.size(), 601u);
-  EXPECT_EQ(KanjiTable[600], "KJ\xff\xff");
+  const KanjiTable table = loadKanji(bytes);
+  ASSERT_EQ(table.size(), 601u);
+  EXPECT_EQ(table[600], "KJ\xff\xff");
 }
 
 TEST(LookupKanjiCode, ReadsTheCodeAsADecimalNumber) {
-  LoadedKanji table(
+  const KanjiTable table = loadKanji(
       fixtures::kanjiFile(600, {{525, "k525"}, {526, "k526"}, {599, "k599"}, {3867, "nope"}}));
   const std::pair<std::string, std::string> cases[] = {
       {"599", "k599"},
@@ -118,7 +118,7 @@ TEST(LookupKanjiCode, ReadsTheCodeAsADecimalNumber) {
       {"00000000000000000000526", "k526"},
   };
   for (const auto& [code, want] : cases) {
-    EXPECT_EQ(lookup(code), want) << "code '" << code << "'";
+    EXPECT_EQ(lookup(table, code), want) << "code '" << code << "'";
   }
 }
 
@@ -130,7 +130,7 @@ TEST(LookupKanjiCode, AgreesWithReadingTheNumberAfterTheBlanksAreRemoved) {
     kanji[code] = std::to_string(code);
     kanji[code].resize(4, ' ');
   }
-  LoadedKanji table(fixtures::kanjiFile(10000, kanji));
+  const KanjiTable table = loadKanji(fixtures::kanjiFile(10000, kanji));
   std::mt19937 rng(5);
   const char alphabet[] = "0123456789012345678901234567890123456789      +-x\t";
   for (int i = 0; i < 50000; ++i) {
@@ -147,23 +147,24 @@ TEST(LookupKanjiCode, AgreesWithReadingTheNumberAfterTheBlanksAreRemoved) {
     char* end = nullptr;
     const long long n = std::strtoll(digits.c_str(), &end, 10);
     std::string want = n == 3867 ? "1037" : n == 0 ? "" : n >= 525 && n < 10000 ? kanji[n] : "?";
-    ASSERT_EQ(lookup(code), want) << "code '" << code << "'";
+    ASSERT_EQ(lookup(table, code), want) << "code '" << code << "'";
   }
 }
 
-// Loads `text` as words.txt through the kanji table.
-Dictionary loadWords(const std::string& text) {
+// Loads `text` as words.txt through the kanji table `kanji`.
+Dictionary loadWords(const std::string& text, const KanjiTable& kanji = KanjiTable()) {
   ScratchFile f(text, "words.tmp");
   Dictionary d;
-  EXPECT_FALSE(failed(loadWordDictionaryFrom(f.path.c_str(), d)));
+  EXPECT_FALSE(failed(loadWordDictionaryFrom(f.path.c_str(), kanji, d)));
   return d;
 }
 
-// The entries the lines of `text`, read as words.txt, give.
-std::vector<WordEntry> entriesOf(const std::string& text) {
+// The entries the lines of `text`, read as words.txt through `kanji`, give.
+std::vector<WordEntry> entriesOf(const std::string& text, const KanjiTable& kanji = KanjiTable()) {
   ScratchFile f(text, "words.tmp");
   std::vector<WordEntry> entries;
-  EXPECT_FALSE(failed(readWordEntries(f.path.c_str(), [&](const WordEntry& e) { entries.push_back(e); })));
+  EXPECT_FALSE(failed(
+      readWordEntries(f.path.c_str(), kanji, [&](const WordEntry& e) { entries.push_back(e); })));
   return entries;
 }
 
@@ -183,10 +184,11 @@ std::string kanjiTextOf(const WordEntry& e) {
 }
 
 TEST(WordDictionary, EntriesCarryWordAndKanjiOver) {
-  LoadedKanji table(fixtures::kanjiFile(701, {{600, "P"}, {601, "Q"}, {700, "R"}}));
+  const KanjiTable kanji =
+      loadKanji(fixtures::kanjiFile(701, {{600, "P"}, {601, "Q"}, {700, "R"}}));
   const std::string text =
       "AAA X 600 601\r\nBBB Y 700\r\nCCC\r\nDDD Z\n\n   \r\n  EEE   W   600  \nFFF V 12 3867 x\n";
-  const std::vector<WordEntry> entries = entriesOf(text);
+  const std::vector<WordEntry> entries = entriesOf(text, kanji);
   ASSERT_EQ(entries.size(), 6u);
   const struct {
     std::string key, word;
@@ -201,7 +203,7 @@ TEST(WordDictionary, EntriesCarryWordAndKanjiOver) {
     EXPECT_EQ(entries[i].kanji, want[i].kanji) << i;
   }
   // The loaded dictionary finds every key with the kanji of its entry.
-  const Dictionary d = loadWords(text);
+  const Dictionary d = loadWords(text, kanji);
   EXPECT_EQ(d.entries, 6u);
   EXPECT_EQ(kanjiOf(d, "CCC"), "R    ");
   EXPECT_EQ(kanjiOf(d, "FFF"), "? 1037  ");
@@ -231,8 +233,9 @@ TEST(WordDictionary, LineOf79AndLineFeedAddsAnEmptyPiece) {
 }
 
 TEST(WordDictionary, ZeroByteEndsTheLinePiece) {
-  LoadedKanji table(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q"}}));
-  const std::vector<WordEntry> e = entriesOf(std::string("A X 600\0 601\r\nB\0C Y\nD Z 601\n", 28));
+  const KanjiTable kanji = loadKanji(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q"}}));
+  const std::vector<WordEntry> e =
+      entriesOf(std::string("A X 600\0 601\r\nB\0C Y\nD Z 601\n", 28), kanji);
   ASSERT_EQ(e.size(), 3u);
   EXPECT_EQ(e[0].kanji, TextList({"P   "}));
   EXPECT_EQ(e[1].key, "B");
@@ -288,7 +291,7 @@ TEST(WordDictionary, LoadedFileIndexesTheFirstEntryOfEveryKey) {
   for (size_t code = 525; code < 534; ++code) {
     kanji[code] = "k" + std::to_string(code - 525);
   }
-  LoadedKanji table(fixtures::kanjiFile(534, kanji));
+  const KanjiTable table = loadKanji(fixtures::kanjiFile(534, kanji));
   // Many lines, repeated keys, with and without lines of blanks between them.
   for (const size_t padding : {0, 200}) {
     std::mt19937 rng(11);
@@ -301,8 +304,8 @@ TEST(WordDictionary, LoadedFileIndexesTheFirstEntryOfEveryKey) {
       text += key + " w" + std::to_string(i) + " " + std::to_string(525 + rng() % 9) + "\n";
       text += std::string(padding % 79, ' ') + "\n";
     }
-    const Dictionary d = loadWords(text);
-    const std::vector<WordEntry> entries = entriesOf(text);
+    const Dictionary d = loadWords(text, table);
+    const std::vector<WordEntry> entries = entriesOf(text, table);
     ASSERT_EQ(d.entries, 4000u);
     ASSERT_EQ(entries.size(), 4000u);
     for (const WordEntry& e : entries) {
@@ -347,10 +350,10 @@ TEST(SipHash13, GivesThePublishedValues) {
 }
 
 TEST(WordDictionary, QuotedGroupsKeepTheirTextAndFirstLineCarriesNothing) {
-  LoadedKanji table(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q,"}}));
+  const KanjiTable kanji = loadKanji(fixtures::kanjiFile(602, {{600, "P"}, {601, "Q,"}}));
   const std::string text = "ONLY\n\"A B\" \"w x\" \"600 \" 601\nK2 \"y z\"\n\"C D\" v 600\n";
-  const std::vector<WordEntry> entries = entriesOf(text);
-  const Dictionary d = loadWords(text);
+  const std::vector<WordEntry> entries = entriesOf(text, kanji);
+  const Dictionary d = loadWords(text, kanji);
   ASSERT_EQ(entries.size(), 4u);
   const struct {
     std::string key, word;
@@ -404,7 +407,7 @@ TEST(WordDictionary, EmptyAndMissingFilesGiveNoEntries) {
                 .entries,
             0u);
   Dictionary d;
-  EXPECT_FALSE(failed(loadWordDictionaryFrom("no-such-words-file.txt", d)));
+  EXPECT_FALSE(failed(loadWordDictionaryFrom("no-such-words-file.txt", KanjiTable(), d)));
   EXPECT_EQ(d.entries, 0u);
   EXPECT_EQ(kanjiOf(d, "A"), "(none)");
 }

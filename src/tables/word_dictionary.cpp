@@ -8,8 +8,6 @@
 
 #include "tables/kanji_table.h"
 
-Dictionary& WordDictionary = *new Dictionary();
-
 namespace {
 
 uint64_t rotl(uint64_t x, int b) {
@@ -204,7 +202,7 @@ size_t takeWordLine(std::string_view line, WordLine& working, std::string& group
   return tokens;
 }
 
-FileError listWordEntries(const char* path,
+FileError listWordEntries(const char* path, const KanjiTable& kanji,
                           const std::function<void(const ListedWordEntry&)>& take) {
   InputFile in;
   if (!openInput(in, path, true)) {
@@ -214,9 +212,12 @@ FileError listWordEntries(const char* path,
   WordEntry entry;
   std::string line;
   std::string group;
-  int64_t lineNumber = 0;
+  // The line of the file that the next piece starts in: a cut line's rest
+  // stands on the line it was cut from.
+  int64_t lineNumber = 1;
   while (readLinePiece(in, line, kWordLinePieceMax)) {
-    ++lineNumber;
+    const int64_t pieceLine = lineNumber;
+    lineNumber += line.back() == '\n' ? 1 : 0;
     const size_t tokens = takeWordLine(line, working, group);
     if (working.key.empty()) {
       continue;
@@ -226,20 +227,23 @@ FileError listWordEntries(const char* path,
     if (tokens >= 3) {
       entry.kanji.clear();
       for (const std::string& code : working.codes) {
-        entry.kanji.emplace_back(lookupKanji(code).text);
+        entry.kanji.emplace_back(lookupKanji(kanji, code).text);
       }
     }
-    take(ListedWordEntry{lineNumber, &working, &entry});
+    take(ListedWordEntry{pieceLine, &working, &entry});
   }
   closeInput(in);
   return readFailure(path, in);
 }
 
-FileError readWordEntries(const char* path, const std::function<void(const WordEntry&)>& take) {
-  return listWordEntries(path, [&take](const ListedWordEntry& e) { take(*e.entry); });
+FileError readWordEntries(const char* path, const KanjiTable& kanji,
+                          const std::function<void(const WordEntry&)>& take) {
+  return listWordEntries(path, kanji, [&take](const ListedWordEntry& e) { take(*e.entry); });
 }
 
-FileError loadWordDictionaryFrom(const char* path, Dictionary& dictionary) {
+FileError loadWordDictionaryFrom(const char* path, const KanjiTable& kanji,
+                                 Dictionary& dictionary) {
   dictionary = Dictionary();
-  return readWordEntries(path, [&dictionary](const WordEntry& e) { addWordEntry(dictionary, e); });
+  return readWordEntries(path, kanji,
+                         [&dictionary](const WordEntry& e) { addWordEntry(dictionary, e); });
 }

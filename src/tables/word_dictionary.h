@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "io/input_file.h"
+#include "tables/kanji_table.h"
 #include "textutil/core.h"
 
 // One dictionary line: its key, its word and one kanji text per code.
@@ -55,24 +56,22 @@ struct Dictionary {
   uint64_t hashKey[2] = {0, 0};
 };
 
-// The dictionary of the run; empty until a word file is loaded. It is
-// never torn down: freeing it at exit would only cost time.
-extern Dictionary& WordDictionary;
-
 // Fills `dictionary` from the word file at `path`, resolving codes through
-// the kanji table (empty when the file cannot be opened); returns what
-// failed: nothing when it was read, or when it does not exist.
-FileError loadWordDictionaryFrom(const char* path, Dictionary& dictionary);
+// `kanji` (empty when the file cannot be opened); returns what failed:
+// nothing when it was read, or when it does not exist.
+FileError loadWordDictionaryFrom(const char* path, const KanjiTable& kanji, Dictionary& dictionary);
 
 // Reads the word file at `path` line by line and calls `take` with the
 // entry of every line that has a token, in file order, as the loading's
-// working entry leaves it; returns what failed, as loadWordDictionaryFrom
-// does. A missing file gives no entries.
-FileError readWordEntries(const char* path, const std::function<void(const WordEntry&)>& take);
+// working entry leaves it, its codes resolved through `kanji`; returns what
+// failed, as loadWordDictionaryFrom does. A missing file gives no entries.
+FileError readWordEntries(const char* path, const KanjiTable& kanji,
+                          const std::function<void(const WordEntry&)>& take);
 
-// One entry of the word file as the dictionary export lists it: the line
-// it was read from (counted from 1, a cut line's rest counting as a line of
-// its own), the working values after that line, and its kanji texts.
+// One entry of the word file as the dictionary export lists it: the line of
+// the file it was read from (counted from 1; both pieces of a line that the
+// reader cuts stand on it), the working values after that piece, and its
+// kanji texts.
 struct ListedWordEntry {
   int64_t line = 0;
   const WordLine* values = nullptr;
@@ -80,7 +79,7 @@ struct ListedWordEntry {
 };
 
 // As readWordEntries, with the line and the code tokens of every entry.
-FileError listWordEntries(const char* path,
+FileError listWordEntries(const char* path, const KanjiTable& kanji,
                           const std::function<void(const ListedWordEntry&)>& take);
 
 // Takes one line as the loader reads it (at most 79 bytes, its line feed

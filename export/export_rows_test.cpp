@@ -1,0 +1,210 @@
+// Tests of the export's rows: which value goes where, CSV quoting, JSON that
+// reads back, and the listing's blocks.
+#include "export_rows.h"
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using namespace std::string_view_literals;
+
+// U+FFFD in UTF-8.
+#define BAD "\xEF\xBF\xBD"
+
+TEST(ExportRow, EveryFieldComesFromTheBlockOrItsRecordWithoutTrailingBlanks) {
+  SourceRecord r;
+  ListingBlock b;
+  b.record = &r;
+  b.number = 42;
+  // Every text, in export order, is set to its field's name and up to two
+  // blanks, which the row leaves out.
+  std::string* const texts[] = {
+      &r.entryId,   &r.name1,     &r.name2,        &r.name3,        &b.nameKey,      &r.nameCode1,
+      &r.nameCode2, &r.nameCode3, &b.nameKanji[0], &b.nameKanji[1], &b.nameKanji[2], &r.detail1,
+      &r.detail2,   &b.period,    &r.detail3,      &r.detail4,      &r.detail5,      &r.detail6,
+      &r.detail7,   &r.wordText,  &b.wordLine,     &b.kanjiLine,    &r.note};
+  ASSERT_EQ(std::size(texts), kExportFieldCount - 1);
+  for (size_t i = 0; i < std::size(texts); ++i) {
+    *texts[i] = std::string(kExportFields[i + 1]) + std::string(i % 3, ' ');
+  }
+  r.period = "the record's own period";  // the block's, with its years, is shown
+
+  ExportRow row;
+  fillExportRow(b, row);
+  EXPECT_EQ(row.number, 42);
+  for (size_t i = 0; i < row.texts.size(); ++i) {
+    EXPECT_EQ(row.texts[i], kExportFields[i + 1]);
+  }
+}
+
+TEST(Csv, FieldsAreQuotedOnlyWhenTheyMustBeAndTranscodedWhole) {
+  struct Case {
+    std::string_view text;
+    bool utf8;
+    std::string_view written;
+    size_t undecodable;
+  };
+  const Case cases[] = {
+      {"plain text", false, "plain text", 0},
+      {"", false, "", 0},
+      {"  leading", false, "  leading", 0},
+      {"a,b", false, "\"a,b\"", 0},
+      {"say \"hi\"", false, "\"say \"\"hi\"\"\"", 0},
+      {"\"", false, "\"\"\"\"", 0},
+      {"a\nb", false, "\"a\nb\"", 0},
+      {"a\rb", false, "\"a\rb\"", 0},
+      {"tab\there;semi", false, "tab\there;semi", 0},
+      {"\x82\xA0\xFF,", false, "\"\x82\xA0\xFF,\"", 0},  // CP932 bytes stay as they are
+      {"\x82\xA0,\"", true, "\"\xE3\x81\x82,\"\"\"", 0},
+      // A lead byte before a quote is no character; the quote is still doubled.
+      {"\x82\"x", true, "\"" BAD "\"\"x\"", 1},
+      {"\xFF\x82", true, BAD BAD, 2},
+      {"\0"sv, true, "\0"sv, 0},
+  };
+  for (const Case& c : cases) {
+    TextEncoding encoding;
+    encoding.utf8 = c.utf8;
+    std::string out = "x";
+    appendCsvField(out, c.text, encoding, false);
+    EXPECT_EQ(out, "x" + std::string(c.written)) << c.text;
+    EXPECT_EQ(encoding.undecodable, c.undecodable) << c.text;
+  }
+}
+
+TEST(Csv, ValuesThatStartLikeAFormulaGetAQuoteMarkBeforeTheyAreQuoted) {
+  struct Case {
+    std::string_view text;
+    std::string_view plain;    // as written without --escape-formulas
+    std::string_view escaped;  // as written with it
+  };
+  const Case cases[] = {
+      {"=1+1", "=1+1", "'=1+1"},
+      {"+81 3", "+81 3", "'+81 3"},
+      {"-5", "-5", "'-5"},
+      {"-", "-", "'-"},
+      {"@SUM(A1)", "@SUM(A1)", "'@SUM(A1)"},
+      {"\tx", "\tx", "'\tx"},
+      {"\rx", "\"\rx\"", "\"'\rx\""},
+      {"=a,b", "\"=a,b\"", "\"'=a,b\""},
+      {"=HYPERLINK(\"u\",\"v\")", "\"=HYPERLINK(\"\"u\"\",\"\"v\"\")\"",
+       "\"'=HYPERLINK(\"\"u\"\",\"\"v\"\")\""},
+      // Only the first character counts.
+      {"", "", ""},
+      {"a=b", "a=b", "a=b"},
+      {" =1", " =1", " =1"},
+      {"'=1", "'=1", "'=1"},
+      {"\n=1", "\"\n=1\"", "\"\n=1\""},
+  };
+  for (const Case& c : cases) {
+    for (const bool utf8 : {false, true}) {
+      SCOPED_TRACE(testing::Message() << c.text << (utf8 ? " utf-8" : " cp932"));
+      TextEncoding encoding;
+      encoding.utf8 = utf8;
+      std::string plain;
+      appendCsvField(plain, c.text, encoding, false);
+      EXPECT_EQ(plain, c.plain);
+      std::string escaped;
+      appendCsvField(escaped, c.text, encoding, true);
+      EXPECT_EQ(escaped, c.escaped);
+    }
+  }
+
+  // A '@' that is the second byte of a character (an ideographic blank) is
+  // not the first character.
+  EXPECT_FALSE(startsLikeFormula("\x81\x40=1"));
+
+  // In a row only the texts can start like a formula.
+  ExportRow row;
+  row.number = 1;
+  row.texts.fill("");
+  row.texts[0] = "-X";
+  row.texts[22] = "=1";
+  TextEncoding encoding;
+  std::string out;
+  appendCsvRow(out, row, encoding, true);
+  EXPECT_EQ(out, "1,'-X,,,,,,,,,,,,,,,,,,,,,,'=1\r\n");
+}
+
+TEST(Csv, HeaderNamesTheFieldsAndRowsStartWithAPlainNumber) {
+  std::string header;
+  appendCsvHeader(header);
+  EXPECT_EQ(header,
+            "number,entryId,name1,name2,name3,nameKey,nameCode1,nameCode2,nameCode3,nameKanji1,"
+            "nameKanji2,nameKanji3,detail1,detail2,period,detail3,detail4,detail5,detail6,"
+            "detail7,wordText,wordLine,kanjiLine,note\r\n");
+
+  ExportRow row;
+  row.number = 7;
+  row.texts.fill("v");
+  row.texts[2] = "x,y";
+  TextEncoding encoding;
+  std::string out;
+  appendCsvRow(out, row, encoding, false);
+  EXPECT_EQ(out, "7,v,v,\"x,y\",v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v,v\r\n");
+}
+
+TEST(JsonLines, OneObjectPerLineThatReadsBackExactly) {
+  ExportRow row;
+  row.number = 100000;
+  const std::string_view odd[] = {"quote \" backslash \\ slash /", "line\nfeed\r\tand\x01",
+                                  "</script><!--&", "\x82\xA0\x93\xFA", "\xFF"};
+  for (size_t i = 0; i < row.texts.size(); ++i) {
+    row.texts[i] = odd[i % 5];
+  }
+  TextEncoding encoding;
+  std::string out;
+  appendJsonLine(out, row, encoding);
+  ASSERT_EQ(out.find('\n'), out.size() - 1);
+
+  const nlohmann::ordered_json back = nlohmann::ordered_json::parse(out);
+  ASSERT_EQ(back.size(), kExportFieldCount);
+  size_t i = 0;
+  for (const auto& [key, value] : back.items()) {
+    EXPECT_EQ(key, kExportFields[i]);
+    if (i == 0) {
+      EXPECT_TRUE(value.is_number_integer());
+      EXPECT_EQ(value.get<int64_t>(), 100000);
+    } else {
+      const std::string_view want[] = {"quote \" backslash \\ slash /", "line\nfeed\r\tand\x01",
+                                       "</script><!--&", "\xE3\x81\x82\xE6\x97\xA5", BAD};
+      EXPECT_EQ(value.get<std::string>(), want[(i - 1) % 5]) << key;
+    }
+    ++i;
+  }
+  EXPECT_EQ(encoding.undecodable, (kExportFieldCount - 1) / 5);
+}
+
+TEST(Listing, BlocksAreWrittenAsListTxtHoldsThemThroughTheFileLayersLineEnds) {
+  SourceRecord record;
+  record.entryId = "ID      ";
+  record.detail3 = "two\nlines";
+  record.note = "note";
+  ListingBlock block;
+  block.record = &record;
+  block.number = 3;
+  block.nameKey = "AB                   ";
+  block.nameKanji[0] = "\x88\x9F";
+  block.kanjiLine = "\x82";  // a lead byte that ends its line
+  const std::string lines = formatListingBlock(block);
+
+  TextEncoding stored;
+  stored.utf8 = false;
+  std::string out;
+  appendListingBlock(out, block, stored);
+  EXPECT_EQ(out, lines);
+
+  TextEncoding utf8;
+  out.clear();
+  appendListingBlock(out, block, utf8);
+  EXPECT_EQ(utf8.undecodable, 1u);
+  EXPECT_EQ(out.substr(0, 42), "00003 ID      , AB                    (\xE4\xBA\x9C");
+  EXPECT_NE(out.find(", two\nlines, "), std::string::npos);
+  EXPECT_NE(out.find("\n" BAD "\nnote\n\n----------\n"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+// Tests of the report of unknown words and codes.
+#include "unknown_report.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(UnknownReport, CountsWhatGaveQuestionMarksAndSortsItByCountTextAndKind) {
+  UnknownReport report;
+  UnknownWords unknown;
+
+  // Block 1: code 99 noted twice counts twice.
+  unknown.words = {"ZZ", "ZZ", "A,B"};
+  unknown.codes = {"99", "77", "99"};
+  noteUnknowns(report, 1, unknown);
+
+  // Block 2: new texts, one of them a word and a code.
+  unknown.words = {"X", "\xFF", "B"};
+  unknown.codes = {"X"};
+  noteUnknowns(report, 2, unknown);
+
+  unknown.words = {"ZZ"};
+  unknown.codes = {};
+  noteUnknowns(report, 5, unknown);
+
+  TextEncoding stored;
+  stored.utf8 = false;
+  std::string out;
+  appendUnknownReport(out, report, stored, false);
+  EXPECT_EQ(out,
+            "kind,text,count,first\r\n"
+            "word,ZZ,3,1\r\n"
+            "code,99,2,1\r\n"
+            "code,77,1,1\r\n"
+            "word,\"A,B\",1,1\r\n"
+            "word,B,1,2\r\n"
+            "code,X,1,2\r\n"
+            "word,X,1,2\r\n"
+            "word,\xFF,1,2\r\n");
+
+  TextEncoding utf8;
+  out.clear();
+  appendUnknownReport(out, UnknownReport(), utf8, false);
+  EXPECT_EQ(out, "kind,text,count,first\r\n");
+}
+
+TEST(UnknownReport, OnlyTheTextColumnCanStartLikeAFormula) {
+  TextEncoding encoding;
+  UnknownReport report;
+  UnknownWords unknown;
+  unknown.words = {"+A", "B"};
+  unknown.codes = {"-1"};
+  noteUnknowns(report, 3, unknown);
+  std::string out;
+  appendUnknownReport(out, report, encoding, true);
+  EXPECT_EQ(out, "kind,text,count,first\r\nword,'+A,1,3\r\ncode,'-1,1,3\r\nword,B,1,3\r\n");
+}
+
+}  // namespace
