@@ -85,6 +85,14 @@ int runCommandLine(int argc, char** argv) {
       "--escape-formulas", options.escapeFormulas,
       "put ' before a CSV value that starts with =, +, -, @, a tab or a CR, which a spreadsheet "
       "would take for a formula");
+  std::string as = "csv";
+  CLI::Option* asOption =
+      app.add_option("--as", as,
+                     "csv or jsonl (UTF-8 only): how " + formatsThat(&ExportFormat::table) +
+                         " are written")
+          ->type_name("KIND")
+          ->transform(CLI::IsMember({"csv", "jsonl"}, CLI::ignore_case).description(""))
+          ->capture_default_str();
   CLI::Option* title = app.add_option("--title", options.title, "the title of the html page")
                            ->type_name("TEXT")
                            ->capture_default_str();
@@ -110,7 +118,17 @@ int runCommandLine(int argc, char** argv) {
   if (!options.utf8 && options.format->utf8Only) {
     return usageError(app, "--format " + format + " is written in UTF-8 only, not cp932");
   }
-  if (bom->count() > 0 && !(options.format->csv && options.utf8)) {
+  options.jsonLines = as == "jsonl";
+  if (asOption->count() > 0 && !options.format->table) {
+    return usageError(app, "--as is for --format " + formatsThat(&ExportFormat::table));
+  }
+  if (options.jsonLines && !options.utf8) {
+    return usageError(app, "--as jsonl is written in UTF-8 only, not cp932");
+  }
+  if (bom->count() > 0 && options.format->table && (options.jsonLines || !options.utf8)) {
+    return usageError(app, "--bom is for a UTF-8 CSV: --as csv, --encoding utf-8");
+  }
+  if (bom->count() > 0 && !options.format->table && !(options.format->csv && options.utf8)) {
     return usageError(app, "--bom is for a UTF-8 CSV: --format " + formatsThat(&ExportFormat::csv) +
                                ", --encoding utf-8");
   }

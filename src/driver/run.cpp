@@ -58,15 +58,22 @@ const std::string* inputUnderOutput(const FileId& output, const DataFiles& files
   return nullptr;
 }
 
-void openRunInputs(const DataFiles& files, RunInputs& inputs) {
+void openRunInputs(const DataFiles& files, RunInputs& inputs, const RunReads& reads) {
   const auto note = [&inputs](FileError e) {
     if (failed(e)) {
       inputs.failures.push_back(std::move(e));
     }
   };
   RunTables& tables = inputs.tables;
-  note(loadKanjiTableFrom(files.kanji.c_str(), tables.kanji));
-  note(loadWordDictionaryFrom(files.words.c_str(), tables.kanji, tables.words));
+  if (reads.kanji) {
+    note(loadKanjiTableFrom(files.kanji.c_str(), tables.kanji));
+  }
+  if (reads.words) {
+    note(loadWordDictionaryFrom(files.words.c_str(), tables.kanji, tables.words));
+  }
+  if (!reads.records) {
+    return;
+  }
   inputs.haveRecords = openInput(inputs.records, files.records.c_str(), false);
   if (!inputs.haveRecords) {
     note(openFailure(files.records, inputs.records.error));

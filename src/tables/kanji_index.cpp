@@ -3,13 +3,6 @@
 
 #include "tables/kanji_table.h"
 
-namespace {
-
-// Codes below this show no table entry, whatever kanjis.dat holds there.
-const int32_t kFirstKanjiCode = 525;
-
-}  // namespace
-
 KanjiIndex indexKanjiTable(const KanjiTable& table) {
   KanjiIndex index;
   for (size_t code = kFirstKanjiCode; code < table.size(); ++code) {
