@@ -48,14 +48,19 @@ WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::
   if (missing.reason != nullptr) {
     return missing;
   }
+  // What the reader carries over from the line before is left out, as the
+  // old files leave it out: the line then reads back the same and is no
+  // longer than it has to be.
+  const bool sameCodes = entry.codes == writer.working.codes;
+  const bool sameWord = entry.word == writer.working.word;
   line = entry.key;
-  if (!entry.word.empty()) {
+  if (!(sameWord && sameCodes)) {
     line += ' ';
     line += entry.word;
   }
-  for (const std::string& code : entry.codes) {
+  for (size_t i = 0; !sameCodes && i < entry.codes.size(); ++i) {
     line += ' ';
-    line += code;
+    line += entry.codes[i];
   }
   if (const char* reason = unreadableByte(line)) {
     return {WordPart::line, reason};

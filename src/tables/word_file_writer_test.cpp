@@ -47,6 +47,20 @@ TEST(WordFileWriter, RefusesWhatNoLineCanHold) {
   }
 }
 
+TEST(WordFileWriter, WhatTheReaderTakesOverFromTheLineBeforeIsLeftOut) {
+  WordFileWriter writer;
+  std::string line;
+  ASSERT_EQ(writeWordLine(writer, entry("NAGAMITSU", "nagamitsu", {"540", "538"}), line).reason,
+            nullptr);
+  ASSERT_EQ(writeWordLine(writer, entry("HOLDER", "nagamitsu", {"540", "538"}), line).reason,
+            nullptr);
+  EXPECT_EQ(line, "HOLDER");
+  ASSERT_EQ(writeWordLine(writer, entry("OWNER", "owner", {"540", "538"}), line).reason, nullptr);
+  EXPECT_EQ(line, "OWNER owner");
+  ASSERT_EQ(writeWordLine(writer, entry("KEEPER", "owner", {"541"}), line).reason, nullptr);
+  EXPECT_EQ(line, "KEEPER owner 541");
+}
+
 TEST(WordFileWriter, AnEntryMayLackAWordOrCodesOnlyWhereNoLineBeforeHadThem) {
   WordFileWriter writer;
   std::string line;
@@ -75,6 +89,6 @@ TEST(WordFileWriter, TheLongestLineIsOneWhoseLineFeedTheReaderTakesAlone) {
   EXPECT_EQ(takeWordLine(line, read, group), 3u);
   EXPECT_EQ(read.key, longest.key);
   EXPECT_EQ(takeWordLine("\n", read, group), 0u);
-  EXPECT_EQ(writeWordLine(writer, entry(std::string(71, 'K'), "word", {"600"}), line).reason,
-            std::string("a line longer than the 79 bytes the reader takes at a time"));
+  EXPECT_STREQ(writeWordLine(writer, entry(std::string(71, 'K'), "word", {"601"}), line).reason,
+               "a line longer than the 79 bytes the reader takes at a time");
 }
