@@ -332,19 +332,14 @@ struct WordScratch {
   std::string kanji;
   std::string line;
   std::string reason;
+  std::string group;
 };
 
-// Splits a text of codes at its blanks.
-void splitCodes(const std::string& text, TextList& codes) {
+// Splits a text of codes into tokens as the dictionary's reader splits a
+// line: at blanks, a double-quoted group being one token.
+void splitCodes(const std::string& text, std::string& group, TextList& codes) {
   codes.clear();
-  size_t p = 0;
-  while (p < text.size()) {
-    const size_t end = std::min(text.find(' ', p), text.size());
-    if (end > p) {
-      codes.emplace_back(text, p, end - p);
-    }
-    p = end + 1;
-  }
+  forEachToken(text, group, [&codes](std::string_view token) { codes.emplace_back(token); });
 }
 
 // Sets the entry's codes to those of its kanji, character by character;
@@ -398,7 +393,7 @@ bool takeWordRow(const WordImport& w, WordScratch& s) {
   if (!ok) {
     return false;
   }
-  splitCodes(s.codes, s.entry.codes);
+  splitCodes(s.codes, s.group, s.entry.codes);
   if (s.entry.codes.empty() && !s.kanji.empty()) {
     std::string missing;
     if (!codesOfKanji(s.kanji, w.index, s.entry.codes, missing)) {
