@@ -18,10 +18,15 @@ unless a text holds one of CP932's second codes for a character, which comes
 back as the code Windows writes (then the CP932 records export shows it).
 
   import_roundtrip_test.py --export EXE --import EXE --listconv EXE [--cases N]
+
+LISTCONV_EXPORT_EXE, LISTCONV_IMPORT_EXE, LISTCONV_EXE and LISTCONV_RUNNER (a
+command such as wine) in the environment take the place of the programs, so
+that the Windows build is checked the same way (make test-windows).
 """
 
 import argparse
 import os
+import shlex
 import shutil
 import subprocess
 import sys
@@ -38,13 +43,14 @@ NAMES = ("kanjis.dat", "words.txt", "list.rec")
 
 class Programs:
     def __init__(self, export, import_, listconv):
-        self.export = export
-        self.import_ = import_
-        self.listconv = listconv
+        self.runner = shlex.split(os.environ.get("LISTCONV_RUNNER", ""))
+        self.export = os.environ.get("LISTCONV_EXPORT_EXE") or export
+        self.import_ = os.environ.get("LISTCONV_IMPORT_EXE") or import_
+        self.listconv = os.environ.get("LISTCONV_EXE") or listconv
 
     def run(self, args, cwd):
-        return subprocess.run(args, cwd=cwd, stdin=subprocess.DEVNULL, capture_output=True,
-                              timeout=120)
+        return subprocess.run(self.runner + args, cwd=cwd, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=300)
 
     def exports(self, folder, encoding):
         """The records and dictionary exports of `folder`, and whether any byte
