@@ -127,6 +127,8 @@ def main():
     args = parser.parse_args()
 
     programs = Programs(*(os.path.abspath(p) for p in (args.export, args.import_, args.listconv)))
+    if programs.runner:
+        args.cases = min(args.cases, 8)  # each program start under a runner is slow
     sample = []
     for name in NAMES:
         with open(os.path.join(REPO, "sample", name), "rb") as f:
