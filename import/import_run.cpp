@@ -389,11 +389,16 @@ bool takeWordRow(const WordImport& w, WordScratch& s) {
   take(w.columns.key, "key", s.entry.key);
   take(w.columns.word, "word", s.entry.word);
   take(w.columns.codes, "codes", s.codes);
-  take(w.columns.kanji, "kanji", s.kanji);
+  splitCodes(s.codes, s.group, s.entry.codes);
+  // The kanji say what the codes are only where the codes are not given.
+  if (ok && s.entry.codes.empty()) {
+    take(w.columns.kanji, "kanji", s.kanji);
+  } else {
+    s.kanji.clear();
+  }
   if (!ok) {
     return false;
   }
-  splitCodes(s.codes, s.group, s.entry.codes);
   if (s.entry.codes.empty() && !s.kanji.empty()) {
     std::string missing;
     if (!codesOfKanji(s.kanji, w.index, s.entry.codes, missing)) {
