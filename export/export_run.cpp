@@ -10,12 +10,12 @@
 #include <unordered_set>
 
 #include "driver/run.h"
-#include "records/stored_record.h"
-#include "tables/kanji_table.h"
-#include "textutil/core.h"
 #include "io/output_file.h"
 #include "io/platform.h"
 #include "io/replacement_file.h"
+#include "records/stored_record.h"
+#include "tables/kanji_table.h"
+#include "textutil/core.h"
 
 namespace {
 
@@ -96,15 +96,15 @@ int64_t exportWordEntries(const DataFiles& files, RunInputs& inputs, const Expor
   std::unordered_set<std::string> keys;  // of the entries before
   ExportItem item;
   int64_t entries = 0;
-  failure = listWordEntries(files.words.c_str(), inputs.tables.kanji,
-                            [&](const ListedWordEntry& entry) {
-                              item.entry = &entry;
-                              item.found = keys.insert(entry.entry->key).second;
-                              ++entries;
-                              chunk.clear();
-                              format.row(chunk, item, state);
-                              writeBytes(out, chunk);
-                            });
+  failure =
+      listWordEntries(files.words.c_str(), inputs.tables.kanji, [&](const ListedWordEntry& entry) {
+        item.entry = &entry;
+        item.found = keys.insert(entry.entry->key).second;
+        ++entries;
+        chunk.clear();
+        format.row(chunk, item, state);
+        writeBytes(out, chunk);
+      });
   return entries;
 }
 
@@ -279,8 +279,7 @@ int runExport(const ExportOptions& options) {
   bool readsOk = inputs.failures.empty();
   if (!options.dir.empty() && isMissing(format, files, inputs)) {
     // A folder named on purpose, with nothing to export: a wrong folder.
-    std::fprintf(stderr, "%s: no %s in %s\n", kProgram, listedNameOf(format),
-                 options.dir.c_str());
+    std::fprintf(stderr, "%s: no %s in %s\n", kProgram, listedNameOf(format), options.dir.c_str());
     return 1;
   }
 

@@ -3,14 +3,18 @@
 #include "help_text.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cerrno>
 #include <cstdio>
-#include <cassert>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "export_formats.h"
+#include "io/arguments.h"
 #include "io/file_error.h"
+#include "io/platform.h"
+#include "io/replacement_file.h"
 
 namespace {
 
@@ -119,6 +123,19 @@ int usageError(const CLI::App& app, std::string reason) {
   std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name, reason.c_str(),
                name);
   return 2;
+}
+
+int runProgram(const char* program, int (*run)(int argc, char** argv), int argc, char** argv) {
+  takeArgumentsAsUtf8(argc, argv);
+  failWritesInsteadOfSignals();
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // As after any failure, no half-written replacement is left behind.
+    discardPendingReplacement();
+    std::fprintf(stderr, "%s: out of memory\n", program);
+    return 1;
+  }
 }
 
 std::string helpText(const CLI::App& app) {

@@ -6,17 +6,13 @@
 #include <cassert>
 #include <cerrno>
 #include <cstdio>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "cp932.h"
 #include "export_run.h"
 #include "help_text.h"
-#include "io/arguments.h"
 #include "io/file_error.h"
-#include "io/platform.h"
-#include "io/replacement_file.h"
 
 namespace {
 
@@ -87,9 +83,9 @@ int runCommandLine(int argc, char** argv) {
       "would take for a formula");
   std::string as = "csv";
   CLI::Option* asOption =
-      app.add_option("--as", as,
-                     "csv or jsonl (UTF-8 only): how " + formatsThat(&ExportFormat::table) +
-                         " are written")
+      app.add_option(
+             "--as", as,
+             "csv or jsonl (UTF-8 only): how " + formatsThat(&ExportFormat::table) + " are written")
           ->type_name("KIND")
           ->transform(CLI::IsMember({"csv", "jsonl"}, CLI::ignore_case).description(""))
           ->capture_default_str();
@@ -157,16 +153,5 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  takeArgumentsAsUtf8(argc, argv);
-  // A pipe whose reader has gone, or a file-size limit, is a failed write,
-  // reported like any other.
-  failWritesInsteadOfSignals();
-  try {
-    return runCommandLine(argc, argv);
-  } catch (const std::bad_alloc&) {
-    // As after any failure, no half-written replacement is left behind.
-    discardPendingReplacement();
-    std::fprintf(stderr, "%s: out of memory\n", kProgram);
-    return 1;
-  }
+  return runProgram(kProgram, runCommandLine, argc, argv);
 }

@@ -48,8 +48,7 @@ void appendJsonString(std::string& out, std::string_view utf8) {
   out += '"';
 }
 
-void appendTableHeader(std::string& out, bool jsonLines, const char* const* names,
-                       size_t count) {
+void appendTableHeader(std::string& out, bool jsonLines, const char* const* names, size_t count) {
   if (jsonLines) {
     return;
   }
@@ -116,8 +115,8 @@ void endTableRow(TableRow& row) {
 }
 
 const char* const kRecordColumns[kRecordColumnCount] = {
-    "record",    "reserved", "entryId", "name1",   "name2",   "name3",    "nameCode1",
-    "nameCode2", "nameCode3", "detail1", "detail2", "period",  "detail3",  "detail4",
+    "record",    "reserved",  "entryId", "name1",    "name2",  "name3",   "nameCode1",
+    "nameCode2", "nameCode3", "detail1", "detail2",  "period", "detail3", "detail4",
     "detail5",   "detail6",   "detail7", "wordText", "note"};
 
 const char* const kWordColumns[kWordColumnCount] = {"line",  "key",   "word",
@@ -165,12 +164,11 @@ void appendWordEntryRow(std::string& out, const TableForm& form, const ListedWor
   endTableRow(row);
 }
 
-void appendKanjiRow(std::string& out, const TableForm& form, int32_t code,
-                    std::string_view kanji, TextEncoding& encoding) {
+void appendKanjiRow(std::string& out, const TableForm& form, int32_t code, std::string_view kanji,
+                    TextEncoding& encoding) {
   TableRow row;
   beginTableRow(row, out, form.jsonLines);
   addTableNumber(row, kKanjiColumns[0], code);
-  addTableText(row, kKanjiColumns[1], withoutTrailingBlanks(kanji), encoding,
-               form.escapeFormulas);
+  addTableText(row, kKanjiColumns[1], withoutTrailingBlanks(kanji), encoding, form.escapeFormulas);
   endTableRow(row);
 }

@@ -76,5 +76,5 @@ void appendWordEntryRow(std::string& out, const TableForm& form, const ListedWor
                         bool found, TextEncoding& encoding);
 
 // Appends a kanji code and the text the listing shows for it as a row.
-void appendKanjiRow(std::string& out, const TableForm& form, int32_t code,
-                    std::string_view kanji, TextEncoding& encoding);
+void appendKanjiRow(std::string& out, const TableForm& form, int32_t code, std::string_view kanji,
+                    TextEncoding& encoding);

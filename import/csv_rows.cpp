@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cp932.h"
 #include "table_parts.h"
-#include "utf8_scan.h"
 
 namespace {
 

@@ -243,12 +243,11 @@ bool takeRecordRow(const TableReader& reader, const RecordColumns& columns, bool
   bool ok = true;
   const auto refuse = [&](size_t column, const std::string& name, std::string_view value,
                           const std::string& reason) {
-    note(problems, placeOf(file, reader.cellLines[column], name) + shownValue(value, utf8) +
-                       ": " + reason);
+    note(problems,
+         placeOf(file, reader.cellLines[column], name) + shownValue(value, utf8) + ": " + reason);
     ok = false;
   };
-  if (columns.reserved != kNoColumn &&
-      !parseReserved(reader.cells[columns.reserved], s.record)) {
+  if (columns.reserved != kNoColumn && !parseReserved(reader.cells[columns.reserved], s.record)) {
     refuse(columns.reserved, "reserved", reader.cells[columns.reserved],
            "eight hex digits, such as 00000000, or nothing");
   }
@@ -269,8 +268,8 @@ bool takeRecordRow(const TableReader& reader, const RecordColumns& columns, bool
 }
 
 // Reads every row of a records export and writes its records.
-void importRecords(TableReader& reader, const std::string& file, bool utf8,
-                   ImportOutput& output, RecordCounts& counts, Problems& problems) {
+void importRecords(TableReader& reader, const std::string& file, bool utf8, ImportOutput& output,
+                   RecordCounts& counts, Problems& problems) {
   std::vector<TableProblem> found;
   const RecordColumns columns = recordColumnsOf(reader, found);
   noteTableProblems(problems, file, found);
@@ -283,19 +282,19 @@ void importRecords(TableReader& reader, const std::string& file, bool utf8,
     if (status == TableStatus::end || status == TableStatus::stopped) {
       return;
     }
-    if (status != TableStatus::ok ||
-        !takeRecordRow(reader, columns, utf8, file, s, problems)) {
+    if (status != TableStatus::ok || !takeRecordRow(reader, columns, utf8, file, s, problems)) {
       continue;
     }
     if (!encodeStoredRecord(s.record, s.bytes)) {
-      note(problems, placeOf(file, reader.rowLine, "") + "the record does not read back as written");
+      note(problems,
+           placeOf(file, reader.rowLine, "") + "the record does not read back as written");
       continue;
     }
     decodeSourceRecord(s.bytes, s.decoded);
     ++counts.records;
     counts.listed += isListed(s.decoded) ? 1 : 0;
-    writeOutput(output, std::string_view(reinterpret_cast<const char*>(s.bytes.data()),
-                                         s.bytes.size()));
+    writeOutput(output,
+                std::string_view(reinterpret_cast<const char*>(s.bytes.data()), s.bytes.size()));
   }
 }
 
@@ -348,8 +347,8 @@ bool codesOfKanji(const std::string& kanji, const KanjiIndex& index, TextList& c
                   std::string& missing) {
   codes.clear();
   for (size_t p = 0; p < kanji.size();) {
-    const size_t n = std::min(cp932CharLength(static_cast<unsigned char>(kanji[p])),
-                              kanji.size() - p);
+    const size_t n =
+        std::min(cp932CharLength(static_cast<unsigned char>(kanji[p])), kanji.size() - p);
     const int32_t code = findKanjiCode(index, std::string_view(kanji).substr(p, n));
     if (code < 0) {
       missing.assign(kanji, p, n);
@@ -491,10 +490,10 @@ bool openImportFiles(const ImportOptions& options, std::vector<ImportFile>& file
     f.path = options.files[i];
     if (openTable(f.reader, f.path.c_str(), tableOptions) != TableStatus::ok) {
       if (f.reader.problems.empty()) {
-        reportFailures(kProgram, {FileError{f.reader.in.error != 0 && f.reader.in.file == nullptr
-                                                ? "open"
-                                                : "read",
-                                            f.path, f.reader.in.error != 0 ? f.reader.in.error : EIO}});
+        reportFailures(
+            kProgram,
+            {FileError{f.reader.in.error != 0 && f.reader.in.file == nullptr ? "open" : "read",
+                       f.path, f.reader.in.error != 0 ? f.reader.in.error : EIO}});
       }
       noteTableProblems(problems, f.path, f.reader.problems);
       ok = false;
@@ -502,12 +501,14 @@ bool openImportFiles(const ImportOptions& options, std::vector<ImportFile>& file
     }
     f.content = contentOf(f.reader.header);
     if (f.content == TableContent::listingCsv) {
-      note(problems, f.path + ": an export of the csv format, whose values are the listing's, "
-                              "not the stored ones: export the records with --format records");
+      note(problems, f.path +
+                         ": an export of the csv format, whose values are the listing's, "
+                         "not the stored ones: export the records with --format records");
       ok = false;
     } else if (f.content == TableContent::unknown) {
-      note(problems, f.path + ": neither records (an export of --format records) nor a "
-                              "dictionary (an export of --format dictionary)");
+      note(problems, f.path +
+                         ": neither records (an export of --format records) nor a "
+                         "dictionary (an export of --format dictionary)");
       ok = false;
     }
   }

@@ -11,7 +11,6 @@
 
 #include "cp932.h"
 #include "table_parts.h"
-#include "utf8_scan.h"
 
 namespace {
 

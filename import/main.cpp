@@ -1,16 +1,12 @@
 // listconv-import: records and dictionary entries, as the records and
 // dictionary exports give them, written back into list.rec and words.txt.
 #include <CLI/CLI.hpp>
-#include <new>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "help_text.h"
 #include "import_run.h"
-#include "io/arguments.h"
-#include "io/platform.h"
-#include "io/replacement_file.h"
 
 namespace {
 
@@ -61,8 +57,8 @@ int runCommandLine(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
-    return printOnConsole(kProgram,
-                          programHelp(app, HelpParts{"[OPTIONS] FILE...", "", kExamplesAndStatuses}));
+    return printOnConsole(
+        kProgram, programHelp(app, HelpParts{"[OPTIONS] FILE...", "", kExamplesAndStatuses}));
   } catch (const CLI::CallForVersion&) {
     return printOnConsole(kProgram, std::string(kVersion) + "\n");
   } catch (const CLI::ParseError& e) {
@@ -81,14 +77,5 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  takeArgumentsAsUtf8(argc, argv);
-  failWritesInsteadOfSignals();
-  try {
-    return runCommandLine(argc, argv);
-  } catch (const std::bad_alloc&) {
-    // As after any failure, no half-written replacement is left behind.
-    discardPendingReplacement();
-    std::fprintf(stderr, "%s: out of memory\n", kProgram);
-    return 1;
-  }
+  return runProgram(kProgram, runCommandLine, argc, argv);
 }

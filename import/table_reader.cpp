@@ -3,8 +3,8 @@
 #include <string_view>
 #include <utility>
 
+#include "cp932.h"
 #include "table_parts.h"
-#include "utf8_scan.h"
 
 namespace {
 

@@ -18,7 +18,8 @@ namespace {
 const char kRecordHeader[] =
     "record,reserved,entryId,name1,name2,name3,nameCode1,nameCode2,nameCode3,detail1,detail2,"
     "period,detail3,detail4,detail5,detail6,detail7,wordText,note\r\n";
-const char kRecordRow[] = "1,00000000,A-1,Masa,mune,,539,544,,d1,d2,Edo,d3,d4,d5,d6,d7,KATANA,n\r\n";
+const char kRecordRow[] =
+    "1,00000000,A-1,Masa,mune,,539,544,,d1,d2,Edo,d3,d4,d5,d6,d7,KATANA,n\r\n";
 
 // The listconv-import under test.
 std::string importExe() {
@@ -58,9 +59,9 @@ std::string folderNames(const Workdir& w) {
 // A row of a records export: `values` by field, every other field empty.
 std::string recordRow(const std::map<std::string, std::string>& values) {
   static const char* const kColumns[] = {
-      "record",  "reserved", "entryId", "name1",   "name2",   "name3",   "nameCode1",
-      "nameCode2", "nameCode3", "detail1", "detail2", "period",  "detail3", "detail4",
-      "detail5", "detail6",  "detail7", "wordText", "note"};
+      "record",    "reserved",  "entryId", "name1",    "name2",  "name3",   "nameCode1",
+      "nameCode2", "nameCode3", "detail1", "detail2",  "period", "detail3", "detail4",
+      "detail5",   "detail6",   "detail7", "wordText", "note"};
   std::string row;
   for (const char* column : kColumns) {
     const auto at = values.find(column);
@@ -99,7 +100,8 @@ TEST(ImportEndToEnd, RefusedInputsAreReportedWithTheirPlaceAndNothingIsWritten) 
        header + recordRow({{"detail3", "\xE6\x97\xA5\xE6\x9C\xAC\xE5\x88\x80 1234567890123456"}}),
        "in.csv:2: detail3: \"\xE6\x97\xA5\xE6\x9C\xAC\xE5\x88\x80 1234567890123456\": 23 bytes in "
        "CP932; detail3 holds 18"},
-      {"a bad reserved", header + recordRow({{"reserved", "12345"}}), "in.csv:2: reserved: \"12345\""},
+      {"a bad reserved", header + recordRow({{"reserved", "12345"}}),
+       "in.csv:2: reserved: \"12345\""},
       {"a kanji kanjis.dat lacks", "key,word,codes,kanji\r\nYARI,yari,,\xE9\x91\x93\r\n",
        "in.csv:2: kanji: \"\xE9\x91\x93\": a kanji that kanjis.dat does not have: \xE9\x91\x93"},
       {"a key the reader splits", "key,word,codes\r\nTWO KEYS,w,600\r\n",

@@ -45,8 +45,8 @@ DataFiles dataFilesIn(const std::string& dir) {
 
 const std::string* inputUnderOutput(const FileId& output, const DataFiles& files,
                                     const RunInputs& inputs) {
-  const FileId records = inputs.records.file != nullptr ? fileIdOf(inputs.records.file)
-                                                        : fileIdAt(files.records);
+  const FileId records =
+      inputs.records.file != nullptr ? fileIdOf(inputs.records.file) : fileIdAt(files.records);
   if (sameFile(output, records)) {
     return &files.records;
   }
@@ -126,8 +126,7 @@ int convert() {
   bool readsOk = inputs.failures.empty();
   if (const std::string* input = inputUnderOutput(fileIdAt(kListingFile), files, inputs)) {
     closeInput(inputs.records);
-    std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, kListingFile,
-                 input->c_str());
+    std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, kListingFile, input->c_str());
     return 1;
   }
   OutputFile listing;

@@ -127,7 +127,8 @@ FileError openInPlace(OutputFile& out, const std::string& path, bool append) {
 // Gives the replacement the owner (or at least the group) and the permission
 // bits of the file it replaces, as far as the user may.
 void takeOwnerAndMode(int fd, const struct stat& old) {
-  if (fchown(fd, old.st_uid, old.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+  if (fchown(fd, old.st_uid, old.st_gid) != 0 &&
+      fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
     // The replacement keeps the user's own group.
   }
   if (fchmod(fd, old.st_mode & 0777) != 0) {
@@ -160,7 +161,8 @@ FileError createReplacement(OutputFile& out, const std::string& target, const st
     holdEndSignals(saved);
     // A new file gets the usual mode under the umask; a replacement starts
     // as the user's alone and then takes the mode of the file it replaces.
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
+    const int fd =
+        open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
     const int error = errno;
     if (fd >= 0) {
       std::memcpy(gTempToRemove, temp.c_str(), temp.size() + 1);

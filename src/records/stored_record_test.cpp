@@ -49,10 +49,10 @@ TEST(StoredRecord, CoveredBytesAreWhatTheCountByteCovers) {
       {"entryId", 3, "ABCDEFGH", "ABC"},
       {"entryId", 0, "ABCDEFGH", ""},
       {"note", 0x90, std::string(200, 'n'), ""},
-      {"name1", 20, "1234567", "1234567"},                       // cut to the slot
+      {"name1", 20, "1234567", "1234567"},  // cut to the slot
       {"detail1", 8, std::string("AB\0D  \0 ", 8), std::string("AB\0D  \0 ", 8)},  // zeros kept
       {"wordText", 127, std::string(130, 'w'), std::string(127, 'w')},
-      {"period", 5, "ab   ", "ab   "},                          // trailing blanks kept
+      {"period", 5, "ab   ", "ab   "},  // trailing blanks kept
   };
   for (const Case& c : cases) {
     const StoredField& f = fieldNamed(c.field);
@@ -64,11 +64,12 @@ TEST(StoredRecord, AnEncodedRecordReadsBackAsStoredAndAsTheListingDecodesIt) {
   StoredRecord record;
   record.reserved = {0x01, 0x00, 0xFF, 0x7F};
   for (size_t i = 0; i < kStoredFieldCount; ++i) {
-    record.fields[i] = std::string(storableBytes(kStoredFields[i]) - i % 3, static_cast<char>('a' + i));
+    record.fields[i] =
+        std::string(storableBytes(kStoredFields[i]) - i % 3, static_cast<char>('a' + i));
   }
-  record.fields[0] = "";                             // an empty field
-  record.fields[7] = std::string("x\0y", 3);         // a zero byte ends the listing's text
-  record.fields[10] = std::string(5, ' ');           // blanks only
+  record.fields[0] = "";                      // an empty field
+  record.fields[7] = std::string("x\0y", 3);  // a zero byte ends the listing's text
+  record.fields[10] = std::string(5, ' ');    // blanks only
   RecordBytes bytes;
   ASSERT_TRUE(encodeStoredRecord(record, bytes));
   StoredRecord back;

@@ -72,8 +72,7 @@ WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::
   // line feed included when there is room for it.
   writer.readBack = writer.working;
   line += '\n';
-  takeWordLine(std::string_view(line).substr(0, kWordLinePieceMax), writer.readBack,
-               writer.group);
+  takeWordLine(std::string_view(line).substr(0, kWordLinePieceMax), writer.readBack, writer.group);
   line.pop_back();
   if (writer.readBack.key != entry.key) {
     return {WordPart::key, "a key that the reader would split or change"};

@@ -28,9 +28,8 @@ struct WordLineFault {
 // Sets `line` to the line (without its line end) that reads back as
 // `entry` after the lines written so far: "KEY WORD CODE CODE ...", one
 // blank between, without the codes, or the word and the codes, where the
-// reader takes them over from the line before; and takes it as written. Returns no fault on success, or,
-// with nothing taken, why no line can hold the entry: a key or word that
-// the reader would split or change, a byte that ends or cuts the reader's
-// line, a line longer than the reader takes at a time, or a missing word or
-// codes that the reader would fill in from the line before.
+// reader takes them over from the line before; and takes it as written. Returns no fault on
+// success, or, with nothing taken, why no line can hold the entry: a key or word that the reader
+// would split or change, a byte that ends or cuts the reader's line, a line longer than the reader
+// takes at a time, or a missing word or codes that the reader would fill in from the line before.
 WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line);

@@ -13,7 +13,8 @@ WordLine entry(std::string key, std::string word, TextList codes) {
 TEST(WordFileWriter, WritesOneLineThatReadsBackAsTheEntry) {
   WordFileWriter writer;
   std::string line;
-  ASSERT_EQ(writeWordLine(writer, entry("KATANA", "katana", {"600", "0601"}), line).reason, nullptr);
+  ASSERT_EQ(writeWordLine(writer, entry("KATANA", "katana", {"600", "0601"}), line).reason,
+            nullptr);
   EXPECT_EQ(line, "KATANA katana 600 0601");
   EXPECT_EQ(writeWordLine(writer, entry("X", "\"two words\"", {"700"}), line).reason, nullptr);
   EXPECT_EQ(line, "X \"two words\" 700");
