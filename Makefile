@@ -175,7 +175,7 @@ $(WINDOWS_BUILD)/CMakeCache.txt:
 	  -DCMAKE_BUILD_TYPE=Release
 
 windows: $(WINDOWS_BUILD)/CMakeCache.txt
-	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target listconv listconv-export
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target listconv listconv-export listconv-import
 
 # Runs the unit tests as a Windows program and the end-to-end tests (built
 # natively) against listconv.exe and listconv-export.exe, both under Wine with a private, quiet Wine
@@ -212,8 +212,9 @@ test-windows: wine32-check build windows
 	fi; \
 	cd $(BUILD) && $(WINE_ENV) LISTCONV_EXE='$(abspath $(WINDOWS_BUILD))/listconv.exe' \
 	  LISTCONV_EXPORT_EXE='$(abspath $(WINDOWS_BUILD))/listconv-export.exe' \
+	  LISTCONV_IMPORT_EXE='$(abspath $(WINDOWS_BUILD))/listconv-import.exe' \
 	  LISTCONV_RUNNER='$(WINE)' LISTCONV_CONSOLE_CRLF=1 \
-	  ctest -R '^(EndToEnd|ExportEndToEnd)\.' --output-on-failure --timeout 300 -j $(JOBS) || status=1; \
+	  ctest -R '^(EndToEnd|ExportEndToEnd|ImportEndToEnd)\.' --output-on-failure --timeout 300 -j $(JOBS) || status=1; \
 	$(WINE_ENV) timeout 60 wineserver -w || $(WINE_ENV) wineserver -k; \
 	exit $$status
 

@@ -153,6 +153,85 @@ def print_comparison(result, runs):
     print("  listconv peak resident memory: %.1f MiB" % (result["rss_kib"] / 1024.0))
 
 
+def median_run(argv, folder, runs):
+    """Median wall and CPU seconds of `runs` runs of a command in `folder`."""
+    walls, cpus = [], []
+    for _ in range(runs):
+        wall, cpu, _, _ = timed(argv, folder)
+        walls.append(wall)
+        cpus.append(cpu)
+    return statistics.median(walls), statistics.median(cpus)
+
+
+def peak_kib(argv, folder):
+    """Peak resident memory of one run of a command, through GNU time, or None."""
+    gnu_time = "/usr/bin/time"
+    if not os.path.exists(gnu_time):
+        return None
+    report = os.path.abspath(os.path.join(folder, ".peak-rss"))
+    subprocess.run([gnu_time, "-f", "%M", "-o", report] + argv, cwd=folder, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with open(report) as f:
+        peak = int(f.read().split()[-1])
+    os.remove(report)
+    return peak
+
+
+def import_timing(build, folder, runs):
+    """Times listconv-import of `folder`'s records and dictionary exports into a
+    copy of it; returns (wall, CPU, peak KiB)."""
+    export = os.path.abspath(os.path.join(build, "listconv-export"))
+    importer = os.path.abspath(os.path.join(build, "listconv-import"))
+    work = os.path.join(folder, "..", os.path.basename(folder) + ".import")
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    for name in INPUTS:
+        shutil.copyfile(os.path.join(folder, name), os.path.join(work, name))
+    exports = []
+    for fmt in ("records", "dictionary"):
+        path = os.path.abspath(os.path.join(work, fmt + ".csv"))
+        timed([export, "--format", fmt, "--encoding", "cp932", "-o", path], folder)
+        exports.append(path)
+    argv = [importer, "--encoding", "cp932"] + exports
+    timed(argv, work)  # warm-up
+    wall, cpu = median_run(argv, work, runs)
+    peak = peak_kib(argv, work)
+    shutil.rmtree(work)
+    return wall, cpu, peak
+
+
+def run_formats(args, listconv):
+    """Every export format, and the import, against listconv on the same data."""
+    build = args.build
+    folder = data_set(build, args.data, DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS)
+    export = os.path.abspath(os.path.join(build, "listconv-export"))
+    if not os.path.exists(export):
+        return
+    print()
+    print("---- every output against listconv, K = %d, W = %d, R = %d (median of %d) ----"
+          % (DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS, args.runs))
+    timed([listconv], folder)
+    base_wall, base_cpu = median_run([listconv], folder, args.runs)
+    print("%-28s %8s %8s %8s" % ("", "wall s", "CPU s", "x conv"))
+    print("%-28s %8.3f %8.3f %8.2f" % ("listconv", base_wall, base_cpu, 1.0))
+    out = os.path.abspath(os.path.join(folder, "..", "export.out"))
+    formats = ["csv", "jsonl", "listing", "unknown", "html", "records", "dictionary", "kanji"]
+    for fmt in formats:
+        argv = [export, "--format", fmt, "-o", out]
+        timed(argv, folder)
+        wall, cpu = median_run(argv, folder, args.runs)
+        print("%-28s %8.3f %8.3f %8.2f" % ("listconv-export " + fmt, wall, cpu, wall / base_wall))
+    os.remove(out)
+    if os.path.exists(os.path.join(build, "listconv-import")):
+        wall, cpu, peak = import_timing(build, folder, args.runs)
+        print("%-28s %8.3f %8.3f %8.2f" % ("listconv-import", wall, cpu, wall / base_wall))
+        small = data_set(build, args.data, DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS // 10)
+        _, _, small_peak = import_timing(build, small, 1)
+        if peak is not None and small_peak is not None:
+            print("listconv-import peak memory: %.1f MiB at R = %d, %.1f MiB at R = %d"
+                  % (small_peak / 1024.0, DEFAULT_RECORDS // 10, peak / 1024.0, DEFAULT_RECORDS))
+
+
 def run_scaling(args, listconv):
     cases = [(DEFAULT_WORDS, DEFAULT_RECORDS), (DEFAULT_WORDS, 10 * DEFAULT_RECORDS),
              (10 * DEFAULT_WORDS, DEFAULT_RECORDS)]
@@ -296,6 +375,7 @@ def main():
         print("---- listconv against the I/O floor, K = %d, W = %d, R = %d ----"
               % (DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS))
         print_comparison(compare(listconv, folder, args.runs), args.runs)
+        run_formats(args, listconv)
         if not args.no_scaling:
             run_scaling(args, listconv)
     if not args.no_browser:

@@ -33,7 +33,7 @@ else()
   include(GNUInstallDirs)
   # Manual pages are installed compressed, as Debian keeps them.
   set(LISTCONV_MAN_PAGES)
-  foreach(page listconv.1 listconv-export.1)
+  foreach(page listconv.1 listconv-export.1 listconv-import.1)
     set(packed ${PROJECT_BINARY_DIR}/doc/${page}.gz)
     add_custom_command(OUTPUT ${packed}
       COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/doc/${page} ${PROJECT_BINARY_DIR}/doc/${page}
@@ -44,9 +44,11 @@ else()
   endforeach()
   add_custom_target(manual_pages ALL DEPENDS ${LISTCONV_MAN_PAGES})
   install(FILES ${LISTCONV_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  install(FILES ${PROJECT_SOURCE_DIR}/doc/listconv-export.bash
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
-          RENAME listconv-export)
+  foreach(program listconv-export listconv-import)
+    install(FILES ${PROJECT_SOURCE_DIR}/doc/${program}.bash
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+            RENAME ${program})
+  endforeach()
   install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
@@ -58,7 +60,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
 set(CPACK_PACKAGE_DESCRIPTION
     "listconv turns the records of kanjis.dat, words.txt and list.rec into a text listing, \
 list.txt, writing every name and word in kanji. listconv-export writes the same records \
-as CSV, JSON Lines, a report of what the data lacks, or a self-contained HTML catalogue.")
+as CSV, JSON Lines, a report of what the data lacks, or a self-contained HTML catalogue; \
+listconv-import writes list.rec and words.txt back from its records and dictionary exports.")
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME ${LISTCONV_ZIP_NAME})

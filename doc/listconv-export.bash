@@ -5,11 +5,15 @@ _listconv_export() {
   prev=${COMP_WORDS[COMP_CWORD-1]}
   case $prev in
     --format)
-      COMPREPLY=($(compgen -W 'csv jsonl listing unknown html' -- "$cur"))
+      COMPREPLY=($(compgen -W 'csv jsonl listing unknown html records dictionary kanji' -- "$cur"))
       return
       ;;
     --encoding)
       COMPREPLY=($(compgen -W 'utf-8 cp932' -- "$cur"))
+      return
+      ;;
+    --as)
+      COMPREPLY=($(compgen -W 'csv jsonl' -- "$cur"))
       return
       ;;
     -C | --dir)
@@ -27,7 +31,7 @@ _listconv_export() {
       ;;
   esac
   if [[ $cur == -* ]]; then
-    COMPREPLY=($(compgen -W '--format --encoding -C --dir -o --output --bom --escape-formulas --title
+    COMPREPLY=($(compgen -W '--format --encoding -C --dir -o --output --as --bom --escape-formulas --title
       -h --help --version' -- "$cur"))
   fi
 }

@@ -98,43 +98,74 @@ uint32_t cp932CodePoint(unsigned code) {
   return cp == kNoCharacter ? kCp932NoCharacter : cp;
 }
 
-bool isValidUtf8(std::string_view text) {
+namespace {
+
+// How many bytes the well-formed sequence at text[i] takes, or 0 when it is
+// not one. Precondition: text[i] >= 0x80.
+size_t sequenceLength(std::string_view text, size_t i) {
+  const unsigned lead = static_cast<unsigned char>(text[i]);
+  // The range the first continuation byte must fall in narrows for the leads
+  // whose shortest forms would be overlong, surrogates or beyond U+10FFFF.
+  size_t length = 0;
+  unsigned low = 0x80;
+  unsigned high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    low = lead == 0xE0 ? 0xA0 : 0x80;
+    high = lead == 0xED ? 0x9F : 0xBF;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    low = lead == 0xF0 ? 0x90 : 0x80;
+    high = lead == 0xF4 ? 0x8F : 0xBF;
+  } else {
+    return 0;
+  }
+  if (text.size() - i < length) {
+    return 0;
+  }
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned b = static_cast<unsigned char>(text[i + k]);
+    if (b < low || b > high) {
+      return 0;
+    }
+    low = 0x80;
+    high = 0xBF;
+  }
+  return length;
+}
+
+}  // namespace
+
+size_t firstNonUtf8(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
+    // ASCII is most of a table: skip it eight bytes at a time.
+    while (text.size() - i >= 8) {
+      uint64_t eight;
+      std::memcpy(&eight, text.data() + i, 8);
+      if ((eight & 0x8080808080808080ULL) != 0) {
+        break;
+      }
+      i += 8;
+    }
+    if (i == text.size()) {
+      break;
+    }
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
       ++i;
       continue;
     }
-    // The length of the sequence, and the range its second byte must be in
-    // (which rules out overlong forms, surrogates and code points past
-    // U+10FFFF).
-    size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      low = lead == 0xE0 ? 0xA0 : 0x80;
-      high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      low = lead == 0xF0 ? 0x90 : 0x80;
-      high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-      return false;
-    }
-    if (text.size() - i < length) {
-      return false;
-    }
-    for (size_t k = 1; k < length; ++k) {
-      const unsigned char c = static_cast<unsigned char>(text[i + k]);
-      if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) {
-        return false;
-      }
+    const size_t length = sequenceLength(text, i);
+    if (length == 0) {
+      return i;
     }
     i += length;
   }
-  return true;
+  return text.size();
+}
+
+bool isValidUtf8(std::string_view text) {
+  return firstNonUtf8(text) == text.size();
 }

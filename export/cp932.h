@@ -33,6 +33,11 @@ const uint32_t kCp932NoCharacter = 0xFFFFFFFF;
 // as appendCp932AsUtf8 does.
 uint32_t cp932CodePoint(unsigned code);
 
+// The offset of the first byte of `text` that does not begin or continue a
+// well-formed UTF-8 sequence (no overlong form, no surrogate, nothing above
+// U+10FFFF); text.size() when it is all UTF-8.
+size_t firstNonUtf8(std::string_view text);
+
 // True when `text` is well-formed UTF-8: no stray or missing continuation
 // byte, no overlong form, no surrogate, nothing above U+10FFFF.
 bool isValidUtf8(std::string_view text);

@@ -3,9 +3,9 @@
 // can never disagree about which characters CP932 holds.
 #include "cp932_encode.h"
 
-#include "cp932.h"
-
 #include <algorithm>
+
+#include "cp932.h"
 
 namespace {
 

@@ -3,8 +3,6 @@
 // Wine for every character by cp932_windows_reference).
 #include "cp932_encode.h"
 
-#include "cp932.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "cp932.h"
 
 namespace {
 
@@ -54,36 +54,39 @@ TEST(Cp932Encode, WritesTheCodesWindowsWrites) {
       // Half-width katakana are single bytes.
       {"\xEF\xBD\xA1\xEF\xBD\xB1\xEF\xBE\x9F", "\xA1\xB1\xDF"},
       // Pairs: kana, kanji of both levels, Greek, full-width forms.
-      {"\xE3\x81\x82", "\x82\xA0"},                // hiragana a
-      {"\xE3\x80\x80", "\x81\x40"},                // ideographic space
-      {"\xE4\xBA\x9C", "\x88\x9F"},                // first kanji of level 1
-      {"\xE7\x86\x99", "\xEA\xA4"},                // last kanji of level 2
-      {"\xCE\xB1", "\x83\xBF"},                    // Greek alpha: two bytes both ways
-      {"\xEF\xBD\x9E", "\x81\x60"},                // full-width tilde U+FF5E
-      {"\xEF\xBC\xBC", "\x81\x5F"},                // full-width reverse solidus U+FF3C
-      {"\xEF\xBF\xA5", "\x81\x8F"},                // full-width yen sign U+FFE5
-      {"\xE2\x88\xA5", "\x81\x61"},                // parallel to U+2225
-      {"\xE2\x80\x95", "\x81\x5C"},                // horizontal bar U+2015
-      {"\xE2\x91\xA0", "\x87\x40"},                // NEC row 13 only: circled one
-      {"\xE2\x85\xB0", "\xFA\x40"},                // IBM only: small roman numeral one
-      {"\xE9\xBB\x91", "\xFC\x4B"},                // the last pair of all
-      {"\xEE\x80\x80", "\xF0\x40"},                // user-defined area: U+E000
-      {"\xEE\x9D\x97", "\xF9\xFC"},                // ... to U+E757
+      {"\xE3\x81\x82", "\x82\xA0"},  // hiragana a
+      {"\xE3\x80\x80", "\x81\x40"},  // ideographic space
+      {"\xE4\xBA\x9C", "\x88\x9F"},  // first kanji of level 1
+      {"\xE7\x86\x99", "\xEA\xA4"},  // last kanji of level 2
+      {"\xCE\xB1", "\x83\xBF"},      // Greek alpha: two bytes both ways
+      {"\xEF\xBD\x9E", "\x81\x60"},  // full-width tilde U+FF5E
+      {"\xEF\xBC\xBC", "\x81\x5F"},  // full-width reverse solidus U+FF3C
+      {"\xEF\xBF\xA5", "\x81\x8F"},  // full-width yen sign U+FFE5
+      {"\xE2\x88\xA5", "\x81\x61"},  // parallel to U+2225
+      {"\xE2\x80\x95", "\x81\x5C"},  // horizontal bar U+2015
+      {"\xE2\x91\xA0", "\x87\x40"},  // NEC row 13 only: circled one
+      {"\xE2\x85\xB0", "\xFA\x40"},  // IBM only: small roman numeral one
+      {"\xE9\xBB\x91", "\xFC\x4B"},  // the last pair of all
+      {"\xEE\x80\x80", "\xF0\x40"},  // user-defined area: U+E000
+      {"\xEE\x9D\x97", "\xF9\xFC"},  // ... to U+E757
       // Characters with two or three codes: the one Windows writes.
-      {"\xE7\xBA\x8A", "\xFA\x5C"},                // U+7E8A: IBM's, not NEC's ED 40
-      {"\xE9\xAB\x99", "\xFB\xFC"},                // U+9AD9: IBM's, not NEC's EE E0
-      {"\xEF\xBF\xA2", "\x81\xCA"},                // not sign U+FFE2: not EE F9, FA 54
-      {"\xE2\x88\xB5", "\x81\xE6"},                // because U+2235: not 87 9A, FA 5B
-      {"\xE2\x89\x92", "\x81\xE0"},                // U+2252: JIS, not NEC's 87 90
-      {"\xE2\x88\xAB", "\x81\xE7"},                // integral U+222B: not 87 92
-      {"\xE2\x85\xA0", "\x87\x54"},                // roman numeral one: NEC's, not FA 4A
-      {"\xE2\x84\x96", "\x87\x82"},                // numero sign: NEC's, not FA 59
-      {"\xE3\x88\xB1", "\x87\x8A"},                // parenthesized kabu: NEC's, not FA 58
-      {"\xEF\xBF\xA4", "\xFA\x55"},                // full-width broken bar: not EE FA
-      {"\xEF\xBC\x87", "\xFA\x56"},                // full-width apostrophe: not EE FB
-      {"\xE2\x85\xB9", "\xFA\x49"},                // small roman ten: not EE F8
+      {"\xE7\xBA\x8A", "\xFA\x5C"},  // U+7E8A: IBM's, not NEC's ED 40
+      {"\xE9\xAB\x99", "\xFB\xFC"},  // U+9AD9: IBM's, not NEC's EE E0
+      {"\xEF\xBF\xA2", "\x81\xCA"},  // not sign U+FFE2: not EE F9, FA 54
+      {"\xE2\x88\xB5", "\x81\xE6"},  // because U+2235: not 87 9A, FA 5B
+      {"\xE2\x89\x92", "\x81\xE0"},  // U+2252: JIS, not NEC's 87 90
+      {"\xE2\x88\xAB", "\x81\xE7"},  // integral U+222B: not 87 92
+      {"\xE2\x85\xA0", "\x87\x54"},  // roman numeral one: NEC's, not FA 4A
+      {"\xE2\x84\x96", "\x87\x82"},  // numero sign: NEC's, not FA 59
+      {"\xE3\x88\xB1", "\x87\x8A"},  // parenthesized kabu: NEC's, not FA 58
+      {"\xEF\xBF\xA4", "\xFA\x55"},  // full-width broken bar: not EE FA
+      {"\xEF\xBC\x87", "\xFA\x56"},  // full-width apostrophe: not EE FB
+      {"\xE2\x85\xB9", "\xFA\x49"},  // small roman ten: not EE F8
       // Mixed.
-      {"a\xE7\xBA\x8A" "b\xEF\xBD\xB1", "a\xFA\x5C" "b\xB1"},
+      {"a\xE7\xBA\x8A"
+       "b\xEF\xBD\xB1",
+       "a\xFA\x5C"
+       "b\xB1"},
   };
   for (const Case& c : cases) {
     std::string out;
@@ -119,16 +122,18 @@ TEST(Cp932Encode, RefusesTheFirstCharacterWithoutACodeAndMalformedUtf8) {
       // The first of several.
       {"ab\xC2\xA5\xE3\x80\x9C", 2, "\xC2\xA5", 0xA5},
       // Malformed UTF-8: the bytes up to where it breaks off.
-      {"a\x80", 1, "\x80", 0},              // a stray continuation byte
+      {"a\x80", 1, "\x80", 0},  // a stray continuation byte
       {"\xFF", 0, "\xFF", 0},
-      {"\xC0\x80", 0, "\xC0", 0},           // overlong U+0000
-      {"\xE0\x80\x80", 0, "\xE0", 0},       // overlong
-      {"\xED\xA0\x80", 0, "\xED", 0},       // a surrogate
-      {"\xF4\x90\x80\x80", 0, "\xF4", 0},   // beyond U+10FFFF
+      {"\xC0\x80", 0, "\xC0", 0},          // overlong U+0000
+      {"\xE0\x80\x80", 0, "\xE0", 0},      // overlong
+      {"\xED\xA0\x80", 0, "\xED", 0},      // a surrogate
+      {"\xF4\x90\x80\x80", 0, "\xF4", 0},  // beyond U+10FFFF
       {"\xF5\x80\x80\x80", 0, "\xF5", 0},
-      {"\xE3\x81" "A", 0, "\xE3\x81", 0},   // cut off by ASCII
+      {"\xE3\x81"
+       "A",
+       0, "\xE3\x81", 0},                          // cut off by ASCII
       {"\xE3\x81\xE3\x81\x82", 0, "\xE3\x81", 0},  // ... or by another lead byte
-      {"ok\xE3\x81", 2, "\xE3\x81", 0},     // cut off by the end
+      {"ok\xE3\x81", 2, "\xE3\x81", 0},            // cut off by the end
       {"\xF0\xA0\xAE", 0, "\xF0\xA0\xAE", 0},
       {"\xC2\xA5\x80", 0, "\xC2\xA5", 0xA5},  // what comes first is reported
   };
@@ -147,8 +152,12 @@ TEST(Cp932Encode, RefusesTheFirstCharacterWithoutACodeAndMalformedUtf8) {
 TEST(Cp932Encode, AppendsToTheText) {
   std::string out = "x";
   Cp932EncodeError error;
-  EXPECT_TRUE(appendUtf8AsCp932(out, "\xE3\x81\x82" "a", error));
-  EXPECT_EQ(hex(out), hex("x\x82\xA0" "a"));
+  EXPECT_TRUE(appendUtf8AsCp932(out,
+                                "\xE3\x81\x82"
+                                "a",
+                                error));
+  EXPECT_EQ(hex(out), hex("x\x82\xA0"
+                          "a"));
 }
 
 // Every character the decoder gives reads back from its code; every other

@@ -3,14 +3,14 @@
 // Multilingual Plane), and prints the figures. Exits 1 on any difference
 // but the deliberate ones, or when the table is not complete.
 //   cp932_windows_compare TABLE
-#include "cp932.h"
-#include "cp932_encode.h"
-
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "cp932.h"
+#include "cp932_encode.h"
 
 namespace {
 
@@ -45,34 +45,41 @@ const Deliberate kDeliberate[] = {
 
 // The value of the hex digit `c`, or -1.
 int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
   return -1;
 }
 
 // Reads the line "XXXX BYTES" or "XXXX -" into `table`; false when it is
 // not such a line.
 bool readLine(const std::string& line, std::vector<WindowsCode>& table) {
-  if (line.size() < 6 || line[4] != ' ') return false;
+  if (line.size() < 6 || line[4] != ' ')
+    return false;
   uint32_t cp = 0;
   for (size_t i = 0; i < 4; ++i) {
     const int d = hexDigit(line[i]);
-    if (d < 0) return false;
+    if (d < 0)
+      return false;
     cp = cp << 4 | static_cast<uint32_t>(d);
   }
   WindowsCode& code = table[cp];
-  if (code.seen) return false;
+  if (code.seen)
+    return false;
   code.seen = true;
   const std::string rest = line.substr(5);
   if (rest == "-") {
     code.refused = true;
     return true;
   }
-  if (rest.size() % 2 != 0 || rest.size() > 4) return false;
+  if (rest.size() % 2 != 0 || rest.size() > 4)
+    return false;
   for (size_t i = 0; i < rest.size(); i += 2) {
     const int high = hexDigit(rest[i]);
     const int low = hexDigit(rest[i + 1]);
-    if (high < 0 || low < 0) return false;
+    if (high < 0 || low < 0)
+      return false;
     code.bytes += static_cast<char>(high << 4 | low);
   }
   return true;
@@ -93,14 +100,16 @@ std::vector<unsigned> codesPerCharacter() {
   std::vector<unsigned> count(0x10000, 0);
   for (unsigned code = 0; code <= 0xFFFF; ++code) {
     const uint32_t cp = cp932CodePoint(code);
-    if (cp != kCp932NoCharacter) ++count[cp];
+    if (cp != kCp932NoCharacter)
+      ++count[cp];
   }
   return count;
 }
 
 // "refused", or the bytes in hex.
 std::string describe(bool refused, const std::string& bytes) {
-  if (refused) return "refused";
+  if (refused)
+    return "refused";
   std::string s;
   for (const char c : bytes) {
     char buf[4];
@@ -123,7 +132,8 @@ void compare(uint32_t cp, const WindowsCode& windows, unsigned codes, Tally& tal
     ++tally.sameRefused;
   } else if (!weRefuse && !windows.refused && ours == windows.bytes) {
     ++tally.sameWritten;
-    if (codes > 1) ++tally.withSecondCodes;
+    if (codes > 1)
+      ++tally.withSecondCodes;
   } else if (isDeliberate(cp, windows, weRefuse)) {
     ++tally.deliberate;
   } else {
@@ -162,7 +172,8 @@ int main(int argc, char** argv) {
   Tally tally;
   size_t missing = 0;
   for (uint32_t cp = 0; cp <= 0xFFFF; ++cp) {
-    if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+    if (cp >= 0xD800 && cp <= 0xDFFF)
+      continue;
     if (!table[cp].seen) {
       ++missing;
       continue;

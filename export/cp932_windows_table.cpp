@@ -4,10 +4,9 @@
 // each: "XXXX" (the code point in hex), a blank, then the bytes in hex, or
 // "-" where Windows has no code for it and writes its default character.
 // Built with MinGW-w64 and run under Wine by cp932_windows_reference.sh.
-#include <windows.h>
-
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 

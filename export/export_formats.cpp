@@ -13,26 +13,22 @@ void beginCsv(std::string& out, ExportState&) {
   appendCsvHeader(out);
 }
 
-void writeCsvRow(std::string& out, const ListingBlock& block, const UnknownWords&,
-                 ExportState& state) {
-  fillExportRow(block, state.row);
+void writeCsvRow(std::string& out, const ExportItem& item, ExportState& state) {
+  fillExportRow(*item.block, state.row);
   appendCsvRow(out, state.row, state.encoding, state.escapeFormulas);
 }
 
-void writeJsonLine(std::string& out, const ListingBlock& block, const UnknownWords&,
-                   ExportState& state) {
-  fillExportRow(block, state.row);
+void writeJsonLine(std::string& out, const ExportItem& item, ExportState& state) {
+  fillExportRow(*item.block, state.row);
   appendJsonLine(out, state.row, state.encoding);
 }
 
-void writeListingBlock(std::string& out, const ListingBlock& block, const UnknownWords&,
-                       ExportState& state) {
-  appendListingBlock(out, block, state.encoding);
+void writeListingBlock(std::string& out, const ExportItem& item, ExportState& state) {
+  appendListingBlock(out, *item.block, state.encoding);
 }
 
-void noteUnknownRow(std::string&, const ListingBlock& block, const UnknownWords& unknown,
-                    ExportState& state) {
-  noteUnknowns(state.report, block.number, unknown);
+void noteUnknownRow(std::string&, const ExportItem& item, ExportState& state) {
+  noteUnknowns(state.report, item.block->number, *item.unknown);
 }
 
 void endUnknown(std::string& out, ExportState& state, int64_t) {
@@ -43,32 +39,74 @@ void beginCatalogue(std::string& out, ExportState& state) {
   appendCatalogueStart(out, state.heading);
 }
 
-void writeCatalogueRow(std::string& out, const ListingBlock& block, const UnknownWords&,
-                       ExportState& state) {
-  fillExportRow(block, state.row);
-  appendCatalogueRow(out, state.row, state.encoding, block.number, state.heading);
+void writeCatalogueRow(std::string& out, const ExportItem& item, ExportState& state) {
+  fillExportRow(*item.block, state.row);
+  appendCatalogueRow(out, state.row, state.encoding, item.block->number, state.heading);
 }
 
 void endCatalogue(std::string& out, ExportState& state, int64_t records) {
   appendCatalogueEnd(out, state.heading, records);
 }
 
+TableForm formOf(const ExportState& state) {
+  return TableForm{state.jsonLines, state.escapeFormulas};
+}
+
+void beginRecords(std::string& out, ExportState& state) {
+  appendTableHeader(out, state.jsonLines, kRecordColumns, kRecordColumnCount);
+}
+
+void writeStoredRecord(std::string& out, const ExportItem& item, ExportState& state) {
+  appendStoredRecordRow(out, formOf(state), item.position, *item.stored, state.encoding);
+}
+
+void beginDictionary(std::string& out, ExportState& state) {
+  appendTableHeader(out, state.jsonLines, kWordColumns, kWordColumnCount);
+}
+
+void writeWordEntry(std::string& out, const ExportItem& item, ExportState& state) {
+  appendWordEntryRow(out, formOf(state), *item.entry, item.found, state.encoding);
+}
+
+void beginKanji(std::string& out, ExportState& state) {
+  appendTableHeader(out, state.jsonLines, kKanjiColumns, kKanjiColumnCount);
+}
+
+void writeKanjiCode(std::string& out, const ExportItem& item, ExportState& state) {
+  appendKanjiRow(out, formOf(state), item.code, item.kanji, state.encoding);
+}
+
 }  // namespace
 
 // clang-format off
 const ExportFormat kExportFormats[kExportFormatCount] = {
-//  name       summary
-//             utf8Only csv    crLf   unknown catalogue begin           row                end
-  {"csv",     "a header row of the field names, then a row for each record",
-               false,   true,  false, false,  false,    beginCsv,       writeCsvRow,       endNothing},
-  {"jsonl",   "JSON Lines: an object per record, the field names as keys",
-               true,    false, false, false,  false,    writeNothing,   writeJsonLine,     endNothing},
-  {"listing", "the bytes of list.txt, as listconv writes it",
-               false,   false, true,  false,  false,    writeNothing,   writeListingBlock, endNothing},
-  {"unknown", "a CSV of the words and codes that the data lacks (shown as ?)",
-               false,   true,  false, true,   false,    writeNothing,   noteUnknownRow,    endUnknown},
-  {"html",    "a catalogue page to search, sort and print in a browser",
-               true,    false, false, false,  true,     beginCatalogue, writeCatalogueRow, endCatalogue},
+//  name          summary
+//                utf8Only csv    table  crLf   unknown catalogue source
+//                begin            row                end
+  {"csv",        "a header row of the field names, then a row for each record",
+                  false,   true,  false, false, false,  false,    ExportSource::listedRecords,
+                  beginCsv,        writeCsvRow,       endNothing},
+  {"jsonl",      "JSON Lines: an object per record, the field names as keys",
+                  true,    false, false, false, false,  false,    ExportSource::listedRecords,
+                  writeNothing,    writeJsonLine,     endNothing},
+  {"listing",    "the bytes of list.txt, as listconv writes it",
+                  false,   false, false, true,  false,  false,    ExportSource::listedRecords,
+                  writeNothing,    writeListingBlock, endNothing},
+  {"unknown",    "a CSV of the words and codes that the data lacks (shown as ?)",
+                  false,   true,  false, false, true,   false,    ExportSource::listedRecords,
+                  writeNothing,    noteUnknownRow,    endUnknown},
+  {"html",       "a catalogue page to search, sort and print in a browser",
+                  true,    false, false, false, false,  true,     ExportSource::listedRecords,
+                  beginCatalogue,  writeCatalogueRow, endCatalogue},
+  {"records",    "every record of list.rec as stored, for listconv-import",
+                  false,   false, true,  false, false,  false,    ExportSource::storedRecords,
+                  beginRecords,    writeStoredRecord, endNothing},
+  {"dictionary", "every entry of words.txt as read, for listconv-import",
+                  false,   false, true,  false, false,  false,    ExportSource::wordEntries,
+                  beginDictionary, writeWordEntry,    endNothing},
+  {"kanji",      "the code of every kanji of kanjis.dat",
+                  false,   false, true,  false, false,  false,    ExportSource::kanjiCodes,
+                  beginKanji,      writeKanjiCode,    endNothing},
 };
 // clang-format on
 

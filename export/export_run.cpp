@@ -6,11 +6,16 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <unordered_set>
 
 #include "driver/run.h"
 #include "io/output_file.h"
 #include "io/platform.h"
 #include "io/replacement_file.h"
+#include "records/stored_record.h"
+#include "tables/kanji_table.h"
+#include "textutil/core.h"
 
 namespace {
 
@@ -41,32 +46,159 @@ std::string sourceNames(const DataFiles& files) {
   return names.empty() ? "no data files" : names;
 }
 
-// Writes the export's first part, every record, one at a time, until the
-// end of the records or a failed write, and its last part; returns the
-// number of listed records.
-int64_t exportRecords(RunInputs& inputs, const ExportFormat& format, ExportState& state,
-                      OutputFile& out, bool bom) {
+// Writes a row for every listed record of list.rec, converted as for the
+// listing; returns their number.
+int64_t exportListedRecords(RunInputs& inputs, const ExportFormat& format, ExportState& state,
+                            OutputFile& out, std::string& chunk) {
+  if (!inputs.haveRecords) {
+    return 0;
+  }
+  RecordWork work;
+  UnknownWords unknown;
+  ExportItem item;
+  item.block = &work.block;
+  item.unknown = &unknown;
+  return convertRecords(inputs.records, inputs.tables, out, work,
+                        format.notesUnknown ? &unknown : nullptr, [&] {
+                          chunk.clear();
+                          format.row(chunk, item, state);
+                          writeBytes(out, chunk);
+                        });
+}
+
+// Writes a row for every record of list.rec as stored, a last part record
+// included; returns their number.
+int64_t exportStoredRecords(RunInputs& inputs, const ExportFormat& format, ExportState& state,
+                            OutputFile& out, std::string& chunk) {
+  if (!inputs.haveRecords) {
+    return 0;
+  }
+  RecordBytes bytes;
+  StoredRecord record;
+  ExportItem item;
+  item.stored = &record;
+  // A read that finds no byte of the file is no record: it only meets the end.
+  while (out.error == 0 && readRecordBytes(inputs.records, bytes.data(), bytes.size()) > 0) {
+    readStoredRecord(bytes, record);
+    ++item.position;
+    chunk.clear();
+    format.row(chunk, item, state);
+    writeBytes(out, chunk);
+  }
+  return item.position;
+}
+
+// Writes a row for every entry of words.txt, as the loader takes it; returns
+// their number, and sets `failure` to what failed in reading the file.
+int64_t exportWordEntries(const DataFiles& files, RunInputs& inputs, const ExportFormat& format,
+                          ExportState& state, OutputFile& out, std::string& chunk,
+                          FileError& failure) {
+  std::unordered_set<std::string> keys;  // of the entries before
+  ExportItem item;
+  int64_t entries = 0;
+  failure =
+      listWordEntries(files.words.c_str(), inputs.tables.kanji, [&](const ListedWordEntry& entry) {
+        item.entry = &entry;
+        item.found = keys.insert(entry.entry->key).second;
+        ++entries;
+        chunk.clear();
+        format.row(chunk, item, state);
+        writeBytes(out, chunk);
+      });
+  return entries;
+}
+
+// Writes a row for every code of kanjis.dat's records that can show a kanji;
+// returns their number.
+int64_t exportKanjiCodes(RunInputs& inputs, const ExportFormat& format, ExportState& state,
+                         OutputFile& out, std::string& chunk) {
+  const KanjiTable& table = inputs.tables.kanji;
+  ExportItem item;
+  int64_t codes = 0;
+  for (size_t code = kFirstKanjiCode; code < table.size() && out.error == 0; ++code) {
+    // The last entry is the read that met the end of the file: a record only
+    // when part of one was there.
+    if (code + 1 == table.size() && withoutTrailingBlanks(table[code]).empty()) {
+      break;
+    }
+    item.code = static_cast<int32_t>(code);
+    item.kanji = lookupKanji(table, std::to_string(code)).text;
+    ++codes;
+    chunk.clear();
+    format.row(chunk, item, state);
+    writeBytes(out, chunk);
+  }
+  return codes;
+}
+
+// Writes the export's first part, a row for everything its source gives,
+// one at a time, until the end or a failed write, and its last part;
+// returns the number of rows. `failure` is set to what failed in reading a
+// file that only the export reads.
+int64_t exportRows(const DataFiles& files, RunInputs& inputs, const ExportFormat& format,
+                   ExportState& state, OutputFile& out, bool bom, FileError& failure) {
   std::string chunk;
   if (bom) {
     chunk += kByteOrderMark;
   }
   format.begin(chunk, state);
   writeBytes(out, chunk);
-  int64_t recordCount = 0;
-  if (inputs.haveRecords) {
-    RecordWork work;
-    UnknownWords unknown;
-    recordCount = convertRecords(inputs.records, inputs.tables, out, work,
-                                 format.notesUnknown ? &unknown : nullptr, [&] {
-                                   chunk.clear();
-                                   format.row(chunk, work.block, unknown, state);
-                                   writeBytes(out, chunk);
-                                 });
+  int64_t rows = 0;
+  switch (format.source) {
+    case ExportSource::listedRecords:
+      rows = exportListedRecords(inputs, format, state, out, chunk);
+      break;
+    case ExportSource::storedRecords:
+      rows = exportStoredRecords(inputs, format, state, out, chunk);
+      break;
+    case ExportSource::wordEntries:
+      rows = exportWordEntries(files, inputs, format, state, out, chunk, failure);
+      break;
+    case ExportSource::kanjiCodes:
+      rows = exportKanjiCodes(inputs, format, state, out, chunk);
+      break;
   }
   chunk.clear();
-  format.end(chunk, state, recordCount);
+  format.end(chunk, state, rows);
   writeBytes(out, chunk);
-  return recordCount;
+  return rows;
+}
+
+// The data files a format reads.
+RunReads readsOf(const ExportFormat& format) {
+  switch (format.source) {
+    case ExportSource::storedRecords:
+      return RunReads{false, false, true};
+    case ExportSource::wordEntries:  // words.txt is read as it is written out
+    case ExportSource::kanjiCodes:
+      return RunReads{true, false, false};
+    default:
+      return RunReads();
+  }
+}
+
+// The name of the data file that a format lists.
+const char* listedNameOf(const ExportFormat& format) {
+  switch (format.source) {
+    case ExportSource::wordEntries:
+      return kWordFile;
+    case ExportSource::kanjiCodes:
+      return kKanjiFile;
+    default:
+      return kRecordFile;
+  }
+}
+
+// True when the data file that a format lists is not there.
+bool isMissing(const ExportFormat& format, const DataFiles& files, const RunInputs& inputs) {
+  switch (format.source) {
+    case ExportSource::wordEntries:
+      return !fileIdAt(files.words).known;
+    case ExportSource::kanjiCodes:
+      return !fileIdAt(files.kanji).known;
+    default:
+      return !inputs.haveRecords && inputs.records.error == ENOENT;
+  }
 }
 
 // Prints why the output `output` is refused: it is the input `input`.
@@ -142,18 +274,19 @@ int runExport(const ExportOptions& options) {
   const DataFiles files = dataFilesIn(options.dir);
 
   RunInputs inputs;
-  openRunInputs(files, inputs);
+  openRunInputs(files, inputs, readsOf(format));
   reportFailures(kProgram, inputs.failures);
   bool readsOk = inputs.failures.empty();
-  if (!options.dir.empty() && !inputs.haveRecords && inputs.records.error == ENOENT) {
+  if (!options.dir.empty() && isMissing(format, files, inputs)) {
     // A folder named on purpose, with nothing to export: a wrong folder.
-    std::fprintf(stderr, "%s: no %s in %s\n", kProgram, kRecordFile, options.dir.c_str());
+    std::fprintf(stderr, "%s: no %s in %s\n", kProgram, listedNameOf(format), options.dir.c_str());
     return 1;
   }
 
   ExportState state;
   state.encoding.utf8 = options.utf8;
   state.escapeFormulas = options.escapeFormulas;
+  state.jsonLines = options.jsonLines;
   if (format.catalogue) {
     state.heading.title = options.title;
     state.heading.sources = sourceNames(files);
@@ -172,7 +305,12 @@ int runExport(const ExportOptions& options) {
     return 1;
   }
 
-  exportRecords(inputs, format, state, out, options.bom);
+  FileError failure;
+  exportRows(files, inputs, format, state, out, options.bom, failure);
+  if (failed(failure)) {
+    reportFailures(kProgram, {failure});
+    readsOk = false;
+  }
   readsOk = closeRunInputs(kProgram, files, inputs) && readsOk;
   if (!finishOutput(out, readsOk)) {
     return 1;

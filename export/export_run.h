@@ -14,6 +14,7 @@ struct ExportOptions {
   std::string output;             // the file to write; "" for standard output
   bool bom = false;               // a UTF-8 CSV starts with a byte-order mark
   bool escapeFormulas = false;    // a CSV value that starts like a formula gets a leading '
+  bool jsonLines = false;         // a table format (records, dictionary, kanji) as JSON Lines
   std::string title = "Listing";  // the HTML catalogue's title
 };
 

@@ -104,8 +104,8 @@ TEST(ExportRun, AFailedExportLeavesTheOldFileAndNoTemporaryFile) {
   renameFails.renameFailError = EXDEV;
   const ExportFault cases[] = {
       {"a read", readFails,
-       "cannot read " + rec + ": " + std::strerror(EIO) + "\nlistconv-export: cannot write " +
-           out + ": the export is incomplete\n"},
+       "cannot read " + rec + ": " + std::strerror(EIO) + "\nlistconv-export: cannot write " + out +
+           ": the export is incomplete\n"},
       {"the first write", firstWriteFails,
        "cannot write " + out + ": " + std::strerror(EIO) + "\n"},
       {"a later write", laterWriteFails, "cannot write " + out + ": " + std::strerror(EIO) + "\n"},

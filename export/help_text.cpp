@@ -4,10 +4,17 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "export_formats.h"
+#include "io/arguments.h"
+#include "io/file_error.h"
+#include "io/platform.h"
+#include "io/replacement_file.h"
 
 namespace {
 
@@ -32,9 +39,8 @@ const char kExamplesAndStatuses[] =
     "  1  a data file could not be read or the output could not be written\n"
     "  2  a usage error\n";
 
-// Appends `head`, then `text` from column `indent` on (on a line of its own
-// when `head` leaves no two blanks before it), its words wrapped in lines of
-// at most kHelpWidth columns, each further line indented as the first.
+}  // namespace
+
 void appendWrapped(std::string& out, const std::string& head, std::string_view text,
                    size_t indent) {
   assert(indent < kHelpWidth);
@@ -61,6 +67,8 @@ void appendWrapped(std::string& out, const std::string& head, std::string_view t
   out += line + '\n';
 }
 
+namespace {
+
 // An option as the help names it: "-C, --dir DIR", "--bom".
 std::string optionHead(const CLI::Option& option) {
   std::string head = " ";
@@ -79,20 +87,59 @@ std::string optionHead(const CLI::Option& option) {
 
 }  // namespace
 
-std::string helpText(const CLI::App& app) {
-  std::string out = "Usage: " + app.get_name() + " [OPTIONS]\n";
+std::string programHelp(const CLI::App& app, const HelpParts& parts) {
+  std::string out = "Usage: " + app.get_name() + " " + parts.usage + "\n";
   appendWrapped(out, "", app.get_description(), 0);
 
   out += "\nOptions:\n";
   for (const CLI::Option* option : app.get_options()) {
+    if (!option->nonpositional()) {
+      continue;  // the usage line names it
+    }
     std::string description = option->get_description();
     if (!option->get_default_str().empty()) {
       description += " (default: " + option->get_default_str() + ")";
     }
     appendWrapped(out, optionHead(*option), description, kOptionIndent);
   }
+  out += parts.sections;
+  out += parts.ending;
+  return out;
+}
 
-  out += "\nFormats:\n";
+int printOnConsole(const char* program, const std::string& text) {
+  errno = 0;
+  if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) {
+    return 0;
+  }
+  const FileError e{"write", "", errno != 0 ? errno : EIO};
+  std::fprintf(stderr, "%s: %s\n", program, describeFailure(e).c_str());
+  return 1;
+}
+
+int usageError(const CLI::App& app, std::string reason) {
+  std::replace(reason.begin(), reason.end(), '\n', ' ');
+  const char* name = app.get_name().c_str();
+  std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name, reason.c_str(),
+               name);
+  return 2;
+}
+
+int runProgram(const char* program, int (*run)(int argc, char** argv), int argc, char** argv) {
+  takeArgumentsAsUtf8(argc, argv);
+  failWritesInsteadOfSignals();
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // As after any failure, no half-written replacement is left behind.
+    discardPendingReplacement();
+    std::fprintf(stderr, "%s: out of memory\n", program);
+    return 1;
+  }
+}
+
+std::string helpText(const CLI::App& app) {
+  std::string out = "\nFormats:\n";
   size_t widest = 0;
   for (const ExportFormat& format : kExportFormats) {
     widest = std::max(widest, std::strlen(format.name));
@@ -102,7 +149,5 @@ std::string helpText(const CLI::App& app) {
     assert(2 + widest + 2 + std::strlen(format.summary) <= kHelpWidth);
     appendWrapped(out, std::string("  ") + format.name, format.summary, 2 + widest + 2);
   }
-
-  out += kExamplesAndStatuses;
-  return out;
+  return programHelp(app, HelpParts{"[OPTIONS]", out, kExamplesAndStatuses});
 }

@@ -6,44 +6,18 @@
 #include <cassert>
 #include <cerrno>
 #include <cstdio>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "cp932.h"
 #include "export_run.h"
 #include "help_text.h"
-#include "io/arguments.h"
 #include "io/file_error.h"
-#include "io/platform.h"
-#include "io/replacement_file.h"
 
 namespace {
 
 const char kProgram[] = "listconv-export";
 const char kVersion[] = "listconv-export " LISTCONV_VERSION;
-
-// Prints `text` on standard output; returns the exit status: 0, or 1 (with
-// the reason on standard error) when standard output cannot be written.
-int printOnConsole(const std::string& text) {
-  errno = 0;
-  if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) {
-    return 0;
-  }
-  const FileError e{"write", "", errno != 0 ? errno : EIO};
-  std::fprintf(stderr, "%s: %s\n", kProgram, describeFailure(e).c_str());
-  return 1;
-}
-
-// Prints a usage error on standard error: its reason on one line, then where
-// the help is; returns the exit status of a usage error.
-int usageError(const CLI::App& app, std::string reason) {
-  std::replace(reason.begin(), reason.end(), '\n', ' ');
-  const char* name = app.get_name().c_str();
-  std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", name, reason.c_str(),
-               name);
-  return 2;
-}
 
 // The names of the formats that have `property`, as "csv or unknown".
 std::string formatsThat(bool ExportFormat::*property) {
@@ -107,6 +81,14 @@ int runCommandLine(int argc, char** argv) {
       "--escape-formulas", options.escapeFormulas,
       "put ' before a CSV value that starts with =, +, -, @, a tab or a CR, which a spreadsheet "
       "would take for a formula");
+  std::string as = "csv";
+  CLI::Option* asOption =
+      app.add_option(
+             "--as", as,
+             "csv or jsonl (UTF-8 only): how " + formatsThat(&ExportFormat::table) + " are written")
+          ->type_name("KIND")
+          ->transform(CLI::IsMember({"csv", "jsonl"}, CLI::ignore_case).description(""))
+          ->capture_default_str();
   CLI::Option* title = app.add_option("--title", options.title, "the title of the html page")
                            ->type_name("TEXT")
                            ->capture_default_str();
@@ -117,9 +99,9 @@ int runCommandLine(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
-    return printOnConsole(helpText(app));
+    return printOnConsole(kProgram, helpText(app));
   } catch (const CLI::CallForVersion&) {
-    return printOnConsole(std::string(kVersion) + "\n");
+    return printOnConsole(kProgram, std::string(kVersion) + "\n");
   } catch (const CLI::ParseError& e) {
     return usageError(app, e.what());
   }
@@ -132,7 +114,17 @@ int runCommandLine(int argc, char** argv) {
   if (!options.utf8 && options.format->utf8Only) {
     return usageError(app, "--format " + format + " is written in UTF-8 only, not cp932");
   }
-  if (bom->count() > 0 && !(options.format->csv && options.utf8)) {
+  options.jsonLines = as == "jsonl";
+  if (asOption->count() > 0 && !options.format->table) {
+    return usageError(app, "--as is for --format " + formatsThat(&ExportFormat::table));
+  }
+  if (options.jsonLines && !options.utf8) {
+    return usageError(app, "--as jsonl is written in UTF-8 only, not cp932");
+  }
+  if (bom->count() > 0 && options.format->table && (options.jsonLines || !options.utf8)) {
+    return usageError(app, "--bom is for a UTF-8 CSV: --as csv, --encoding utf-8");
+  }
+  if (bom->count() > 0 && !options.format->table && !(options.format->csv && options.utf8)) {
     return usageError(app, "--bom is for a UTF-8 CSV: --format " + formatsThat(&ExportFormat::csv) +
                                ", --encoding utf-8");
   }
@@ -161,16 +153,5 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  takeArgumentsAsUtf8(argc, argv);
-  // A pipe whose reader has gone, or a file-size limit, is a failed write,
-  // reported like any other.
-  failWritesInsteadOfSignals();
-  try {
-    return runCommandLine(argc, argv);
-  } catch (const std::bad_alloc&) {
-    // As after any failure, no half-written replacement is left behind.
-    discardPendingReplacement();
-    std::fprintf(stderr, "%s: out of memory\n", kProgram);
-    return 1;
-  }
+  return runProgram(kProgram, runCommandLine, argc, argv);
 }

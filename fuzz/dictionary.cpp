@@ -141,7 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::ofstream(gPath, std::ios::binary | std::ios::trunc) << raw;
 
   std::vector<WordEntry> entries;
-  FUZZ_CHECK(!failed(readWordEntries(gPath.c_str(), gKanji, [&](const WordEntry& e) { entries.push_back(e); })));
+  FUZZ_CHECK(!failed(
+      readWordEntries(gPath.c_str(), gKanji, [&](const WordEntry& e) { entries.push_back(e); })));
   Dictionary dictionary;
   FUZZ_CHECK(!failed(loadWordDictionaryFrom(gPath.c_str(), gKanji, dictionary)));
   FUZZ_CHECK(dictionary.entries == entries.size());

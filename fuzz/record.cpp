@@ -20,7 +20,7 @@ namespace {
 using fixtures::Field;
 
 // The members of the record that hold the fields, in record order.
-std::string SourceRecord::* const kMembers[] = {
+std::string SourceRecord::*const kMembers[] = {
     &SourceRecord::entryId,   &SourceRecord::name1,     &SourceRecord::name2,
     &SourceRecord::name3,     &SourceRecord::nameCode1, &SourceRecord::nameCode2,
     &SourceRecord::nameCode3, &SourceRecord::detail1,   &SourceRecord::detail2,
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   decodeSourceRecord(other, reused);
   reused.note.resize(3);  // as the record path's trimming leaves it
   decodeSourceRecord(bytes, reused);
-  for (std::string SourceRecord::* const member : kMembers) {
+  for (std::string SourceRecord::*const member : kMembers) {
     FUZZ_CHECK(reused.*member == fresh.*member);
   }
   return 0;

@@ -20,7 +20,7 @@ fi
 max_len() {
   case "$1" in
     run) echo 8192 ;;
-    dictionary) echo 4096 ;;
+    dictionary | import_tables) echo 4096 ;;
     record) echo 700 ;;
     *) echo 256 ;;
   esac

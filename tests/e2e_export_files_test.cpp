@@ -31,12 +31,12 @@ using e2e::Workdir;
 using fixtures::Record;
 
 using e2e::cannot;
+using e2e::exitStatusOf;
 using e2e::exportExe;
+using e2e::nobodyIds;
 using e2e::putSample;
 using e2e::runExport;
 using e2e::sampleFile;
-using e2e::exitStatusOf;
-using e2e::nobodyIds;
 using e2e::Start;
 using e2e::startProgram;
 
@@ -93,14 +93,14 @@ bool appears(const std::string& path) {
 // One -o target: how it is made, what is asked, and what is there after.
 struct Target {
   const char* what;
-  const char* prepare;     // run in the folder first
-  std::string output;      // the -o argument
-  int status;              // the exit status
-  const char* kind;        // what `output` is afterwards (not following a link)
-  std::string written;     // where the export is to be found ("" for nowhere)
-  int mode;                // the mode of `written` (-1: not checked)
-  std::string err;         // standard error
-  std::string untouched;   // a file that keeps "old" ("" for none)
+  const char* prepare;    // run in the folder first
+  std::string output;     // the -o argument
+  int status;             // the exit status
+  const char* kind;       // what `output` is afterwards (not following a link)
+  std::string written;    // where the export is to be found ("" for nowhere)
+  int mode;               // the mode of `written` (-1: not checked)
+  std::string err;        // standard error
+  std::string untouched;  // a file that keeps "old" ("" for none)
 };
 
 TEST(ExportOutputFiles, EachKindOfOutputIsWrittenAsItShouldBe) {
@@ -118,13 +118,13 @@ TEST(ExportOutputFiles, EachKindOfOutputIsWrittenAsItShouldBe) {
        "", ""},
       {"a symbolic link", "echo old >target.csv && chmod 640 target.csv && ln -s target.csv link",
        "link", 0, "link", "target.csv", 0640, "", ""},
-      {"a link into another folder",
-       "mkdir -p sub && echo old >sub/t.csv && ln -s sub/t.csv link2", "link2", 0, "link",
-       "sub/t.csv", 0644, "", ""},
+      {"a link into another folder", "mkdir -p sub && echo old >sub/t.csv && ln -s sub/t.csv link2",
+       "link2", 0, "link", "sub/t.csv", 0644, "", ""},
       {"a link to a name not there yet", "umask 022 && ln -s made.csv dangling", "dangling", 0,
        "link", "made.csv", 0644, "", ""},
-      {"a FIFO with a reader", "mkfifo pipe && { cat pipe >from-pipe.tmp && mv from-pipe.tmp from-pipe & }",
-       "pipe", 0, "fifo", "from-pipe", -1, "", ""},
+      {"a FIFO with a reader",
+       "mkfifo pipe && { cat pipe >from-pipe.tmp && mv from-pipe.tmp from-pipe & }", "pipe", 0,
+       "fifo", "from-pipe", -1, "", ""},
       {"a full device", "true", "/dev/full", 1, "char device", "", -1,
        cannot("write", "/dev/full", ENOSPC), ""},
       {"standard output by -", "true", "-", 0, "none", ".stdout", -1, "", ""},
@@ -202,8 +202,9 @@ TEST(ExportOutputFiles, AKilledExportLeavesNoTemporaryFileAndTheOldFileWhole) {
   SKIP_UNDER_RUNNER();
   std::string records;
   for (int i = 0; i < 3000; ++i) {
-    records += Record().set(fixtures::kEntryId, "ID" + std::to_string(i)).set(fixtures::kNote,
-                                                                               std::string(100, 'n'));
+    records += Record()
+                   .set(fixtures::kEntryId, "ID" + std::to_string(i))
+                   .set(fixtures::kNote, std::string(100, 'n'));
   }
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(strsignal(signal));
@@ -355,7 +356,8 @@ TEST(ExportOutputFiles, AFolderThatRefusesTheReplacementIsNamedAsTheReason) {
   }
   Start how;
   how.asNobody = root;
-  const int status = exitStatusOf(startProgram(e2e::exportExe(), {"-o", "ro/out.csv"}, w.path(""), how));
+  const int status =
+      exitStatusOf(startProgram(e2e::exportExe(), {"-o", "ro/out.csv"}, w.path(""), how));
   chmod(w.path("ro").c_str(), 0755);  // so that the folder can be removed
   EXPECT_EQ(status, 1);
   EXPECT_EQ(readFile(w.path(".stderr")), cannot("create a file in", "ro", EACCES));
@@ -398,8 +400,8 @@ TEST(ExportOutputFiles, RunningOutOfMemoryIsAMessageAndLeavesTheOldFile) {
   }
   w.put("out.csv", "old\n");
   ASSERT_EQ(mkfifo(w.path("list.rec").c_str(), 0644), 0);
-  const pid_t child = startProgram(e2e::exportExe(), {"--format", "unknown", "-o", "out.csv"},
-                                   w.path(""), how);
+  const pid_t child =
+      startProgram(e2e::exportExe(), {"--format", "unknown", "-o", "out.csv"}, w.path(""), how);
   ASSERT_GT(child, 0);
   const int fifo = open(w.path("list.rec").c_str(), O_WRONLY);
   ASSERT_GE(fifo, 0);
@@ -477,7 +479,8 @@ TEST(ExportOutputFiles, EveryFormatReadsDataFilesThatAreFifos) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(readFile(w.path("out")), want.out);
-    runExport(w, "--version", "for f in kanjis.dat words.txt list.rec; do rm $f && mv $f.data $f; done");
+    runExport(w, "--version",
+              "for f in kanjis.dat words.txt list.rec; do rm $f && mv $f.data $f; done");
   }
 }
 
@@ -500,9 +503,10 @@ TEST(ExportOutputFiles, ATitleThatIsNotUtf8IsAUsageError) {
 // page cannot hold reach the page and the file system as they are.
 TEST(ExportEndToEnd, ATitleAndFolderOutsideTheAnsiCodePageAreKept) {
   Workdir w;
-  const std::string folder = "\xE5\x88\x80\xE5\x89\xA3 caf\xC3\xA9";              // 刀剣 café
-  const std::string title = "\xE5\x88\x80\xE5\x89\xA3\xE7\x9B\xAE\xE9\x8C\xB2 caf\xC3\xA9";  // 刀剣目録 café
-  const std::string page = "\xE7\x9B\xAE\xE9\x8C\xB2.html";                       // 目録.html
+  const std::string folder = "\xE5\x88\x80\xE5\x89\xA3 caf\xC3\xA9";  // 刀剣 café
+  const std::string title =
+      "\xE5\x88\x80\xE5\x89\xA3\xE7\x9B\xAE\xE9\x8C\xB2 caf\xC3\xA9";  // 刀剣目録 café
+  const std::string page = "\xE7\x9B\xAE\xE9\x8C\xB2.html";            // 目録.html
   ASSERT_EQ(mkdir(w.path(folder).c_str(), 0755), 0);
   putSample(w, folder + "/");
   const RunResult r = runExport(w, "--format html -C '" + folder + "' --title '" + title +

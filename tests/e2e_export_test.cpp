@@ -56,7 +56,8 @@ TEST(ExportEndToEnd, AUsageErrorIsItsReasonAndWhereTheHelpIsOnTwoLinesAndStatus2
     const char* reason;
   };
   const Case cases[] = {
-      {"--format xml", "--format: xml not in {csv,jsonl,listing,unknown,html}"},
+      {"--format xml",
+       "--format: xml not in {csv,jsonl,listing,unknown,html,records,dictionary,kanji}"},
       {"--encoding latin1", "--encoding: latin1 not in {utf-8,cp932}"},
       {"--format jsonl --encoding cp932", "--format jsonl is written in UTF-8 only, not cp932"},
       {"--format html --encoding cp932", "--format html is written in UTF-8 only, not cp932"},
@@ -141,7 +142,8 @@ TEST(ExportEndToEnd, ABackslashEndingTheFolderIsPartOfItsName) {
   Workdir w;
   putSample(w);
   const RunResult here = runExport(w, "");
-  const RunResult r = runExport(w, "-C 'd\\'", "mkdir 'd\\' && cp kanjis.dat words.txt list.rec 'd\\'/");
+  const RunResult r =
+      runExport(w, "-C 'd\\'", "mkdir 'd\\' && cp kanjis.dat words.txt list.rec 'd\\'/");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, here.out);
@@ -243,8 +245,10 @@ TEST(ExportEndToEnd, AnOutputFileThatIsAnInputIsRefusedAndEveryFileKept) {
   };
   const Case cases[] = {
       {"true", "list.rec", "will not write over list.rec: it is an input"},
-      {"rm -f out && ln -s words.txt out", "out", "will not write over out: it is the input words.txt"},
-      {"rm -f out && ln kanjis.dat out", "out", "will not write over out: it is the input kanjis.dat"},
+      {"rm -f out && ln -s words.txt out", "out",
+       "will not write over out: it is the input words.txt"},
+      {"rm -f out && ln kanjis.dat out", "out",
+       "will not write over out: it is the input kanjis.dat"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.prepare);

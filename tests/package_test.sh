@@ -29,7 +29,7 @@ tr ',' '\n' <<<"$recommends" | grep -qE '^ *bash-completion( \(.*\))? *$' ||
   fail "the package does not recommend bash-completion (it recommends: ${recommends:-nothing})"
 
 dpkg -i "$deb" >/dev/null
-for program in listconv listconv-export; do
+for program in listconv listconv-export listconv-import; do
   [ "$(command -v "$program")" = "/usr/bin/$program" ] || fail "$program is not /usr/bin/$program"
   [ "$("/usr/bin/$program" --version)" = "$program $version" ] ||
     fail "$program --version does not say $version"
@@ -45,14 +45,28 @@ cmp "$work/console.txt" "$sample/console.txt" || fail "listconv's console differ
 grep -q '\[12,"' "$work/catalogue.html" && ! grep -q '\[13,"' "$work/catalogue.html" &&
   grep -q '</html>' "$work/catalogue.html" || fail "the catalogue page does not hold the 12 records"
 
-for page in listconv listconv-export; do
+# The way back: the sample's records and dictionary written into a copy give
+# the same listing.
+mkdir "$work/copy"
+cp "$sample/kanjis.dat" "$sample/words.txt" "$sample/list.rec" "$work/copy/"
+/usr/bin/listconv-export -C "$work" --format records -o "$work/records.csv"
+/usr/bin/listconv-export -C "$work" --format dictionary -o "$work/words.csv"
+/usr/bin/listconv-import -C "$work/copy" "$work/records.csv" "$work/words.csv" >/dev/null ||
+  fail "listconv-import failed on the sample's exports"
+(cd "$work/copy" && /usr/bin/listconv >/dev/null)
+cmp "$work/copy/list.txt" "$sample/list.txt" || fail "the imported copy's list.txt differs"
+
+for page in listconv listconv-export listconv-import; do
   gzip -t "/usr/share/man/man1/$page.1.gz" || fail "no manual page $page.1.gz"
 done
-completion=/usr/share/bash-completion/completions/listconv-export
-bash -c "source $completion && complete -p listconv-export" >/dev/null ||
-  fail "the bash completion does not complete listconv-export"
+for program in listconv-export listconv-import; do
+  completion=/usr/share/bash-completion/completions/$program
+  bash -c "source $completion && complete -p $program" >/dev/null ||
+    fail "the bash completion does not complete $program"
+done
 
 dpkg -r "$package" >/dev/null
-[ ! -e /usr/bin/listconv ] && [ ! -e /usr/bin/listconv-export ] && [ ! -e "$completion" ] ||
+[ ! -e /usr/bin/listconv ] && [ ! -e /usr/bin/listconv-export ] &&
+  [ ! -e /usr/bin/listconv-import ] && [ ! -e "$completion" ] ||
   fail "files of $package are left after dpkg -r"
 echo "package test: $(basename "$deb") installs, runs the sample and removes cleanly"

@@ -28,14 +28,14 @@ inline bool nobodyIds(uid_t& uid, gid_t& gid) {
 
 // How a program is started by startProgram.
 struct Start {
-  bool asNobody = false;   // as the user nobody (the caller is root)
+  bool asNobody = false;    // as the user nobody (the caller is root)
   rlim_t addressSpace = 0;  // a limit of the address space in bytes; 0 for none
 };
 
 // Starts `exe` with `args` in `dir` as `how` says, its standard output and
 // error in .stdout and .stderr there; returns its process id, or -1.
 inline pid_t startProgram(const std::string& exe, const std::vector<std::string>& args,
-                   const std::string& dir, const Start& how) {
+                          const std::string& dir, const Start& how) {
   uid_t uid = 0;
   gid_t gid = 0;
   if (how.asNobody && !nobodyIds(uid, gid)) {

@@ -31,7 +31,7 @@ SKIP = 77
 I386 = 0x14C
 WINDOW_SIZE = "1280,1000"
 SAMPLE_INPUTS = ["sample/kanjis.dat", "sample/words.txt", "sample/list.rec"]
-CONTENT = ["listconv.exe", "listconv-export.exe", "listconv.html", "README.txt"] + SAMPLE_INPUTS
+CONTENT = ["listconv.exe", "listconv-export.exe", "listconv-import.exe", "listconv.html", "README.txt"] + SAMPLE_INPUTS
 
 
 def machine(exe):
@@ -51,7 +51,7 @@ def check_content(z, sample):
     assert len(tops) == 1, "the zip has no single top folder: %s" % sorted(tops)
     top = tops.pop()
     assert sorted(names) == sorted(top + "/" + c for c in CONTENT), sorted(names)
-    for exe in ("listconv.exe", "listconv-export.exe"):
+    for exe in ("listconv.exe", "listconv-export.exe", "listconv-import.exe"):
         assert machine(z.read(top + "/" + exe)) == I386, "%s is not a 32-bit program" % exe
     page = z.read(top + "/listconv.html")
     assert page.startswith(b"<!DOCTYPE html>") and b"</html>" in page, "listconv.html is no page"

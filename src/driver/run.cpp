@@ -45,8 +45,8 @@ DataFiles dataFilesIn(const std::string& dir) {
 
 const std::string* inputUnderOutput(const FileId& output, const DataFiles& files,
                                     const RunInputs& inputs) {
-  const FileId records = inputs.records.file != nullptr ? fileIdOf(inputs.records.file)
-                                                        : fileIdAt(files.records);
+  const FileId records =
+      inputs.records.file != nullptr ? fileIdOf(inputs.records.file) : fileIdAt(files.records);
   if (sameFile(output, records)) {
     return &files.records;
   }
@@ -58,15 +58,22 @@ const std::string* inputUnderOutput(const FileId& output, const DataFiles& files
   return nullptr;
 }
 
-void openRunInputs(const DataFiles& files, RunInputs& inputs) {
+void openRunInputs(const DataFiles& files, RunInputs& inputs, const RunReads& reads) {
   const auto note = [&inputs](FileError e) {
     if (failed(e)) {
       inputs.failures.push_back(std::move(e));
     }
   };
   RunTables& tables = inputs.tables;
-  note(loadKanjiTableFrom(files.kanji.c_str(), tables.kanji));
-  note(loadWordDictionaryFrom(files.words.c_str(), tables.kanji, tables.words));
+  if (reads.kanji) {
+    note(loadKanjiTableFrom(files.kanji.c_str(), tables.kanji));
+  }
+  if (reads.words) {
+    note(loadWordDictionaryFrom(files.words.c_str(), tables.kanji, tables.words));
+  }
+  if (!reads.records) {
+    return;
+  }
   inputs.haveRecords = openInput(inputs.records, files.records.c_str(), false);
   if (!inputs.haveRecords) {
     note(openFailure(files.records, inputs.records.error));
@@ -119,8 +126,7 @@ int convert() {
   bool readsOk = inputs.failures.empty();
   if (const std::string* input = inputUnderOutput(fileIdAt(kListingFile), files, inputs)) {
     closeInput(inputs.records);
-    std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, kListingFile,
-                 input->c_str());
+    std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, kListingFile, input->c_str());
     return 1;
   }
   OutputFile listing;

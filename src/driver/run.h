@@ -57,9 +57,18 @@ struct RunInputs {
 const std::string* inputUnderOutput(const FileId& output, const DataFiles& files,
                                     const RunInputs& inputs);
 
+// Which of the data files a run reads: a run that lists only one of them
+// leaves the others alone.
+struct RunReads {
+  bool kanji = true;
+  bool words = true;
+  bool records = true;
+};
+
 // Loads the kanji table and the word dictionary from their files, then opens
-// the record file. A file that is missing or fails to open is taken as empty.
-void openRunInputs(const DataFiles& files, RunInputs& inputs);
+// the record file, each as `reads` asks. A file that is missing or fails to
+// open is taken as empty.
+void openRunInputs(const DataFiles& files, RunInputs& inputs, const RunReads& reads = RunReads());
 
 // Closes the record file; when a read of it failed, prints that under
 // `program`'s name and returns false.

@@ -114,18 +114,19 @@ void closeInput(InputFile& in) {
   }
 }
 
-void readRecordBytes(InputFile& in, unsigned char* out, size_t n) {
+size_t readRecordBytes(InputFile& in, unsigned char* out, size_t n) {
   size_t done = 0;
   while (done < n) {
     if (!haveData(in)) {
       std::memset(out + done, 0xFF, n - done);
-      return;
+      return done;
     }
     const size_t take = std::min(n - done, in.len - in.pos);
     std::memcpy(out + done, in.block.data() + in.pos, take);
     in.pos += take;
     done += take;
   }
+  return done;
 }
 
 bool readLinePiece(InputFile& in, std::string& out, size_t maxChars) {

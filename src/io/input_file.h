@@ -37,8 +37,8 @@ bool openInput(InputFile& in, const char* path, bool text);
 void closeInput(InputFile& in);
 
 // Fills `out` with the next `n` bytes; bytes past the end of the data read as
-// 0xFF and mark the end as met.
-void readRecordBytes(InputFile& in, unsigned char* out, size_t n);
+// 0xFF and mark the end as met. Returns how many bytes came from the file.
+size_t readRecordBytes(InputFile& in, unsigned char* out, size_t n);
 
 // Reads the next piece of a line as a line read into a buffer of
 // `maxChars` + 1 bytes would: up to and including the next line feed, at most

@@ -37,6 +37,13 @@ bool isReplacement(const OutputFile& out);
 // false (with `error` set, and the new file still there) on failure.
 bool replaceWithOutput(OutputFile& out);
 
+// Before replaceWithOutput: keeps the file that the replacement `out` is to
+// replace under the name `backup` (an older file of that name replaced), as a
+// second name of the same file where the file system allows it, else as a
+// copy. Nothing to keep, when the file is not there yet, is no failure.
+// False, with `error` set, when it cannot be kept.
+bool keepBackup(OutputFile& out, const std::string& backup);
+
 // Removes the file of a replacement that is not to be put in place.
 void discardReplacement(OutputFile& out);
 

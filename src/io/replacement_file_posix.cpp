@@ -127,7 +127,8 @@ FileError openInPlace(OutputFile& out, const std::string& path, bool append) {
 // Gives the replacement the owner (or at least the group) and the permission
 // bits of the file it replaces, as far as the user may.
 void takeOwnerAndMode(int fd, const struct stat& old) {
-  if (fchown(fd, old.st_uid, old.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+  if (fchown(fd, old.st_uid, old.st_gid) != 0 &&
+      fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
     // The replacement keeps the user's own group.
   }
   if (fchmod(fd, old.st_mode & 0777) != 0) {
@@ -160,7 +161,8 @@ FileError createReplacement(OutputFile& out, const std::string& target, const st
     holdEndSignals(saved);
     // A new file gets the usual mode under the umask; a replacement starts
     // as the user's alone and then takes the mode of the file it replaces.
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
+    const int fd =
+        open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
     const int error = errno;
     if (fd >= 0) {
       std::memcpy(gTempToRemove, temp.c_str(), temp.size() + 1);
@@ -266,6 +268,65 @@ bool replaceWithOutput(OutputFile& out) {
     out.error = error != 0 ? error : EIO;
   }
   return renamed;
+}
+
+namespace {
+
+// Copies the file at `from` to a new file at `to`, synced; 0 or the
+// system's reason.
+int copyFile(const std::string& from, const std::string& to) {
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    return errno;
+  }
+  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (out < 0) {
+    const int error = errno;
+    close(in);
+    return error;
+  }
+  static char block[1 << 16];
+  int error = 0;
+  for (ssize_t n; error == 0 && (n = read(in, block, sizeof block)) != 0;) {
+    if (n < 0 || write(out, block, static_cast<size_t>(n)) != n) {
+      error = errno != 0 ? errno : EIO;
+    }
+  }
+  struct stat st;
+  if (error == 0 && fstat(in, &st) == 0 && fchmod(out, st.st_mode & 0777) != 0) {
+    // The copy stays the user's alone.
+  }
+  if (error == 0 && fsync(out) != 0 && errno != EINVAL) {
+    error = errno;
+  }
+  close(in);
+  if (close(out) != 0 && error == 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    unlink(to.c_str());
+  }
+  return error;
+}
+
+}  // namespace
+
+bool keepBackup(OutputFile& out, const std::string& backup) {
+  assert(isReplacement(out));
+  struct stat st;
+  if (stat(out.target.c_str(), &st) != 0) {
+    return true;  // nothing there yet
+  }
+  if (unlink(backup.c_str()) != 0 && errno != ENOENT) {
+    out.error = errno;
+    return false;
+  }
+  if (link(out.target.c_str(), backup.c_str()) == 0) {
+    return true;
+  }
+  const int error = copyFile(out.target, backup);
+  out.error = error;
+  return error == 0;
 }
 
 void discardReplacement(OutputFile& out) {

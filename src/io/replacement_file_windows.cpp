@@ -100,9 +100,9 @@ FileError openExportOutput(OutputFile& out, const std::string& path, bool text) 
   out = OutputFile();
   out.text = text;
   out.path = path;
-  const HANDLE h = CreateFileW(widened(path).c_str(), 0,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE h =
+      CreateFileW(widened(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) {
@@ -145,6 +145,25 @@ bool replaceWithOutput(OutputFile& out) {
       MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
     gTempToRemove[0] = L'\0';
     out.temp.clear();
+    return true;
+  }
+  out.error = errnoOf(GetLastError());
+  return false;
+}
+
+bool keepBackup(OutputFile& out, const std::string& backup) {
+  assert(isReplacement(out));
+  const std::wstring target = widened(out.target);
+  const std::wstring kept = widened(backup);
+  if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return true;  // nothing there yet
+  }
+  if (!DeleteFileW(kept.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+    out.error = errnoOf(GetLastError());
+    return false;
+  }
+  if (CreateHardLinkW(kept.c_str(), target.c_str(), nullptr) ||
+      CopyFileW(target.c_str(), kept.c_str(), TRUE)) {
     return true;
   }
   out.error = errnoOf(GetLastError());

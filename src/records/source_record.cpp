@@ -1,8 +1,8 @@
 // Reading and decoding listing records.
 #include "records/source_record.h"
 
-#include "io/input_file.h"
 #include "io/counted_field.h"
+#include "io/input_file.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <iterator>
 
 #include "fixtures.h"
-#include "io/input_file.h"
 #include "io/counted_field.h"
+#include "io/input_file.h"
 #include "records/listing_writer.h"
 
 namespace {

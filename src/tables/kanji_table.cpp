@@ -11,7 +11,6 @@ namespace {
 const size_t kKanjiRecordSize = 166;
 const size_t kKanjiFieldOffset = 123;
 const size_t kKanjiCapacity = 4;
-const int32_t kFirstKanjiCode = 525;
 const int32_t kFixedCode = 3867;
 const char kFixedCodeText[] = "1037";
 

@@ -1,6 +1,7 @@
 // The kanji table: the kanji text of every kanji code, loaded from kanjis.dat.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,10 @@
 // Kanji texts indexed by kanji code: entry N is the kanji text of record N
 // of the kanji file. Owned by the run that loads it, and only read after.
 using KanjiTable = TextList;
+
+// The first code that can show a table entry: the records before it are
+// never read.
+constexpr int32_t kFirstKanjiCode = 525;
 
 // Fills `table` from the kanji file at `path` (empty when it cannot be
 // opened); returns what failed: nothing when it was read, or when it does not

@@ -10,9 +10,6 @@
 
 namespace {
 
-// A line is read into an 80-byte buffer: at most 79 bytes at a time.
-const size_t kLinePieceMax = 79;
-
 uint64_t rotl(uint64_t x, int b) {
   return (x << b) | (x >> (64 - b));
 }
@@ -184,41 +181,64 @@ bool findWordKanji(const Dictionary& dictionary, std::string_view key,
   return true;
 }
 
-FileError readWordEntries(const char* path, const KanjiTable& kanji,
-                          const std::function<void(const WordEntry&)>& take) {
+size_t takeWordLine(std::string_view line, WordLine& working, std::string& group) {
+  // The line buffer's text ends at its first zero byte.
+  line = line.substr(0, line.find('\0'));
+  working.key.clear();
+  size_t tokens = 0;
+  forEachToken(line, group, [&](std::string_view token) {
+    ++tokens;
+    if (tokens == 1) {
+      working.key.assign(token);
+    } else if (tokens == 2) {
+      working.word.assign(token);
+    } else {
+      if (tokens == 3) {
+        working.codes.clear();
+      }
+      working.codes.emplace_back(token);
+    }
+  });
+  return tokens;
+}
+
+FileError listWordEntries(const char* path, const KanjiTable& kanji,
+                          const std::function<void(const ListedWordEntry&)>& take) {
   InputFile in;
   if (!openInput(in, path, true)) {
     return openFailure(path, in.error);
   }
-  // The working entry: only its key is reset for every line, so a line
-  // without a word or codes takes those of the latest line that had them.
-  WordEntry working;
+  WordLine working;
+  WordEntry entry;
   std::string line;
   std::string group;
-  while (readLinePiece(in, line, kLinePieceMax)) {
-    // The line buffer's text ends at its first zero byte.
-    line.resize(std::min(line.size(), line.find('\0')));
-    working.key.clear();
-    size_t tokens = 0;
-    forEachToken(line, group, [&](std::string_view token) {
-      ++tokens;
-      if (tokens == 1) {
-        working.key.assign(token);
-      } else if (tokens == 2) {
-        working.word.assign(token);
-      } else {
-        if (tokens == 3) {
-          working.kanji.clear();
-        }
-        working.kanji.emplace_back(lookupKanji(kanji, token).text);
-      }
-    });
-    if (!working.key.empty()) {
-      take(working);
+  // The line of the file that the next piece starts in: a cut line's rest
+  // stands on the line it was cut from.
+  int64_t lineNumber = 1;
+  while (readLinePiece(in, line, kWordLinePieceMax)) {
+    const int64_t pieceLine = lineNumber;
+    lineNumber += line.back() == '\n' ? 1 : 0;
+    const size_t tokens = takeWordLine(line, working, group);
+    if (working.key.empty()) {
+      continue;
     }
+    entry.key = working.key;
+    entry.word = working.word;
+    if (tokens >= 3) {
+      entry.kanji.clear();
+      for (const std::string& code : working.codes) {
+        entry.kanji.emplace_back(lookupKanji(kanji, code).text);
+      }
+    }
+    take(ListedWordEntry{pieceLine, &working, &entry});
   }
   closeInput(in);
   return readFailure(path, in);
+}
+
+FileError readWordEntries(const char* path, const KanjiTable& kanji,
+                          const std::function<void(const WordEntry&)>& take) {
+  return listWordEntries(path, kanji, [&take](const ListedWordEntry& e) { take(*e.entry); });
 }
 
 FileError loadWordDictionaryFrom(const char* path, const KanjiTable& kanji,

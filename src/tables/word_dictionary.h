@@ -18,6 +18,16 @@ struct WordEntry {
   TextList kanji;
 };
 
+// What the lines of the word file read so far give the next line: the
+// latest key, word and code tokens. Only the key is reset for every line, so
+// a line without a word or codes takes those of the latest line that had
+// them.
+struct WordLine {
+  std::string key;
+  std::string word;
+  TextList codes;
+};
+
 // One slot of the dictionary's index: where a key's record lies in the
 // packed records, + 1 (0 for a free slot), and the key's hash, compared
 // before the key itself.
@@ -57,6 +67,31 @@ FileError loadWordDictionaryFrom(const char* path, const KanjiTable& kanji, Dict
 // failed, as loadWordDictionaryFrom does. A missing file gives no entries.
 FileError readWordEntries(const char* path, const KanjiTable& kanji,
                           const std::function<void(const WordEntry&)>& take);
+
+// One entry of the word file as the dictionary export lists it: the line of
+// the file it was read from (counted from 1; both pieces of a line that the
+// reader cuts stand on it), the working values after that piece, and its
+// kanji texts.
+struct ListedWordEntry {
+  int64_t line = 0;
+  const WordLine* values = nullptr;
+  const WordEntry* entry = nullptr;
+};
+
+// As readWordEntries, with the line and the code tokens of every entry.
+FileError listWordEntries(const char* path, const KanjiTable& kanji,
+                          const std::function<void(const ListedWordEntry&)>& take);
+
+// Takes one line as the loader reads it (at most 79 bytes, its line feed
+// included) into `working`: the key reset, then token 1 as the key, token 2
+// as the word and tokens 3 on, when there are any, as the codes. The line's
+// text ends at its first zero byte. Returns the number of tokens. `group` is
+// scratch space for tokenize.
+size_t takeWordLine(std::string_view line, WordLine& working, std::string& group);
+
+// The most bytes a line of the word file is read in at a time, its line
+// feed included; the rest of a longer line is read as a line of its own.
+constexpr size_t kWordLinePieceMax = 79;
 
 // Adds an entry, indexing its key unless an earlier entry has it.
 void addWordEntry(Dictionary& dictionary, const WordEntry& entry);

@@ -1,9 +1,10 @@
 // Case-insensitive search and comparison, lower-casing, white space removal
 // and ordered joining.
+#include "textutil/case.h"
+
 #include <algorithm>
 #include <cstring>
 
-#include "textutil/case.h"
 #include "textutil/core.h"
 #include "textutil/replace_engine.h"
 

@@ -1,11 +1,12 @@
 // Tests of the case-insensitive helpers, white space removal and ordered joining.
+#include "textutil/case.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "replace_comparison.h"
 #include "replace_reference.h"
-#include "textutil/case.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 // Tokenizer, trimming, upper-casing and replace-all.
+#include "textutil/core.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstring>
 
-#include "textutil/core.h"
 #include "textutil/replace_engine.h"
 
 TextList tokenize(const std::string& text) {

@@ -1,4 +1,6 @@
 // Tests of the tokenizer, trimming, upper-casing and replace-all.
+#include "textutil/core.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,7 +8,6 @@
 
 #include "replace_comparison.h"
 #include "replace_reference.h"
-#include "textutil/core.h"
 
 namespace {
 

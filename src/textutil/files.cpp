@@ -1,9 +1,10 @@
 // Reading a whole text file with retries, and the waits it uses.
+#include "textutil/files.h"
+
 #include <algorithm>
 
 #include "io/input_file.h"
 #include "io/waits.h"
-#include "textutil/files.h"
 
 namespace {
 

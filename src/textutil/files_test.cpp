@@ -1,11 +1,11 @@
 // Tests of reading a whole text file and of the waits.
+#include "textutil/files.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <string>
-
-#include "textutil/files.h"
 
 namespace {
 

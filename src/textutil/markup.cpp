@@ -1,8 +1,9 @@
 // Percent-decoding, and extraction and removal of <tag>...</tag> elements.
+#include "textutil/markup.h"
+
 #include <limits>
 
 #include "textutil/core.h"
-#include "textutil/markup.h"
 
 namespace {
 

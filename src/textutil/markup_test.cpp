@@ -1,10 +1,10 @@
 // Tests of percent-decoding and of the <tag>...</tag> helpers.
+#include "textutil/markup.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
-
-#include "textutil/markup.h"
 
 namespace {
 

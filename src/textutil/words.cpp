@@ -6,11 +6,11 @@
 // word, and -1 means no further word. Any negative cursor reads no word. The
 // cursor cannot hold the end of a word that ends beyond position 2^31 - 1, so
 // reading stops before such a word as if the text ended there.
+#include "textutil/words.h"
+
 #include <algorithm>
 #include <limits>
 #include <unordered_set>
-
-#include "textutil/words.h"
 
 namespace {
 

@@ -1,4 +1,6 @@
 // Tests of the word cursor and the word queries.
+#include "textutil/words.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "textutil/markup.h"
-#include "textutil/words.h"
 
 namespace {
 

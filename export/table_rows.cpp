@@ -1,0 +1,174 @@
+// Rows of named values as CSV or JSON Lines.
+#include "table_rows.h"
+
+#include <cassert>
+#include <cstdio>
+
+#include "textutil/core.h"
+
+void appendJsonString(std::string& out, std::string_view utf8) {
+  static const char kHex[] = "0123456789abcdef";
+  out += '"';
+  size_t plain = 0;  // the start of the bytes not yet appended
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0x20 && c != '"' && c != '\\') {
+      continue;
+    }
+    out.append(utf8.substr(plain, i - plain));
+    plain = i + 1;
+    out += '\\';
+    switch (c) {
+      case '"':
+      case '\\':
+        out += static_cast<char>(c);
+        break;
+      case '\b':
+        out += 'b';
+        break;
+      case '\t':
+        out += 't';
+        break;
+      case '\n':
+        out += 'n';
+        break;
+      case '\f':
+        out += 'f';
+        break;
+      case '\r':
+        out += 'r';
+        break;
+      default:
+        out += "u00";
+        out += kHex[c >> 4];
+        out += kHex[c & 0xF];
+    }
+  }
+  out.append(utf8.substr(plain));
+  out += '"';
+}
+
+void appendTableHeader(std::string& out, bool jsonLines, const char* const* names, size_t count) {
+  if (jsonLines) {
+    return;
+  }
+  for (size_t i = 0; i < count; ++i) {
+    out += i == 0 ? "" : ",";
+    out += names[i];
+  }
+  out += "\r\n";
+}
+
+void beginTableRow(TableRow& row, std::string& out, bool jsonLines) {
+  row.out = &out;
+  row.jsonLines = jsonLines;
+  row.first = true;
+  if (jsonLines) {
+    out += '{';
+  }
+}
+
+namespace {
+
+// Appends what comes before a value: a separator, and in JSON its key.
+void startValue(TableRow& row, const char* name) {
+  std::string& out = *row.out;
+  if (!row.first) {
+    out += ',';
+  }
+  row.first = false;
+  if (row.jsonLines) {
+    appendJsonString(out, name);
+    out += ':';
+  }
+}
+
+}  // namespace
+
+void addTableNumber(TableRow& row, const char* name, int64_t n) {
+  startValue(row, name);
+  appendNumber(*row.out, n);
+}
+
+void addTableText(TableRow& row, const char* name, std::string_view text, TextEncoding& encoding,
+                  bool escapeFormulas) {
+  startValue(row, name);
+  if (row.jsonLines) {
+    assert(encoding.utf8);
+    appendJsonString(*row.out, utf8Value(text, encoding));
+  } else {
+    appendCsvField(*row.out, text, encoding, escapeFormulas);
+  }
+}
+
+void addTableWord(TableRow& row, const char* name, std::string_view ascii) {
+  startValue(row, name);
+  if (row.jsonLines) {
+    appendJsonString(*row.out, ascii);
+  } else {
+    row.out->append(ascii);
+  }
+}
+
+void endTableRow(TableRow& row) {
+  *row.out += row.jsonLines ? "}\n" : "\r\n";
+}
+
+const char* const kRecordColumns[kRecordColumnCount] = {
+    "record",    "reserved",  "entryId", "name1",    "name2",  "name3",   "nameCode1",
+    "nameCode2", "nameCode3", "detail1", "detail2",  "period", "detail3", "detail4",
+    "detail5",   "detail6",   "detail7", "wordText", "note"};
+
+const char* const kWordColumns[kWordColumnCount] = {"line",  "key",   "word",
+                                                    "codes", "kanji", "found"};
+
+const char* const kKanjiColumns[kKanjiColumnCount] = {"code", "kanji"};
+
+void appendStoredRecordRow(std::string& out, const TableForm& form, int64_t position,
+                           const StoredRecord& record, TextEncoding& encoding) {
+  static const char kHex[] = "0123456789ABCDEF";
+  char reserved[2 * kReservedBytes];
+  for (size_t i = 0; i < kReservedBytes; ++i) {
+    reserved[2 * i] = kHex[record.reserved[i] >> 4];
+    reserved[2 * i + 1] = kHex[record.reserved[i] & 0xF];
+  }
+  TableRow row;
+  beginTableRow(row, out, form.jsonLines);
+  addTableNumber(row, kRecordColumns[0], position);
+  addTableWord(row, kRecordColumns[1], std::string_view(reserved, sizeof reserved));
+  for (size_t i = 0; i < kStoredFieldCount; ++i) {
+    addTableText(row, kRecordColumns[2 + i], record.fields[i], encoding, form.escapeFormulas);
+  }
+  endTableRow(row);
+}
+
+void appendWordEntryRow(std::string& out, const TableForm& form, const ListedWordEntry& entry,
+                        bool found, TextEncoding& encoding) {
+  std::string codes;
+  for (const std::string& code : entry.values->codes) {
+    codes += codes.empty() ? "" : " ";
+    codes += code;
+  }
+  std::string kanji;
+  for (const std::string& text : entry.entry->kanji) {
+    kanji += withoutTrailingBlanks(text);
+  }
+  TableRow row;
+  beginTableRow(row, out, form.jsonLines);
+  addTableNumber(row, kWordColumns[0], entry.line);
+  addTableText(row, kWordColumns[1], entry.entry->key, encoding, form.escapeFormulas);
+  addTableText(row, kWordColumns[2], entry.entry->word, encoding, form.escapeFormulas);
+  addTableText(row, kWordColumns[3], codes, encoding, form.escapeFormulas);
+  addTableText(row, kWordColumns[4], kanji, encoding, form.escapeFormulas);
+  addTableWord(row, kWordColumns[5], found ? "yes" : "no");
+  endTableRow(row);
+}
+
+void appendKanjiRow(std::string& out, const TableForm& form, int32_t code, std::string_view kanji,
+                    TextEncoding& encoding) {
+  TableRow row;
+  beginTableRow(row, out, form.jsonLines);
+  addTableNumber(row, kKanjiColumns[0], code);
+  addTableText(row, kKanjiColumns[1], withoutTrailingBlanks(kanji), encoding, form.escapeFormulas);
+  endTableRow(row);
+}

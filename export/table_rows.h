@@ -1,0 +1,80 @@
+// The rows of the formats that list what the data files hold (records,
+// dictionary, kanji): named values written as CSV (a header row of the
+// names, rows ended by CR LF) or as JSON Lines (an object a line, the names
+// as keys, in order).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "export_rows.h"
+#include "records/stored_record.h"
+#include "tables/word_dictionary.h"
+
+// Appends `utf8` as a JSON string: in double quotes, with " and \ escaped,
+// the control characters below 0x20 as \b, \t, \n, \f, \r or \u00XX, and
+// every other byte as it is. Precondition: `utf8` is UTF-8.
+void appendJsonString(std::string& out, std::string_view utf8);
+
+// A row of named values being written to `out`.
+struct TableRow {
+  std::string* out = nullptr;
+  bool jsonLines = false;
+  bool first = true;
+};
+
+// Appends the CSV header row of `names`; nothing for JSON Lines.
+void appendTableHeader(std::string& out, bool jsonLines, const char* const* names, size_t count);
+
+// Starts a row in `out`.
+void beginTableRow(TableRow& row, std::string& out, bool jsonLines);
+
+// Adds a number.
+void addTableNumber(TableRow& row, const char* name, int64_t n);
+
+// Adds a text of the data files, in the export's encoding; in a CSV, with
+// `escapeFormulas`, a text that starts like a formula gets a leading '.
+void addTableText(TableRow& row, const char* name, std::string_view text, TextEncoding& encoding,
+                  bool escapeFormulas);
+
+// Adds a text of the export's own, ASCII (hex digits, yes or no).
+void addTableWord(TableRow& row, const char* name, std::string_view ascii);
+
+// Ends the row.
+void endTableRow(TableRow& row);
+
+// The columns of the records format: the record's position, its reserved
+// bytes, then the stored fields by name.
+constexpr size_t kRecordColumnCount = 2 + kStoredFieldCount;
+extern const char* const kRecordColumns[kRecordColumnCount];
+
+// The columns of the dictionary format.
+constexpr size_t kWordColumnCount = 6;
+extern const char* const kWordColumns[kWordColumnCount];
+
+// The columns of the kanji format.
+constexpr size_t kKanjiColumnCount = 2;
+extern const char* const kKanjiColumns[kKanjiColumnCount];
+
+// How a format of these writes its rows.
+struct TableForm {
+  bool jsonLines = false;       // else CSV
+  bool escapeFormulas = false;  // in a CSV, a text that starts like a formula gets a leading '
+};
+
+// Appends the stored record at `position` (from 1) as a row: its reserved
+// bytes as eight hex digits, each field exactly the bytes its count covers.
+void appendStoredRecordRow(std::string& out, const TableForm& form, int64_t position,
+                           const StoredRecord& record, TextEncoding& encoding);
+
+// Appends a dictionary entry as a row: its line, key, word, code tokens
+// (one blank between), kanji texts (trailing blanks removed, joined) and
+// whether a look-up finds it ("yes" or "no").
+void appendWordEntryRow(std::string& out, const TableForm& form, const ListedWordEntry& entry,
+                        bool found, TextEncoding& encoding);
+
+// Appends a kanji code and the text the listing shows for it as a row.
+void appendKanjiRow(std::string& out, const TableForm& form, int32_t code, std::string_view kanji,
+                    TextEncoding& encoding);

@@ -1,0 +1,81 @@
+// listconv-import: records and dictionary entries, as the records and
+// dictionary exports give them, written back into list.rec and words.txt.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "help_text.h"
+#include "import_run.h"
+
+namespace {
+
+const char kProgram[] = "listconv-import";
+const char kVersion[] = "listconv-import " LISTCONV_VERSION;
+
+const char kExamplesAndStatuses[] =
+    "\n"
+    "Examples:\n"
+    "  listconv-import --check records.csv\n"
+    "  listconv-import records.csv\n"
+    "      the records (listconv-export's records format), edited in a spreadsheet,\n"
+    "      checked, then written back into list.rec\n"
+    "  listconv-import words.csv\n"
+    "      the dictionary (its dictionary format), a row added with its key, word\n"
+    "      and kanji, written back into words.txt\n"
+    "\n"
+    "Exit status:\n"
+    "  0  success\n"
+    "  1  a row was refused, or a file could not be read or written; nothing written\n"
+    "  2  a usage error\n";
+
+// Reads the command line and runs the import; returns the exit status.
+int runCommandLine(int argc, char** argv) {
+  CLI::App app(
+      "Reads exports of the records and dictionary formats of listconv-export (CSV, with or "
+      "without a byte-order mark, or JSON Lines), edited or not, and writes list.rec and "
+      "words.txt from them as the old program reads them; the file replaced is kept as "
+      "list.rec.bak or words.txt.bak. Nothing is written when any row is refused.",
+      "listconv-import");
+  ImportOptions options;
+  std::string encoding = "utf-8";
+  app.add_option("-C,--dir", options.dir,
+                 "the folder of the data files to write (default: this one)")
+      ->type_name("DIR");
+  app.add_flag("--check", options.check,
+               "check the files and say what would be written, writing nothing");
+  app.add_option("--encoding", encoding,
+                 "utf-8 (the texts encoded into CP932) or cp932 (the bytes as they stand)")
+      ->type_name("ENCODING")
+      ->transform(CLI::IsMember({"utf-8", "cp932"}, CLI::ignore_case).description(""))
+      ->capture_default_str();
+  app.add_option("FILE", options.files, "an export of the records or dictionary format")
+      ->type_name("FILE");
+  app.set_help_flag("-h,--help", "print this help and exit");
+  app.set_version_flag("--version", kVersion, "print the version and exit");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    return printOnConsole(
+        kProgram, programHelp(app, HelpParts{"[OPTIONS] FILE...", "", kExamplesAndStatuses}));
+  } catch (const CLI::CallForVersion&) {
+    return printOnConsole(kProgram, std::string(kVersion) + "\n");
+  } catch (const CLI::ParseError& e) {
+    return usageError(app, e.what());
+  }
+  if (options.files.empty()) {
+    return usageError(app, "no FILE to import");
+  }
+  if (app.count("--dir") > 0 && options.dir.empty()) {
+    return usageError(app, "--dir needs a folder name");
+  }
+  options.utf8 = encoding == "utf-8";
+  return runImport(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return runProgram(kProgram, runCommandLine, argc, argv);
+}

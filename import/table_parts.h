@@ -1,0 +1,47 @@
+// What the table reader's CSV and JSON Lines parts share; not for callers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "table_reader.h"
+
+// Reads the next physical line into r.line, its LF included, taking at most
+// `room` + 1 bytes so that a longer line shows as longer than `room`. False
+// at the end of the data or when a read failed (r.in.error).
+bool nextLine(TableReader& r, size_t room);
+
+// Gives every header column a value slot, kept from row to row.
+void sizeRow(TableReader& r);
+
+// The name of column `column` (from 1) when the header has one, else "".
+std::string columnNameOf(const TableReader& r, size_t column);
+
+// Notes a problem of the row being read.
+void addProblem(TableReader& r, int64_t line, size_t column, std::string columnName,
+                std::string reason);
+
+// Ends the reading with a problem of column `column` (0 when not known).
+TableStatus stopReading(TableReader& r, int64_t line, size_t column, std::string reason);
+
+// ok, or problems when the row has any.
+TableStatus rowStatus(const TableReader& r);
+
+// In UTF-8 mode, notes a problem of column `column` when the bytes of
+// `value`, which starts on line `line`, are not all UTF-8: the line of the
+// first bad byte, and the byte.
+void checkUtf8(TableReader& r, std::string_view value, int64_t line, size_t column);
+
+// The text of a byte limit in messages.
+std::string byteLimitText(size_t bytes);
+
+// Reads the CSV header row into r.header.
+TableStatus readCsvHeader(TableReader& r);
+
+// Reads the next CSV row.
+TableStatus readCsvRow(TableReader& r);
+
+// Reads the next JSON line as a row; the `first` line's keys make the header.
+TableStatus readJsonRow(TableReader& r, bool first);

@@ -1,0 +1,138 @@
+#include "table_reader.h"
+
+#include <string_view>
+#include <utility>
+
+#include "cp932.h"
+#include "table_parts.h"
+
+namespace {
+
+const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+}  // namespace
+
+void sizeRow(TableReader& r) {
+  r.cells.resize(r.header.size());
+  r.present.assign(r.header.size(), 0);
+  r.cellLines.assign(r.header.size(), 0);
+}
+
+bool nextLine(TableReader& r, size_t room) {
+  if (r.linePending) {
+    r.linePending = false;
+    return true;
+  }
+  if (!readLinePiece(r.in, r.line, room + 1) || r.in.error != 0) {
+    return false;
+  }
+  ++r.lineNumber;
+  return true;
+}
+
+std::string columnNameOf(const TableReader& r, size_t column) {
+  return column >= 1 && column <= r.header.size() ? r.header[column - 1] : std::string();
+}
+
+void addProblem(TableReader& r, int64_t line, size_t column, std::string columnName,
+                std::string reason) {
+  TableProblem p;
+  p.line = line;
+  p.column = column;
+  p.columnName = std::move(columnName);
+  p.reason = std::move(reason);
+  r.problems.push_back(std::move(p));
+}
+
+TableStatus stopReading(TableReader& r, int64_t line, size_t column, std::string reason) {
+  r.problems.clear();
+  addProblem(r, line, column, columnNameOf(r, column), std::move(reason));
+  r.halted = true;
+  return TableStatus::stopped;
+}
+
+TableStatus rowStatus(const TableReader& r) {
+  return r.problems.empty() ? TableStatus::ok : TableStatus::problems;
+}
+
+void checkUtf8(TableReader& r, std::string_view value, int64_t line, size_t column) {
+  if (!r.options.utf8) {
+    return;
+  }
+  const size_t bad = firstNonUtf8(value);
+  if (bad == value.size()) {
+    return;
+  }
+  for (size_t i = 0; i < bad; ++i) {
+    line += value[i] == '\n' ? 1 : 0;
+  }
+  static const char kHex[] = "0123456789ABCDEF";
+  const unsigned byte = static_cast<unsigned char>(value[bad]);
+  std::string reason = "a byte that is not UTF-8: ";
+  reason += kHex[byte >> 4];
+  reason += kHex[byte & 15];
+  addProblem(r, line, column, columnNameOf(r, column), std::move(reason));
+}
+
+std::string byteLimitText(size_t bytes) {
+  return std::to_string(bytes) + " bytes";
+}
+
+TableStatus openTable(TableReader& r, const char* path, const TableOptions& options) {
+  closeTable(r);
+  r = TableReader();
+  r.options = options;
+  if (!openInput(r.in, path, false)) {
+    r.halted = true;
+    return TableStatus::stopped;
+  }
+  // The first line decides the kind; it is then parsed as the first of its kind.
+  const size_t room = options.maxRowBytes + kByteOrderMark.size();
+  if (!nextLine(r, room)) {
+    if (r.in.error != 0) {
+      r.halted = true;
+      return TableStatus::stopped;
+    }
+    return stopReading(r, 1, 0, "an empty file, without a header row");
+  }
+  if (std::string_view(r.line).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    if (!options.utf8) {
+      return stopReading(r, 1, 0, "a UTF-8 byte-order mark in a file read as CP932");
+    }
+    r.line.erase(0, kByteOrderMark.size());
+  }
+  if (r.line.empty()) {
+    return stopReading(r, 1, 0, "an empty file, without a header row");
+  }
+  r.linePending = true;
+  if (r.line[0] == '{') {
+    r.kind = TableKind::jsonLines;
+    const TableStatus first = readJsonRow(r, true);
+    if (first == TableStatus::stopped) {
+      return first;
+    }
+    // Its values are the first row's: read again by the first readTableRow.
+    r.linePending = true;
+    r.problems.clear();
+    return TableStatus::ok;
+  }
+  r.kind = TableKind::csv;
+  const TableStatus header = readCsvHeader(r);
+  if (header != TableStatus::ok) {
+    return header;
+  }
+  sizeRow(r);
+  return TableStatus::ok;
+}
+
+TableStatus readTableRow(TableReader& r) {
+  if (r.halted) {
+    return TableStatus::stopped;
+  }
+  r.problems.clear();
+  return r.kind == TableKind::csv ? readCsvRow(r) : readJsonRow(r, false);
+}
+
+void closeTable(TableReader& r) {
+  closeInput(r.in);
+}

@@ -1,0 +1,77 @@
+// The rows of an import's input file, read one at a time in bounded memory:
+// a CSV file with a header row (values quoted with " where they hold a comma,
+// a quote, a CR or a LF, quotes doubled, rows ended by CR LF or LF), or a
+// JSON Lines file (an object of string and integer values on every line).
+// Which kind a file is, is told by its first byte after an optional UTF-8
+// byte-order mark: a { starts JSON Lines. Values are raw bytes: UTF-8 checked
+// as such, or CP932 taken as they stand.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "io/input_file.h"
+
+// The two kinds of table file.
+enum class TableKind { csv, jsonLines };
+
+// How a table file is read.
+struct TableOptions {
+  bool utf8 = true;               // values must be UTF-8; else bytes are taken as they stand
+  size_t maxRowBytes = 1u << 20;  // the longest CSV row or JSON line, line ends included
+};
+
+// Something wrong in a table file: where it is, and why.
+struct TableProblem {
+  int64_t line = 0;        // the physical line, from 1
+  size_t column = 0;       // the column, from 1; 0 when not known
+  std::string columnName;  // the column's name (the header's, or a JSON key), or ""
+  std::string reason;
+};
+
+// What a read gave.
+enum class TableStatus {
+  ok,        // a row (or, from openTable, the header) was read without a problem
+  problems,  // a row was read, with the problems in `problems`; reading may go on
+  end,       // there are no more rows
+  stopped,   // nothing more can be read: `problems` holds why, or is empty for a
+             // file that did not open or read, with the system's reason in in.error
+};
+
+// A table file being read. The fields up to `problems` are what a caller
+// reads, the rest the reader's own; every buffer keeps its room from row to
+// row, so that memory stays what the longest row needed.
+struct TableReader {
+  TableOptions options;
+  TableKind kind = TableKind::csv;
+  std::vector<std::string> header;     // the CSV header's names, or the first JSON line's keys
+  std::vector<std::string> cells;      // the row's value of each header column
+  std::vector<char> present;           // whether the row has a value for each header column
+  std::vector<int64_t> cellLines;      // the line where each value starts
+  int64_t rowLine = 0;                 // the line where the row starts
+  std::vector<TableProblem> problems;  // the row's problems, or why reading stopped
+
+  InputFile in;
+  std::string line;          // the physical line being parsed, its LF included
+  int64_t lineNumber = 0;    // the number of `line`
+  bool linePending = false;  // `line` is read but not yet parsed
+  bool halted = false;       // reading has stopped
+  std::string key;           // the JSON key being read
+  std::string spare;         // a JSON value that no column takes
+  size_t keyHint = 0;        // where the next JSON key is looked for first
+  std::unordered_map<std::string, size_t> keyIndex;  // the column of each JSON key
+};
+
+// Opens the file at `path` and reads what comes before the first row: its
+// kind and its header (for JSON Lines, the first line's keys, that line
+// being kept as the first row). Gives ok or stopped.
+TableStatus openTable(TableReader& r, const char* path, const TableOptions& options);
+
+// Reads the next row into cells, present and cellLines.
+TableStatus readTableRow(TableReader& r);
+
+// Closes the file; safe to call on a reader that did not open.
+void closeTable(TableReader& r);

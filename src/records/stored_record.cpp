@@ -1,0 +1,86 @@
+// Listing records field by field, as stored.
+#include "records/stored_record.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "io/counted_field.h"
+
+const StoredField kStoredFields[kStoredFieldCount] = {
+    {"entryId", 4, 8},    {"name1", 13, 7},     {"name2", 21, 7},     {"name3", 29, 7},
+    {"nameCode1", 37, 4}, {"nameCode2", 42, 4}, {"nameCode3", 47, 4}, {"detail1", 52, 8},
+    {"detail2", 61, 8},   {"period", 70, 12},   {"detail3", 83, 18},  {"detail4", 102, 18},
+    {"detail5", 121, 10}, {"detail6", 132, 10}, {"detail7", 143, 10}, {"wordText", 154, 255},
+    {"note", 410, 255},
+};
+
+namespace {
+
+const size_t kLargestCount = 127;
+
+// True when the listing's decoder reads `value` from the field as a record
+// holding it by count: its bytes up to a zero byte, blank-padded to the
+// capacity when no zero byte ends it.
+bool decodesAs(const RecordBytes& bytes, const StoredField& field, std::string_view value,
+               std::string& scratch) {
+  decodeField(bytes.data(), field.countOffset, field.capacity, scratch);
+  const size_t zero = value.find('\0');
+  if (zero != std::string_view::npos) {
+    return scratch == value.substr(0, zero);
+  }
+  return scratch.size() == field.capacity && scratch.compare(0, value.size(), value) == 0 &&
+         scratch.find_first_not_of(' ', value.size()) == std::string::npos;
+}
+
+}  // namespace
+
+size_t storableBytes(const StoredField& field) {
+  return std::min(field.capacity, kLargestCount);
+}
+
+std::string_view coveredBytes(const RecordBytes& bytes, const StoredField& field) {
+  const signed char count = static_cast<signed char>(bytes[field.countOffset]);
+  const size_t covered = count <= 0 ? 0 : std::min(static_cast<size_t>(count), field.capacity);
+  return std::string_view(reinterpret_cast<const char*>(bytes.data()) + field.countOffset + 1,
+                          covered);
+}
+
+size_t firstOverfullField(const StoredRecord& record) {
+  for (size_t i = 0; i < kStoredFieldCount; ++i) {
+    if (record.fields[i].size() > storableBytes(kStoredFields[i])) {
+      return i;
+    }
+  }
+  return kStoredFieldCount;
+}
+
+bool encodeStoredRecord(const StoredRecord& record, RecordBytes& bytes) {
+  if (firstOverfullField(record) != kStoredFieldCount) {
+    return false;
+  }
+  bytes.fill(' ');
+  std::memcpy(bytes.data(), record.reserved.data(), kReservedBytes);
+  for (size_t i = 0; i < kStoredFieldCount; ++i) {
+    const StoredField& field = kStoredFields[i];
+    const std::string& value = record.fields[i];
+    bytes[field.countOffset] = static_cast<unsigned char>(value.size());
+    std::memcpy(bytes.data() + field.countOffset + 1, value.data(), value.size());
+  }
+  // Read back by the same code that reads list.rec, so that what is written
+  // is what the listing and the next export see.
+  std::string scratch;
+  for (size_t i = 0; i < kStoredFieldCount; ++i) {
+    if (coveredBytes(bytes, kStoredFields[i]) != record.fields[i] ||
+        !decodesAs(bytes, kStoredFields[i], record.fields[i], scratch)) {
+      return false;
+    }
+  }
+  return std::memcmp(bytes.data(), record.reserved.data(), kReservedBytes) == 0;
+}
+
+void readStoredRecord(const RecordBytes& bytes, StoredRecord& record) {
+  std::memcpy(record.reserved.data(), bytes.data(), kReservedBytes);
+  for (size_t i = 0; i < kStoredFieldCount; ++i) {
+    record.fields[i].assign(coveredBytes(bytes, kStoredFields[i]));
+  }
+}

@@ -1,0 +1,88 @@
+// Writing lines of words.txt, each checked by the reader's own code.
+#include "tables/word_file_writer.h"
+
+namespace {
+
+// The longest line whose tokens the reader takes in one piece: a line of
+// exactly this length leaves its line feed to a piece of its own, which
+// gives no entry.
+const size_t kLongestLine = kWordLinePieceMax;
+const char kCtrlZ = 0x1A;
+
+// Why the values of `entry` cannot stand on a line after `working`, or no
+// fault.
+WordLineFault missingValue(const WordLine& working, const WordLine& entry) {
+  if (entry.key.empty()) {
+    return {WordPart::key, "an entry needs a key"};
+  }
+  if (entry.word.empty() && !entry.codes.empty()) {
+    return {WordPart::word, "an entry with codes needs a word"};
+  }
+  if (entry.word.empty() && !working.word.empty()) {
+    return {WordPart::word, "an entry without a word would take the word of the line before"};
+  }
+  if (entry.codes.empty() && !working.codes.empty()) {
+    return {WordPart::codes, "an entry without codes would take the codes of the line before"};
+  }
+  return {};
+}
+
+// Why the bytes of `line` would not reach the reader as one line, or nullptr.
+const char* unreadableByte(const std::string& line) {
+  if (line.find('\n') != std::string::npos) {
+    return "a line feed, which ends the reader's line";
+  }
+  if (line.find('\0') != std::string::npos) {
+    return "a zero byte, where the reader's line ends";
+  }
+  if (line.find(kCtrlZ) != std::string::npos) {
+    return "the byte 0x1A, where the reader's file ends";
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line) {
+  const WordLineFault missing = missingValue(writer.working, entry);
+  if (missing.reason != nullptr) {
+    return missing;
+  }
+  // What the reader carries over from the line before is left out, as the
+  // old files leave it out: the line then reads back the same and is no
+  // longer than it has to be.
+  const bool sameCodes = entry.codes == writer.working.codes;
+  const bool sameWord = entry.word == writer.working.word;
+  line = entry.key;
+  if (!(sameWord && sameCodes)) {
+    line += ' ';
+    line += entry.word;
+  }
+  for (size_t i = 0; !sameCodes && i < entry.codes.size(); ++i) {
+    line += ' ';
+    line += entry.codes[i];
+  }
+  if (const char* reason = unreadableByte(line)) {
+    return {WordPart::line, reason};
+  }
+  if (line.size() > kLongestLine) {
+    return {WordPart::line, "a line longer than the 79 bytes the reader takes at a time"};
+  }
+  // Read back as the loader reads it: a line piece of at most 79 bytes, its
+  // line feed included when there is room for it.
+  writer.readBack = writer.working;
+  line += '\n';
+  takeWordLine(std::string_view(line).substr(0, kWordLinePieceMax), writer.readBack, writer.group);
+  line.pop_back();
+  if (writer.readBack.key != entry.key) {
+    return {WordPart::key, "a key that the reader would split or change"};
+  }
+  if (writer.readBack.word != entry.word) {
+    return {WordPart::word, "a word that the reader would split or change"};
+  }
+  if (writer.readBack.codes != entry.codes) {
+    return {WordPart::codes, "codes that the reader would split or change"};
+  }
+  writer.working = writer.readBack;
+  return {};
+}

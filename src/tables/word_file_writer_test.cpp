@@ -1,0 +1,95 @@
+#include "tables/word_file_writer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+WordLine entry(std::string key, std::string word, TextList codes) {
+  return WordLine{std::move(key), std::move(word), std::move(codes)};
+}
+
+}  // namespace
+
+TEST(WordFileWriter, WritesOneLineThatReadsBackAsTheEntry) {
+  WordFileWriter writer;
+  std::string line;
+  ASSERT_EQ(writeWordLine(writer, entry("KATANA", "katana", {"600", "0601"}), line).reason,
+            nullptr);
+  EXPECT_EQ(line, "KATANA katana 600 0601");
+  EXPECT_EQ(writeWordLine(writer, entry("X", "\"two words\"", {"700"}), line).reason, nullptr);
+  EXPECT_EQ(line, "X \"two words\" 700");
+}
+
+TEST(WordFileWriter, RefusesWhatNoLineCanHold) {
+  struct Case {
+    WordLine entry;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {entry("", "w", {"600"}), "an entry needs a key"},
+      {entry("TWO KEYS", "w", {"600"}), "a key that the reader would split or change"},
+      {entry("\"OPEN", "w", {"600"}), "a key that the reader would split or change"},
+      {entry("K", "two words", {"600"}), "a word that the reader would split or change"},
+      {entry("K", "w", {"6 00"}), "codes that the reader would split or change"},
+      {entry("K", "w", {""}), "codes that the reader would split or change"},
+      {entry("K", "", {"600"}), "an entry with codes needs a word"},
+      {entry("K", "w\n", {"600"}), "a line feed, which ends the reader's line"},
+      {entry("K", std::string("w\0", 2), {"600"}), "a zero byte, where the reader's line ends"},
+      {entry("K", "w\x1A", {"600"}), "the byte 0x1A, where the reader's file ends"},
+      {entry(std::string(71, 'K'), "word", {"600", "601"}),
+       "a line longer than the 79 bytes the reader takes at a time"},
+  };
+  for (const Case& c : cases) {
+    WordFileWriter writer;
+    std::string line;
+    const char* reason = writeWordLine(writer, c.entry, line).reason;
+    ASSERT_NE(reason, nullptr) << c.entry.key << " " << c.entry.word;
+    EXPECT_STREQ(reason, c.reason) << c.entry.key << " " << c.entry.word;
+  }
+}
+
+TEST(WordFileWriter, WhatTheReaderTakesOverFromTheLineBeforeIsLeftOut) {
+  WordFileWriter writer;
+  std::string line;
+  ASSERT_EQ(writeWordLine(writer, entry("NAGAMITSU", "nagamitsu", {"540", "538"}), line).reason,
+            nullptr);
+  ASSERT_EQ(writeWordLine(writer, entry("HOLDER", "nagamitsu", {"540", "538"}), line).reason,
+            nullptr);
+  EXPECT_EQ(line, "HOLDER");
+  ASSERT_EQ(writeWordLine(writer, entry("OWNER", "owner", {"540", "538"}), line).reason, nullptr);
+  EXPECT_EQ(line, "OWNER owner");
+  ASSERT_EQ(writeWordLine(writer, entry("KEEPER", "owner", {"541"}), line).reason, nullptr);
+  EXPECT_EQ(line, "KEEPER owner 541");
+}
+
+TEST(WordFileWriter, AnEntryMayLackAWordOrCodesOnlyWhereNoLineBeforeHadThem) {
+  WordFileWriter writer;
+  std::string line;
+  EXPECT_EQ(writeWordLine(writer, entry("ALONE", "", {}), line).reason, nullptr);
+  EXPECT_EQ(line, "ALONE");
+  EXPECT_EQ(writeWordLine(writer, entry("PLAIN", "plain", {}), line).reason, nullptr);
+  EXPECT_STREQ(writeWordLine(writer, entry("BARE", "", {}), line).reason,
+               "an entry without a word would take the word of the line before");
+  EXPECT_EQ(writeWordLine(writer, entry("CODED", "coded", {"600"}), line).reason, nullptr);
+  EXPECT_STREQ(writeWordLine(writer, entry("UNCODED", "uncoded", {}), line).reason,
+               "an entry without codes would take the codes of the line before");
+  // A refused entry leaves the writer as it was.
+  EXPECT_EQ(writeWordLine(writer, entry("NEXT", "next", {"601"}), line).reason, nullptr);
+  EXPECT_EQ(line, "NEXT next 601");
+}
+
+TEST(WordFileWriter, TheLongestLineIsOneWhoseLineFeedTheReaderTakesAlone) {
+  WordFileWriter writer;
+  std::string line;
+  const WordLine longest = entry(std::string(70, 'K'), "word", {"600"});  // 79 bytes
+  ASSERT_EQ(writeWordLine(writer, longest, line).reason, nullptr);
+  EXPECT_EQ(line.size(), 79u);
+  // As the loader reads it: the line in one piece, then its line feed alone.
+  WordLine read;
+  std::string group;
+  EXPECT_EQ(takeWordLine(line, read, group), 3u);
+  EXPECT_EQ(read.key, longest.key);
+  EXPECT_EQ(takeWordLine("\n", read, group), 0u);
+  EXPECT_STREQ(writeWordLine(writer, entry(std::string(71, 'K'), "word", {"601"}), line).reason,
+               "a line longer than the 79 bytes the reader takes at a time");
+}

@@ -1,0 +1,197 @@
+// End-to-end tests of listconv-import: what it refuses (every problem
+// reported, nothing written) and how it replaces the data files.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "export_e2e.h"
+
+namespace e2e {
+namespace {
+
+const char kRecordHeader[] =
+    "record,reserved,entryId,name1,name2,name3,nameCode1,nameCode2,nameCode3,detail1,detail2,"
+    "period,detail3,detail4,detail5,detail6,detail7,wordText,note\r\n";
+const char kRecordRow[] =
+    "1,00000000,A-1,Masa,mune,,539,544,,d1,d2,Edo,d3,d4,d5,d6,d7,KATANA,n\r\n";
+
+// The listconv-import under test.
+std::string importExe() {
+  return envOr("LISTCONV_IMPORT_EXE", LISTCONV_IMPORT_EXE_DEFAULT);
+}
+
+RunResult runImport(const Workdir& w, const std::string& args) {
+  RunResult r = w.runProgram(importExe(), args);
+  if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
+    r.err = withoutCr(r.err);
+    r.out = withoutCr(r.out);
+  }
+  return r;
+}
+
+// The names in the folder, hidden ones included, sorted, but the runs' own.
+std::string folderNames(const Workdir& w) {
+  std::vector<std::string> names;
+  DIR* d = opendir(w.path("").c_str());
+  for (const dirent* e = d != nullptr ? readdir(d) : nullptr; e != nullptr; e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name != "." && name != ".." && name != ".stdout" && name != ".stderr") {
+      names.push_back(name);
+    }
+  }
+  if (d != nullptr) {
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  std::string text;
+  for (const std::string& name : names) {
+    text += name + " ";
+  }
+  return text;
+}
+
+// A row of a records export: `values` by field, every other field empty.
+std::string recordRow(const std::map<std::string, std::string>& values) {
+  static const char* const kColumns[] = {
+      "record",    "reserved",  "entryId", "name1",    "name2",  "name3",   "nameCode1",
+      "nameCode2", "nameCode3", "detail1", "detail2",  "period", "detail3", "detail4",
+      "detail5",   "detail6",   "detail7", "wordText", "note"};
+  std::string row;
+  for (const char* column : kColumns) {
+    const auto at = values.find(column);
+    row += (column == kColumns[0] ? "" : ",") + (at == values.end() ? std::string() : at->second);
+  }
+  return row + "\r\n";
+}
+
+}  // namespace
+
+TEST(ImportEndToEnd, RefusedInputsAreReportedWithTheirPlaceAndNothingIsWritten) {
+  struct Case {
+    const char* what;
+    std::string file;  // put as in.csv
+    std::string message;
+  };
+  const std::string header = kRecordHeader;
+  const Case cases[] = {
+      {"a column left out", "record,entryId\r\n1,A\r\n",
+       "in.csv:1: name1: a column that the file lacks: name1"},
+      {"a column twice", header.substr(0, header.size() - 2) + ",note\r\n",
+       "in.csv:1: note: a column that stands twice: note"},
+      {"an unterminated quote", header + "1,,\"A-1,\r\n", "in.csv:2: "},
+      {"bytes that are not UTF-8", header + recordRow({{"entryId", "A\xFF"}}),
+       "in.csv:2: entryId: a byte that is not UTF-8: FF"},
+      {"a row of another width", header + "1,2,3\r\n", "a row of 3 values; the header has 19"},
+      {"the listing's csv", "number,entryId,name1,nameKey,wordLine\r\n",
+       "in.csv: an export of the csv format, whose values are the listing's, not the stored "
+       "ones: export the records with --format records"},
+      {"a character CP932 lacks", header + recordRow({{"entryId", "\xF0\xA0\xAE\xB7-1"}}),
+       "in.csv:2: entryId: \"\xF0\xA0\xAE\xB7-1\": a character that CP932 cannot hold: "
+       "\xF0\xA0\xAE\xB7"},
+      {"a look-alike", header + recordRow({{"name1", "\xC2\xA5"}}),
+       "a character that CP932 cannot hold: \xC2\xA5 (use"},
+      {"a value too long",
+       header + recordRow({{"detail3", "\xE6\x97\xA5\xE6\x9C\xAC\xE5\x88\x80 1234567890123456"}}),
+       "in.csv:2: detail3: \"\xE6\x97\xA5\xE6\x9C\xAC\xE5\x88\x80 1234567890123456\": 23 bytes in "
+       "CP932; detail3 holds 18"},
+      {"a bad reserved", header + recordRow({{"reserved", "12345"}}),
+       "in.csv:2: reserved: \"12345\""},
+      {"a kanji kanjis.dat lacks", "key,word,codes,kanji\r\nYARI,yari,,\xE9\x91\x93\r\n",
+       "in.csv:2: kanji: \"\xE9\x91\x93\": a kanji that kanjis.dat does not have: \xE9\x91\x93"},
+      {"a key the reader splits", "key,word,codes\r\nTWO KEYS,w,600\r\n",
+       "in.csv:2: key: \"TWO KEYS\": a key that the reader would split or change"},
+      {"a line the reader cuts", "key,word,codes\r\n" + std::string(71, 'K') + ",word,600 601\r\n",
+       "a line longer than the 79 bytes the reader takes at a time"},
+      {"codes the reader would fill in", "key,word,codes\r\nA,a,600\r\nB,b,\r\n",
+       "in.csv:3: codes: \"\": an entry without codes would take the codes of the line before"},
+      {"neither kind", "kind,text,count,first\r\n", "in.csv: neither records"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Workdir w;
+    putSample(w);
+    w.put("in.csv", c.file);
+    const std::string before = folderNames(w);
+    const RunResult r = runImport(w, "in.csv");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.rfind("listconv-import: ", 0), 0u) << r.err;
+    EXPECT_EQ(folderNames(w), before) << "nothing is written, nothing is left";
+    EXPECT_EQ(readFile(w.path("list.rec")), sampleFile("list.rec"));
+    EXPECT_EQ(readFile(w.path("words.txt")), sampleFile("words.txt"));
+  }
+}
+
+TEST(ImportEndToEnd, ManyProblemsAreCountedAfterTheFirstFifty) {
+  Workdir w;
+  std::string file = kRecordHeader;
+  for (int i = 0; i < 60; ++i) {
+    file += "1,,entryIdTooLong,,,,,,,,,,,,,,,,\r\n";
+  }
+  w.put("in.csv", file);
+  const RunResult r = runImport(w, "in.csv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("in.csv:51: entryId"), std::string::npos);
+  EXPECT_EQ(r.err.find("in.csv:52: entryId"), std::string::npos);
+  EXPECT_NE(r.err.find("listconv-import: and 10 more problems\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("listconv-import: nothing was written\n"), std::string::npos);
+}
+
+TEST(ImportEndToEnd, TheReplacedFileIsKeptAsABackupWithItsModeAndLinkKept) {
+  Workdir w;
+  putSample(w);
+  w.put("in.csv", std::string(kRecordHeader) + kRecordRow);
+  w.put("words.csv", "key,word,kanji\r\nKATANA,katana,\xE5\x88\x80\r\n");
+  w.put("list.rec.bak", "an older backup");
+  ASSERT_EQ(rename(w.path("list.rec").c_str(), w.path("real.rec").c_str()), 0);
+  ASSERT_EQ(symlink("real.rec", w.path("list.rec").c_str()), 0);
+  ASSERT_EQ(chmod(w.path("real.rec").c_str(), 0640), 0);
+
+  RunResult r = runImport(w, "--check in.csv words.csv");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "1 records (1 listed) would be written to list.rec\n"
+            "1 dictionary entries would be written to words.txt\n");
+  EXPECT_EQ(readFile(w.path("real.rec")), sampleFile("list.rec"));
+
+  r = runImport(w, "in.csv words.csv");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "1 records (1 listed) written to list.rec\n"
+            "1 dictionary entries written to words.txt\n");
+  struct stat st;
+  ASSERT_EQ(lstat(w.path("list.rec").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays";
+  ASSERT_EQ(stat(w.path("real.rec").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(st.st_size, 666);
+  EXPECT_EQ(readFile(w.path("real.rec.bak")), sampleFile("list.rec"));
+  EXPECT_EQ(readFile(w.path("words.txt.bak")), sampleFile("words.txt"));
+  EXPECT_EQ(readFile(w.path("words.txt")), "KATANA katana 530\r\n");
+  EXPECT_EQ(folderNames(w),
+            "in.csv kanjis.dat list.rec list.rec.bak real.rec real.rec.bak words.csv words.txt "
+            "words.txt.bak ");
+}
+
+TEST(ImportEndToEnd, AnExportThatIsADataFileToBeWrittenIsRefused) {
+  Workdir w;
+  putSample(w);
+  w.put("in.csv", std::string(kRecordHeader) + kRecordRow);
+  ASSERT_EQ(symlink("in.csv", w.path("list.rec.csv").c_str()), 0);
+  ASSERT_EQ(unlink(w.path("list.rec").c_str()), 0);
+  ASSERT_EQ(link(w.path("in.csv").c_str(), w.path("list.rec").c_str()), 0);
+  const RunResult r = runImport(w, "list.rec.csv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("will not write over list.rec: it is the input list.rec.csv"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(readFile(w.path("in.csv")), std::string(kRecordHeader) + kRecordRow);
+}
+
+}  // namespace e2e
