@@ -37,6 +37,9 @@ int runCommandLine(int argc, char** argv) {
       "words.txt from them as the old program reads them; the file replaced is kept as "
       "list.rec.bak or words.txt.bak. Nothing is written when any row is refused.",
       "listconv-import");
+  // A FILE may be an absolute path, which starts with / as an option of
+  // Windows' own style would.
+  app.allow_windows_style_options(false);
   ImportOptions options;
   std::string encoding = "utf-8";
   app.add_option("-C,--dir", options.dir,

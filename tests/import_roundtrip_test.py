@@ -128,7 +128,7 @@ def main():
 
     programs = Programs(*(os.path.abspath(p) for p in (args.export, args.import_, args.listconv)))
     if programs.runner:
-        args.cases = min(args.cases, 8)  # each program start under a runner is slow
+        args.cases = min(args.cases, 3)  # each program start under a runner is slow
     sample = []
     for name in NAMES:
         with open(os.path.join(REPO, "sample", name), "rb") as f:
