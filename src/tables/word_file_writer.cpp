@@ -41,6 +41,20 @@ const char* unreadableByte(const std::string& line) {
   return nullptr;
 }
 
+// Sets `line` to "KEY WORD CODE CODE ...", without the codes or without the
+// word and the codes when asked.
+void composeLine(const WordLine& entry, bool withoutCodes, bool withoutWord, std::string& line) {
+  line = entry.key;
+  if (!withoutWord && !entry.word.empty()) {
+    line += ' ';
+    line += entry.word;
+  }
+  for (size_t i = 0; !withoutCodes && i < entry.codes.size(); ++i) {
+    line += ' ';
+    line += entry.codes[i];
+  }
+}
+
 }  // namespace
 
 WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line) {
@@ -48,19 +62,14 @@ WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::
   if (missing.reason != nullptr) {
     return missing;
   }
-  // What the reader carries over from the line before is left out, as the
-  // old files leave it out: the line then reads back the same and is no
-  // longer than it has to be.
-  const bool sameCodes = entry.codes == writer.working.codes;
-  const bool sameWord = entry.word == writer.working.word;
-  line = entry.key;
-  if (!(sameWord && sameCodes)) {
-    line += ' ';
-    line += entry.word;
-  }
-  for (size_t i = 0; !sameCodes && i < entry.codes.size(); ++i) {
-    line += ' ';
-    line += entry.codes[i];
+  // The whole line, unless it is longer than the reader takes: then what
+  // the reader carries over from the line before is left out, as the old
+  // files leave it out, and the line reads back the same.
+  composeLine(entry, false, false, line);
+  if (line.size() > kLongestLine) {
+    const bool sameCodes = entry.codes == writer.working.codes;
+    const bool sameWord = entry.word == writer.working.word;
+    composeLine(entry, sameCodes, sameWord && sameCodes, line);
   }
   if (const char* reason = unreadableByte(line)) {
     return {WordPart::line, reason};

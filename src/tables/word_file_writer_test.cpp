@@ -48,16 +48,18 @@ TEST(WordFileWriter, RefusesWhatNoLineCanHold) {
   }
 }
 
-TEST(WordFileWriter, WhatTheReaderTakesOverFromTheLineBeforeIsLeftOut) {
+TEST(WordFileWriter, WhatTheReaderTakesOverIsLeftOutOnlyFromALineTooLongOtherwise) {
   WordFileWriter writer;
   std::string line;
-  ASSERT_EQ(writeWordLine(writer, entry("NAGAMITSU", "nagamitsu", {"540", "538"}), line).reason,
-            nullptr);
-  ASSERT_EQ(writeWordLine(writer, entry("HOLDER", "nagamitsu", {"540", "538"}), line).reason,
-            nullptr);
-  EXPECT_EQ(line, "HOLDER");
-  ASSERT_EQ(writeWordLine(writer, entry("OWNER", "owner", {"540", "538"}), line).reason, nullptr);
-  EXPECT_EQ(line, "OWNER owner");
+  const TextList codes = {"540", "538", "0541", "0542", "0543", "0544", "0545", "0546"};
+  ASSERT_EQ(writeWordLine(writer, entry("NAGAMITSU", "nagamitsu", codes), line).reason, nullptr);
+  ASSERT_EQ(writeWordLine(writer, entry("HOLDER", "nagamitsu", codes), line).reason, nullptr);
+  EXPECT_EQ(line, "HOLDER nagamitsu 540 538 0541 0542 0543 0544 0545 0546") << "it fits whole";
+  const std::string longKey(40, 'K');
+  ASSERT_EQ(writeWordLine(writer, entry(longKey, "nagamitsu", codes), line).reason, nullptr);
+  EXPECT_EQ(line, longKey);
+  ASSERT_EQ(writeWordLine(writer, entry(longKey + "2", "owner", codes), line).reason, nullptr);
+  EXPECT_EQ(line, longKey + "2 owner");
   ASSERT_EQ(writeWordLine(writer, entry("KEEPER", "owner", {"541"}), line).reason, nullptr);
   EXPECT_EQ(line, "KEEPER owner 541");
 }
