@@ -111,7 +111,7 @@ const ExportFormat kExportFormats[kExportFormatCount] = {
   {"kanji",      "the code of every kanji of kanjis.dat",
                   false,   false, true,  false, false,  false,    ExportSource::kanjiCodes,
                   beginKanji,      writeKanjiCode,    endNothing},
-  {"check",      "what the data files hold and what looks wrong in them, for a person",
+  {"check",      "what the data files hold and what looks wrong in them",
                   true,    false, false, false, false,  false,    ExportSource::dataFiles,
                   writeNothing,    writeDataCheck,    endNothing},
 };
