@@ -5,7 +5,7 @@ _listconv_export() {
   prev=${COMP_WORDS[COMP_CWORD-1]}
   case $prev in
     --format)
-      COMPREPLY=($(compgen -W 'csv jsonl listing unknown html records dictionary kanji' -- "$cur"))
+      COMPREPLY=($(compgen -W 'csv jsonl listing unknown html records dictionary kanji check' -- "$cur"))
       return
       ;;
     --encoding)

@@ -76,6 +76,10 @@ void writeKanjiCode(std::string& out, const ExportItem& item, ExportState& state
   appendKanjiRow(out, formOf(state), item.code, item.kanji, state.encoding);
 }
 
+void writeDataCheck(std::string& out, const ExportItem& item, ExportState& state) {
+  appendDataCheckReport(out, *item.check, state.encoding);
+}
+
 }  // namespace
 
 // clang-format off
@@ -107,6 +111,9 @@ const ExportFormat kExportFormats[kExportFormatCount] = {
   {"kanji",      "the code of every kanji of kanjis.dat",
                   false,   false, true,  false, false,  false,    ExportSource::kanjiCodes,
                   beginKanji,      writeKanjiCode,    endNothing},
+  {"check",      "what the data files hold and what looks wrong in them",
+                  true,    false, false, false, false,  false,    ExportSource::dataFiles,
+                  writeNothing,    writeDataCheck,    endNothing},
 };
 // clang-format on
 

@@ -1,6 +1,7 @@
 // The formats of listconv-export, one row of kExportFormats each: CSV, JSON
-// Lines, the listing itself, a report of what the data lacks, or the HTML
-// catalogue; and the encodings it writes them in.
+// Lines, the listing itself, a report of what the data lacks, the HTML
+// catalogue, tables of the stored data, or a check of the data files; and
+// the encodings it writes them in.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "catalogue_page.h"
+#include "data_check.h"
 #include "export_rows.h"
 #include "records/field_assembly.h"
 #include "records/listing_writer.h"
@@ -33,6 +35,7 @@ enum class ExportSource {
   storedRecords,  // every record of list.rec, listed or not, as stored
   wordEntries,    // every entry of words.txt, as the loader takes it
   kanjiCodes,     // every code of kanjis.dat's records that can show a kanji
+  dataFiles,      // the three data files as a whole: one row, the check of them
 };
 
 // One thing a format writes a row for; which members are set depends on
@@ -46,6 +49,7 @@ struct ExportItem {
   bool found = false;                      // word entries: the one a look-up finds
   int32_t code = 0;                        // kanji codes: the code
   std::string_view kanji;                  // kanji codes: what the listing shows
+  const DataCheck* check = nullptr;        // data files: what the check found
 };
 
 // One format of listconv-export: its name on the command line, what it
@@ -68,7 +72,7 @@ struct ExportFormat {
 };
 
 // Every format, the default (csv) first.
-constexpr size_t kExportFormatCount = 8;
+constexpr size_t kExportFormatCount = 9;
 extern const ExportFormat kExportFormats[kExportFormatCount];
 
 // The format named exactly `name`, or nullptr.

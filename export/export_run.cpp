@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "driver/run.h"
 #include "io/output_file.h"
@@ -92,11 +93,11 @@ int64_t exportStoredRecords(RunInputs& inputs, const ExportFormat& format, Expor
 // their number, and sets `failure` to what failed in reading the file.
 int64_t exportWordEntries(const DataFiles& files, RunInputs& inputs, const ExportFormat& format,
                           ExportState& state, OutputFile& out, std::string& chunk,
-                          FileError& failure) {
+                          std::vector<FileError>& failures) {
   std::unordered_set<std::string> keys;  // of the entries before
   ExportItem item;
   int64_t entries = 0;
-  failure =
+  const FileError failure =
       listWordEntries(files.words.c_str(), inputs.tables.kanji, [&](const ListedWordEntry& entry) {
         item.entry = &entry;
         item.found = keys.insert(entry.entry->key).second;
@@ -105,7 +106,24 @@ int64_t exportWordEntries(const DataFiles& files, RunInputs& inputs, const Expor
         format.row(chunk, item, state);
         writeBytes(out, chunk);
       });
+  if (failed(failure)) {
+    failures.push_back(failure);
+  }
   return entries;
+}
+
+// Writes the check of the data files, which it reads itself; returns 1, its
+// one row.
+int64_t exportDataCheck(const DataFiles& files, const ExportFormat& format, ExportState& state,
+                        OutputFile& out, std::string& chunk, std::vector<FileError>& failures) {
+  DataCheck check;
+  checkDataFiles(files, check, failures);
+  ExportItem item;
+  item.check = &check;
+  chunk.clear();
+  format.row(chunk, item, state);
+  writeBytes(out, chunk);
+  return 1;
 }
 
 // Writes a row for every code of kanjis.dat's records that can show a kanji;
@@ -133,10 +151,11 @@ int64_t exportKanjiCodes(RunInputs& inputs, const ExportFormat& format, ExportSt
 
 // Writes the export's first part, a row for everything its source gives,
 // one at a time, until the end or a failed write, and its last part;
-// returns the number of rows. `failure` is set to what failed in reading a
-// file that only the export reads.
+// returns the number of rows. What failed in reading a file that only the
+// export reads is added to `failures`.
 int64_t exportRows(const DataFiles& files, RunInputs& inputs, const ExportFormat& format,
-                   ExportState& state, OutputFile& out, bool bom, FileError& failure) {
+                   ExportState& state, OutputFile& out, bool bom,
+                   std::vector<FileError>& failures) {
   std::string chunk;
   if (bom) {
     chunk += kByteOrderMark;
@@ -152,7 +171,10 @@ int64_t exportRows(const DataFiles& files, RunInputs& inputs, const ExportFormat
       rows = exportStoredRecords(inputs, format, state, out, chunk);
       break;
     case ExportSource::wordEntries:
-      rows = exportWordEntries(files, inputs, format, state, out, chunk, failure);
+      rows = exportWordEntries(files, inputs, format, state, out, chunk, failures);
+      break;
+    case ExportSource::dataFiles:
+      rows = exportDataCheck(files, format, state, out, chunk, failures);
       break;
     case ExportSource::kanjiCodes:
       rows = exportKanjiCodes(inputs, format, state, out, chunk);
@@ -172,6 +194,8 @@ RunReads readsOf(const ExportFormat& format) {
     case ExportSource::wordEntries:  // words.txt is read as it is written out
     case ExportSource::kanjiCodes:
       return RunReads{true, false, false};
+    case ExportSource::dataFiles:  // the check reads every file itself
+      return RunReads{false, false, false};
     default:
       return RunReads();
   }
@@ -196,6 +220,8 @@ bool isMissing(const ExportFormat& format, const DataFiles& files, const RunInpu
       return !fileIdAt(files.words).known;
     case ExportSource::kanjiCodes:
       return !fileIdAt(files.kanji).known;
+    case ExportSource::dataFiles:  // a missing file is part of the check's report
+      return false;
     default:
       return !inputs.haveRecords && inputs.records.error == ENOENT;
   }
@@ -272,6 +298,11 @@ int runExport(const ExportOptions& options) {
     }
   }
   const DataFiles files = dataFilesIn(options.dir);
+  // The check tells of a clash in its report; every other format stops.
+  if (format.source != ExportSource::dataFiles &&
+      reportNameClashes(kProgram, files, readsOf(format))) {
+    return 1;
+  }
 
   RunInputs inputs;
   openRunInputs(files, inputs, readsOf(format));
@@ -305,12 +336,10 @@ int runExport(const ExportOptions& options) {
     return 1;
   }
 
-  FileError failure;
-  exportRows(files, inputs, format, state, out, options.bom, failure);
-  if (failed(failure)) {
-    reportFailures(kProgram, {failure});
-    readsOk = false;
-  }
+  std::vector<FileError> failures;
+  exportRows(files, inputs, format, state, out, options.bom, failures);
+  reportFailures(kProgram, failures);
+  readsOk = failures.empty() && readsOk;
   readsOk = closeRunInputs(kProgram, files, inputs) && readsOk;
   if (!finishOutput(out, readsOk)) {
     return 1;

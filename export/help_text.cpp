@@ -25,6 +25,8 @@ const size_t kOptionIndent = 24;
 const char kExamplesAndStatuses[] =
     "\n"
     "Examples:\n"
+    "  listconv-export --format check\n"
+    "      a short report of what the data files hold and what looks wrong\n"
     "  listconv-export -C /path/to/collection -o listing.csv\n"
     "      the listed records of the data files in that folder, as CSV\n"
     "  listconv-export --bom --escape-formulas -o listing.csv\n"

@@ -609,6 +609,9 @@ int runImport(const ImportOptions& options) {
   bool ok = openImportFiles(options, files, problems);
   ImportFile* records = theFileOf(files, TableContent::records, problems);
   ImportFile* words = theFileOf(files, TableContent::dictionary, problems);
+  // The dictionary's kanji are looked up in kanjis.dat.
+  const RunReads uses{words != nullptr, words != nullptr, records != nullptr};
+  ok = !reportNameClashes(kProgram, data, uses) && ok;
   refuseInputsAsOutputs(files, records != nullptr ? data.records : "",
                         words != nullptr ? data.words : "", problems);
   ok = ok && problems.count == 0;

@@ -471,7 +471,7 @@ TEST(ExportOutputFiles, EveryFormatReadsDataFilesThatAreFifos) {
   const std::string feed =
       "for f in kanjis.dat words.txt list.rec; do mv $f $f.data && mkfifo $f && "
       "{ cat $f.data >$f & }; done";
-  for (const char* format : {"html", "csv", "unknown"}) {
+  for (const char* format : {"html", "csv", "unknown", "check"}) {
     SCOPED_TRACE(format);
     const std::string args = std::string("--format ") + format;
     const RunResult want = runExport(w, args);

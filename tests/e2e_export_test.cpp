@@ -57,7 +57,7 @@ TEST(ExportEndToEnd, AUsageErrorIsItsReasonAndWhereTheHelpIsOnTwoLinesAndStatus2
   };
   const Case cases[] = {
       {"--format xml",
-       "--format: xml not in {csv,jsonl,listing,unknown,html,records,dictionary,kanji}"},
+       "--format: xml not in {csv,jsonl,listing,unknown,html,records,dictionary,kanji,check}"},
       {"--encoding latin1", "--encoding: latin1 not in {utf-8,cp932}"},
       {"--format jsonl --encoding cp932", "--format jsonl is written in UTF-8 only, not cp932"},
       {"--format html --encoding cp932", "--format html is written in UTF-8 only, not cp932"},

@@ -1,10 +1,12 @@
 // The run sequence: tables first, then every record of list.rec.
 #include "driver/run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "records/era_annotation.h"
 #include "tables/kanji_table.h"
@@ -36,11 +38,90 @@ bool convertNextRecord(InputFile& in, const RunTables& tables, RecordWork& work,
   return true;
 }
 
+namespace {
+
+// True when both names are equal once a-z are taken as A-Z.
+bool sameButForCase(const std::string& a, const std::string& b) {
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (upper(a[i]) != upper(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// "two files could be NAME in DIR: A and B" (three or more: "3 files ...:
+// A, B and C"), the candidates in byte order.
+std::string clashMessage(const char* name, const std::string& dir,
+                         std::vector<std::string> candidates) {
+  std::sort(candidates.begin(), candidates.end());
+  std::string message =
+      candidates.size() == 2 ? std::string("two") : std::to_string(candidates.size());
+  message += " files could be ";
+  message += name;
+  message += dir.empty() ? "" : " in " + dir;
+  message += ": ";
+  for (size_t i = 0; i < candidates.size(); ++i) {
+    message += i == 0 ? "" : i + 1 == candidates.size() ? " and " : ", ";
+    message += candidates[i];
+  }
+  return message;
+}
+
+// The name the data file `name` has in a folder of the names `names`: its
+// own when it is there, else the only one that differs from it in letter
+// case; its own, and a clash in `files`, when several do.
+std::string nameInFolder(const char* name, const std::string& dir,
+                         const std::vector<std::string>& names, DataFiles& files) {
+  std::vector<std::string> candidates;
+  for (const std::string& other : names) {
+    if (other == name) {
+      return other;
+    }
+    if (sameButForCase(other, name)) {
+      candidates.push_back(other);
+    }
+  }
+  if (candidates.size() == 1) {
+    return candidates.front();
+  }
+  if (candidates.size() > 1) {
+    files.clashes.push_back(NameClash{name, clashMessage(name, dir, candidates)});
+  }
+  return name;
+}
+
+}  // namespace
+
 DataFiles dataFilesIn(const std::string& dir) {
-  const auto path = [&dir](const char* name) {
-    return dir.empty() ? std::string(name) : pathInFolder(dir, name);
+  DataFiles files;
+  std::vector<std::string> names;
+  const bool listed = namesToMatchIn(dir, names);
+  const auto path = [&](const char* name) {
+    const std::string found = listed ? nameInFolder(name, dir, names, files) : name;
+    return dir.empty() ? found : pathInFolder(dir, found);
   };
-  return DataFiles{path(kKanjiFile), path(kWordFile), path(kRecordFile)};
+  files.kanji = path(kKanjiFile);
+  files.words = path(kWordFile);
+  files.records = path(kRecordFile);
+  return files;
+}
+
+bool reportNameClashes(const char* program, const DataFiles& files, const RunReads& reads) {
+  bool any = false;
+  for (const NameClash& clash : files.clashes) {
+    const std::string_view file = clash.file;
+    if ((file == kKanjiFile && reads.kanji) || (file == kWordFile && reads.words) ||
+        (file == kRecordFile && reads.records)) {
+      std::fprintf(stderr, "%s: %s\n", program, clash.message.c_str());
+      any = true;
+    }
+  }
+  return any;
 }
 
 const std::string* inputUnderOutput(const FileId& output, const DataFiles& files,
@@ -120,10 +201,12 @@ void flushConsole(int& error) {
 // status. The console output is checked by the caller.
 int convert() {
   const DataFiles files = dataFilesIn("");
+  // A clash leaves its data file missing, as a file that fails to open does.
+  const bool clashed = reportNameClashes(kProgram, files);
   RunInputs inputs;
   openRunInputs(files, inputs);
   reportFailures(kProgram, inputs.failures);
-  bool readsOk = inputs.failures.empty();
+  bool readsOk = inputs.failures.empty() && !clashed;
   if (const std::string* input = inputUnderOutput(fileIdAt(kListingFile), files, inputs)) {
     closeInput(inputs.records);
     std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, kListingFile, input->c_str());

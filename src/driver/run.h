@@ -23,15 +23,29 @@ const char kWordFile[] = "words.txt";
 const char kRecordFile[] = "list.rec";
 const char kListingFile[] = "list.txt";
 
+// A data file that more than one file of its folder could be, each named
+// as it is but in other letter case: which file (kKanjiFile, kWordFile or
+// kRecordFile), and the message that names them all.
+struct NameClash {
+  const char* file;
+  std::string message;  // "two files could be list.rec in DIR: LIST.REC and List.rec"
+};
+
 // The paths the data files are opened by.
 struct DataFiles {
   std::string kanji;    // kanjis.dat
   std::string words;    // words.txt
   std::string records;  // list.rec
+  std::vector<NameClash> clashes;
 };
 
 // The data files of the folder `dir`; "" for the current folder, where the
-// paths are the bare names.
+// paths are the bare names. Where the folder has no file of a data file's
+// exact (lower-case) name, the one whose name differs from it only in the
+// letter case of ASCII letters is taken, as Windows takes it, so that files
+// from DOS and Windows (LIST.REC) are found. Where two or more such files
+// are there, the data file keeps its exact name (a missing file) and a
+// clash names them.
 DataFiles dataFilesIn(const std::string& dir);
 
 // The two tables of a run: loaded before the first record, only read after.
@@ -64,6 +78,11 @@ struct RunReads {
   bool words = true;
   bool records = true;
 };
+
+// Prints "PROGRAM: MESSAGE" on standard error for every clash of `files`
+// among the files that `reads` names; true when there was any.
+bool reportNameClashes(const char* program, const DataFiles& files,
+                       const RunReads& reads = RunReads());
 
 // Loads the kanji table and the word dictionary from their files, then opens
 // the record file, each as `reads` asks. A file that is missing or fails to

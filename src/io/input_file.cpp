@@ -46,6 +46,7 @@ bool refill(InputFile& in) {
   in.block.resize(kInputBlockSize);
   in.pos = 0;
   in.len = readFromStream(in.file, in.block.data(), kInputBlockSize, in.error);
+  in.bytesRead += in.len;
   return in.len > 0;
 }
 
@@ -127,6 +128,16 @@ size_t readRecordBytes(InputFile& in, unsigned char* out, size_t n) {
     done += take;
   }
   return done;
+}
+
+std::string_view peekBytes(InputFile& in, size_t n) {
+  // A block holds at least the first bytes of the file in one piece: the
+  // block is refilled only when all of it has been taken.
+  if (in.pos == in.len) {
+    refill(in);
+  }
+  const size_t have = std::min(n, in.len - in.pos);
+  return std::string_view(reinterpret_cast<const char*>(in.block.data()) + in.pos, have);
 }
 
 bool readLinePiece(InputFile& in, std::string& out, size_t maxChars) {

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "io/file_error.h"
@@ -25,8 +27,9 @@ struct InputFile {
   bool atEnd = false;  // a read has found no more data
   int error = 0;       // errno of a failed read; the data then ends there
   std::vector<unsigned char> block;
-  size_t pos = 0;  // the next byte of `block` to deliver
-  size_t len = 0;  // how many bytes of `block` hold data
+  size_t pos = 0;          // the next byte of `block` to deliver
+  size_t len = 0;          // how many bytes of `block` hold data
+  uint64_t bytesRead = 0;  // bytes the file has given so far, before any text translation
 };
 
 // Opens `path` for reading; false, with `error` set to the system's reason,
@@ -39,6 +42,12 @@ void closeInput(InputFile& in);
 // Fills `out` with the next `n` bytes; bytes past the end of the data read as
 // 0xFF and mark the end as met. Returns how many bytes came from the file.
 size_t readRecordBytes(InputFile& in, unsigned char* out, size_t n);
+
+// The first bytes of a file just opened, at most `n` (up to kInputBlockSize),
+// as they stand in the file (before any text translation), without taking
+// them: the reads after see them again. Fewer than `n` only where the file
+// ends or a read fails first. The view stays valid until the next read.
+std::string_view peekBytes(InputFile& in, size_t n);
 
 // Reads the next piece of a line as a line read into a buffer of
 // `maxChars` + 1 bytes would: up to and including the next line feed, at most

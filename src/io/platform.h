@@ -1,13 +1,15 @@
 // What the programs need of the operating system besides reading and
 // writing bytes: opening a file by its UTF-8 name, the identity of a file,
-// the folder rules of paths, syncing, entering a folder, and the signals of
-// a failed write. platform_posix.cpp and platform_windows.cpp each define all
-// of it for one system; the build picks one.
+// the folder rules of paths, the names in a folder, syncing, entering a
+// folder, and the signals of a failed write. platform_posix.cpp and
+// platform_windows.cpp each define all of it for one system; the build picks
+// one.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "io/file_error.h"
 
@@ -62,6 +64,13 @@ std::string pathInFolder(const std::string& dir, const std::string& name);
 // The folder part of `path`, up to and including its last separator; "" for
 // a bare name.
 std::string folderOf(const std::string& path);
+
+// Sets `names` to the names of the entries of the folder `dir` ("" for the
+// current one), for finding a file whose name differs from the one asked
+// for only in letter case. False when the exact name is to be used as it is:
+// on Windows, which finds a name in any letter case by itself, and for a
+// folder that cannot be listed.
+bool namesToMatchIn(const std::string& dir, std::vector<std::string>& names);
 
 // Makes a write to a pipe whose reader has gone, or past the file-size
 // limit, fail as any other write does, instead of ending the program by a

@@ -1,4 +1,5 @@
 // The platform calls on POSIX systems (Linux, and emscripten for the page).
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +67,19 @@ std::string pathInFolder(const std::string& dir, const std::string& name) {
 std::string folderOf(const std::string& path) {
   const size_t at = path.rfind('/');
   return at == std::string::npos ? std::string() : path.substr(0, at + 1);
+}
+
+bool namesToMatchIn(const std::string& dir, std::vector<std::string>& names) {
+  names.clear();
+  DIR* folder = opendir(dir.empty() ? "." : dir.c_str());
+  if (folder == nullptr) {
+    return false;
+  }
+  while (const dirent* entry = readdir(folder)) {
+    names.emplace_back(entry->d_name);
+  }
+  closedir(folder);
+  return true;
 }
 
 void failWritesInsteadOfSignals() {

@@ -121,5 +121,12 @@ std::string folderOf(const std::string& path) {
   return at == std::string::npos ? std::string() : path.substr(0, at + 1);
 }
 
+// Windows opens a file by its name in any letter case: the exact name finds
+// KANJIS.DAT as well as kanjis.dat.
+bool namesToMatchIn(const std::string&, std::vector<std::string>& names) {
+  names.clear();
+  return false;
+}
+
 // Windows ends no program for a failed write.
 void failWritesInsteadOfSignals() {}

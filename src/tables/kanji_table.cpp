@@ -8,7 +8,6 @@
 
 namespace {
 
-const size_t kKanjiRecordSize = 166;
 const size_t kKanjiFieldOffset = 123;
 const size_t kKanjiCapacity = 4;
 const int32_t kFixedCode = 3867;
@@ -59,6 +58,13 @@ FileError loadKanjiTableFrom(const char* path, KanjiTable& table) {
   if (!openInput(in, path, false)) {
     return openFailure(path, in.error);
   }
+  loadKanjiTable(in, table);
+  closeInput(in);
+  return readFailure(path, in);
+}
+
+void loadKanjiTable(InputFile& in, KanjiTable& table) {
+  table.clear();
   unsigned char record[kKanjiRecordSize];
   // The first codes name no kanji: their records are read but not looked at.
   for (int32_t i = 0; i < kFirstKanjiCode; ++i) {
@@ -70,8 +76,6 @@ FileError loadKanjiTableFrom(const char* path, KanjiTable& table) {
     table.emplace_back();
     decodeField(record, kKanjiFieldOffset, kKanjiCapacity, table.back());
   } while (!in.atEnd);
-  closeInput(in);
-  return readFailure(path, in);
 }
 
 KanjiLookup lookupKanji(const KanjiTable& table, std::string_view code) {

@@ -1,6 +1,7 @@
 // The kanji table: the kanji text of every kanji code, loaded from kanjis.dat.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,6 +23,13 @@ constexpr int32_t kFirstKanjiCode = 525;
 // least 526): the last comes from the read that met the end of the file, so
 // it is four blanks when the file ends at a record boundary.
 FileError loadKanjiTableFrom(const char* path, KanjiTable& table);
+
+// The bytes of one record of the kanji file.
+constexpr size_t kKanjiRecordSize = 166;
+
+// Fills `table` from the open kanji file `in`, read to its end, as
+// loadKanjiTableFrom does; the caller closes it and looks for a failed read.
+void loadKanjiTable(InputFile& in, KanjiTable& table);
 
 // A kanji code looked up: the text the listing shows for it, as a view into
 // the table or into a fixed text (valid while the table is not changed), and

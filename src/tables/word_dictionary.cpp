@@ -208,6 +208,37 @@ FileError listWordEntries(const char* path, const KanjiTable& kanji,
   if (!openInput(in, path, true)) {
     return openFailure(path, in.error);
   }
+  listWordEntriesIn(in, kanji, take);
+  closeInput(in);
+  return readFailure(path, in);
+}
+
+namespace {
+
+// Counts a piece of line `line` into `lines`; `continued` when an earlier
+// piece of the same line had no line feed.
+void countWordPiece(std::string_view piece, int64_t line, bool continued, WordFileLines& lines) {
+  if (!continued) {
+    ++lines.lines;
+    return;
+  }
+  // A line whose text fills exactly one piece leaves only its line feed over:
+  // nothing of it is cut off.
+  if (piece == "\n" || line == lines.lastCutLine) {
+    return;
+  }
+  ++lines.cutLines;
+  lines.lastCutLine = line;
+  if (lines.firstCutLine == 0) {
+    lines.firstCutLine = line;
+  }
+}
+
+}  // namespace
+
+void listWordEntriesIn(InputFile& in, const KanjiTable& kanji,
+                       const std::function<void(const ListedWordEntry&)>& take,
+                       WordFileLines* lines) {
   WordLine working;
   WordEntry entry;
   std::string line;
@@ -215,9 +246,14 @@ FileError listWordEntries(const char* path, const KanjiTable& kanji,
   // The line of the file that the next piece starts in: a cut line's rest
   // stands on the line it was cut from.
   int64_t lineNumber = 1;
+  bool continued = false;
   while (readLinePiece(in, line, kWordLinePieceMax)) {
     const int64_t pieceLine = lineNumber;
-    lineNumber += line.back() == '\n' ? 1 : 0;
+    if (lines != nullptr) {
+      countWordPiece(line, pieceLine, continued, *lines);
+    }
+    continued = line.back() != '\n';
+    lineNumber += continued ? 0 : 1;
     const size_t tokens = takeWordLine(line, working, group);
     if (working.key.empty()) {
       continue;
@@ -232,8 +268,6 @@ FileError listWordEntries(const char* path, const KanjiTable& kanji,
     }
     take(ListedWordEntry{pieceLine, &working, &entry});
   }
-  closeInput(in);
-  return readFailure(path, in);
 }
 
 FileError readWordEntries(const char* path, const KanjiTable& kanji,

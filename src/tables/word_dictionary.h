@@ -82,6 +82,21 @@ struct ListedWordEntry {
 FileError listWordEntries(const char* path, const KanjiTable& kanji,
                           const std::function<void(const ListedWordEntry&)>& take);
 
+// What the reader meets in the lines of a word file besides their entries.
+struct WordFileLines {
+  int64_t lines = 0;         // a last line without a line feed included
+  int64_t cutLines = 0;      // longer than a piece: the rest is read as a line of its own
+  int64_t firstCutLine = 0;  // the first of those, 0 for none
+  int64_t lastCutLine = 0;   // the latest of those, 0 for none
+};
+
+// As listWordEntries, from the open word file `in` (opened as text), read to
+// its end; counts its lines into `lines` when given. The caller closes it and
+// looks for a failed read.
+void listWordEntriesIn(InputFile& in, const KanjiTable& kanji,
+                       const std::function<void(const ListedWordEntry&)>& take,
+                       WordFileLines* lines = nullptr);
+
 // Takes one line as the loader reads it (at most 79 bytes, its line feed
 // included) into `working`: the key reset, then token 1 as the key, token 2
 // as the word and tokens 3 on, when there are any, as the codes. The line's
