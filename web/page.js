@@ -52,7 +52,7 @@
   var lookUpId = 0;      // the look-up whose answer is to be shown
   var unknownRows = null;  // the unknown words and codes of the conversion shown
   var chosenRow = null;  // the unknown row being mended
-  var afterAdding = null;  // {key, before}: an entry just added, and the unknowns before it
+  var afterAdding = null;  // {key, rows}: an entry just added, and the unknowns before it
   var addedLines = [];   // the lines added to words.txt in this page
 
   function bytesText(n) {
@@ -323,7 +323,12 @@
   $('convert').addEventListener('click', convert);
 
   function clearResults() {
-    Object.keys(links).forEach(function (id) { setLink(id, null); });
+    // The words.txt with added words is the person's input, not a result.
+    Object.keys(links).forEach(function (id) {
+      if (id !== 'get-words') {
+        setLink(id, null);
+      }
+    });
     $('console').textContent = '';
     $('exports').textContent = '';
     $('export-messages').textContent = '';
@@ -717,7 +722,7 @@
     addedLines.push(m.answer.line);
     files[facts.words] = new File([m.words], facts.words, {type: 'text/plain'});
     showAddedLines();
-    afterAdding = {key: m.key, before: unknownRows || []};
+    afterAdding = {key: m.key, rows: unknownRows || []};
     showFiles();
     convert();
   }

@@ -417,7 +417,7 @@ PAGE_FOLDERS = ("/data", "/side", "/in", "/out")
 
 def native_mended(args, sample, root):
     """listconv-import's words.txt for the sample with MENDED_ROW added to its
-    dictionary export, and the listing (UTF-8) converted from it."""
+    dictionary export, the listing (UTF-8) converted from it, and the folder."""
     folder = os.path.join(root, "mended")
     shutil.rmtree(folder, ignore_errors=True)
     shutil.copytree(sample, folder)
@@ -430,7 +430,21 @@ def native_mended(args, sample, root):
     listing = os.path.join(root, "mended-listing.txt")
     assert run([args.export, "-C", folder, "--format", "listing", "-o", listing]).returncode == 0
     with open(os.path.join(folder, "words.txt"), "rb") as f, open(listing, "rb") as g:
-        return f.read(), g.read()
+        return f.read(), g.read(), folder
+
+
+def dictionary_export(args, words, root):
+    """The dictionary export (the entries as the reader takes them) of a
+    words.txt, with the sample's kanjis.dat beside it."""
+    folder = os.path.join(root, "dictionary-of")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    shutil.copy(os.path.join(args.sample, "kanjis.dat"), folder)
+    with open(os.path.join(folder, "words.txt"), "wb") as f:
+        f.write(words)
+    proc = run([args.export, "-C", folder, "--format", "dictionary"])
+    assert proc.returncode == 0, proc.stderr
+    return proc.stdout
 
 
 def wait_until(page, script, what, *args):
@@ -451,7 +465,13 @@ def check_mending(page, args, sample, work):
     """UNKNOWNWORD mended by typing its kanji, as a person would; a word group
     offers only the record's fix; the kanji look-up by code."""
     from selenium.webdriver.common.by import By
-    words, listing = native_mended(args, sample, os.path.join(work, "native"))
+    words, listing, _ = native_mended(args, sample, os.path.join(work, "native"))
+    with open(os.path.join(sample, "words.txt"), "rb") as f:
+        original = f.read()
+    # The page leaves the person's lines as they are and adds the line that
+    # listconv-import writes for the entry, after the same lines.
+    added = words[words.rindex(b"\n", 0, len(words) - 1) + 1:]
+    assert added.startswith(MENDED_KEY.encode()), added
     page.open()
     page.choose(sample)
     state, fault = page.convert()
@@ -480,8 +500,11 @@ def check_mending(page, args, sample, work):
     assert page.text("listing") == listing.decode("utf-8"), "the listing after adding differs"
     page.driver.find_element(By.ID, "mending-heading").location_once_scrolled_into_view
     page.driver.save_screenshot(os.path.join(work, "mended.png"))
-    got = page.download("get-words", "mended", len(words))
-    assert got == words, "words.txt differs from listconv-import's:\n%r\n%r" % (got[-80:], words[-80:])
+    got = page.download("get-words", "mended", len(original) + len(added))
+    assert got == original + added, "words.txt: %r, not the sample's and %r" % (got[-80:], added)
+    root = os.path.join(work, "native")
+    assert dictionary_export(args, got, root) == dictionary_export(args, words, root), \
+        "the entries of words.txt differ from those listconv-import wrote"
     # The look-up by code: a kanji, and a code that names none.
     page.driver.find_element(By.ID, "lookup-text").send_keys("525 600")
     page.driver.find_element(By.ID, "lookup-button").click()
