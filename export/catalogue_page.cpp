@@ -16,7 +16,18 @@ const size_t kCatalogueFields[] = {0, 1, 5, 9, 10, 11, 12, 13, 14, 15, 16, 17, 1
 const std::string_view kFirstRowsMarker = "@FIRST_ROWS@";
 const std::string_view kMoreRowsMarker = "@MORE_ROWS@";
 
-// Appends a part of the template with @TITLE@ and @SOURCES@ filled in; what
+}  // namespace
+
+const char kUnknownsByExport[] =
+    "<code>listconv-export --format unknown</code> lists them all, each with the first record "
+    "that shows it.";
+const char kUnknownsInPage[] =
+    "The page this catalogue was made in lists them all under <em>Mending</em>, each with the "
+    "first record that shows it, and adds missing words to the dictionary there.";
+
+namespace {
+
+// Appends a part of the template with @TITLE@, @SOURCES@ and @UNKNOWNS@ filled in; what
 // is put in is not searched for markers again.
 void appendFilled(std::string& out, std::string_view part, const CatalogueHeading& heading) {
   for (size_t at = part.find('@'); at != std::string_view::npos; at = part.find('@')) {
@@ -28,6 +39,9 @@ void appendFilled(std::string& out, std::string_view part, const CatalogueHeadin
     } else if (part.substr(0, 9) == "@SOURCES@") {
       appendHtmlEscaped(out, heading.sources);
       part.remove_prefix(9);
+    } else if (part.substr(0, 10) == "@UNKNOWNS@") {
+      out += heading.unknowns;  // markup of our own
+      part.remove_prefix(10);
     } else {
       out += '@';
       part.remove_prefix(1);

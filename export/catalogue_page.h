@@ -12,11 +12,18 @@
 // Appends `text` with &, <, >, " and ' written as HTML character references.
 void appendHtmlEscaped(std::string& out, std::string_view text);
 
+// Where the legend of a catalogue page sends its reader for the list of
+// unknowns (HTML): the export's own format, or, for a catalogue made by the
+// browser page, that page's list.
+extern const char kUnknownsByExport[];
+extern const char kUnknownsInPage[];
+
 // What the heading of a catalogue page shows (the page counts its records
 // itself, so that the records are read once).
 struct CatalogueHeading {
-  std::string title;    // UTF-8
-  std::string sources;  // the data files' names, UTF-8
+  std::string title;                         // UTF-8
+  std::string sources;                       // the data files' names, UTF-8
+  const char* unknowns = kUnknownsByExport;  // the legend's pointer to the unknowns
 };
 
 // The rows of the catalogue page written before its script, shown as soon as

@@ -321,6 +321,7 @@ int runExport(const ExportOptions& options) {
   if (format.catalogue) {
     state.heading.title = options.title;
     state.heading.sources = sourceNames(files);
+    state.heading.unknowns = options.inPage ? kUnknownsInPage : kUnknownsByExport;
   }
   OutputFile out;
   if (!openOutputOf(options, out)) {

@@ -12,17 +12,23 @@
   var LISTING_PAGE_LINES = 700;
   // What the page offers of the export's formats, in the order it makes them
   // after each conversion: what it calls each, the links that give it, its
-  // type; the listing is shown on the page too, and the byte-order-mark box
-  // belongs to the CSV. A format the module does not have is not offered.
+  // type; the listing is shown on the page too, the byte-order-mark box
+  // belongs to both CSVs, the report of unknowns is listed for mending and the
+  // catalogue takes the title field. A format the module does not have is not
+  // offered, nor one whose data file was not given.
   var OFFERS = [
     {format: 'listing', what: 'the listing in UTF-8', links: ['get-listing'],
      type: 'text/plain;charset=utf-8', shown: true},
     {format: 'csv', what: 'the CSV', links: ['get-csv'], type: 'text/csv;charset=utf-8', bomBox: true},
     {format: 'unknown', what: 'the report of unknowns', links: ['get-unknown'],
-     type: 'text/csv;charset=utf-8'},
+     type: 'text/csv;charset=utf-8', bomBox: true, unknownList: true},
     {format: 'jsonl', what: 'the JSON Lines', links: ['get-jsonl'], type: 'application/jsonl;charset=utf-8'},
-    {format: 'html', what: 'the catalogue', links: ['open-html', 'get-html'], type: 'text/html;charset=utf-8'}
+    {format: 'html', what: 'the catalogue', links: ['open-html', 'get-html'], type: 'text/html;charset=utf-8',
+     titled: true}
   ];
+  // The format of the check's report on the files, shown before converting
+  // where the module has it.
+  var CHECK_FORMAT = 'check';
 
   var $ = function (id) { return document.getElementById(id); };
   var facts = null;      // what the module says (web_facts in web_entry.cpp); null until it has
@@ -40,6 +46,14 @@
   var exporting = null;  // the export request the worker works on
   var links = {};        // object URLs of the results, by link id
   var listing = null;    // {text, lineStarts, first}: the listing in UTF-8 and the shown page
+  var made = {};         // what each export of this conversion gave: true (ready) or false
+  var skipped = [];      // the offers not made for want of their data file
+  var checkId = 0;       // the check whose report is to be shown
+  var lookUpId = 0;      // the look-up whose answer is to be shown
+  var unknownRows = null;  // the unknown words and codes of the conversion shown
+  var chosenRow = null;  // the unknown row being mended
+  var afterAdding = null;  // {key, rows}: an entry just added, and the unknowns before it
+  var addedLines = [];   // the lines added to words.txt in this page
 
   function bytesText(n) {
     return n.toLocaleString('en-US') + (n === 1 ? ' byte' : ' bytes');
@@ -67,6 +81,7 @@
       facts.formats.forEach(function (format) {
         if (format.name === offer.format) {
           offer.bom = format.bom;
+          offer.lists = format.lists;
           offers[offer.format] = offer;
         }
       });
@@ -95,6 +110,10 @@
       var name = inputNamed(file.name);
       if (name) {
         files[name] = file;
+        if (name === facts.words) {
+          addedLines = [];
+          showAddedLines();
+        }
       } else {
         ignored.push(file.name);
       }
@@ -104,20 +123,69 @@
       'Not used (not one of the three data files): ' + ignored.join(', ') : '';
     note.hidden = !ignored.length;
     showFiles();
+    requestCheck();
+  }
+
+  // The names of the data files given, in the programs' order.
+  function givenNames() {
+    return inputs.filter(function (name) { return files[name]; });
+  }
+
+  function givenFiles() {
+    var given = {};
+    givenNames().forEach(function (name) { given[name] = files[name]; });
+    return given;
+  }
+
+  // ---- the check ----------------------------------------------------------
+
+  // Has the module check the files given, where it has the check.
+  function requestCheck() {
+    var id = 'check-' + (++checkId);
+    var hasCheck = facts.formats.some(function (f) { return f.name === CHECK_FORMAT; });
+    if (!hasCheck || !givenNames().length) {
+      $('check-section').hidden = true;
+      $('check').textContent = '';
+      return;
+    }
+    send({type: 'check', id: id, files: givenFiles()});
+  }
+
+  function checked(m) {
+    if (m.id !== 'check-' + checkId) {
+      return;
+    }
+    if (m.status !== 0 || !m.report) {
+      $('check-section').hidden = true;
+      return;
+    }
+    m.report.text().then(function (text) {
+      if (m.id === 'check-' + checkId) {
+        $('check').textContent = text;
+        $('check-section').hidden = !text;
+      }
+    });
   }
 
   function showFiles() {
     // Until the module has told its facts (or when it could not start),
     // there is nothing to show; Convert then starts it anew.
-    $('convert').disabled = converting || (!facts && worker !== null);
+    // Convert needs at least one file.
+    var given = facts ? givenNames().length > 0 : false;
+    $('convert').disabled = converting || (facts ? !given : worker !== null);
     if (!facts) {
       return;
     }
+    // A file is missing only once others have been given.
     facts.inputs.forEach(function (input) {
       var cell = document.querySelector('tr[data-file="' + input.name + '"] .state');
       var file = files[input.name];
-      cell.textContent = file ? bytesText(file.size) : 'missing: ' + input.whenMissing;
-      cell.className = 'state ' + (file ? 'present' : 'missing');
+      var amended = input.name === facts.words && addedLines.length ?
+        ' (with ' + addedLines.length + (addedLines.length === 1 ? ' line' : ' lines') +
+        ' added in this page)' : '';
+      cell.textContent = file ? bytesText(file.size) + amended :
+        given ? 'missing: ' + input.whenMissing : '';
+      cell.className = 'state ' + (file ? 'present' : given ? 'missing' : '');
     });
   }
 
@@ -128,8 +196,13 @@
   $('clear').addEventListener('click', function () {
     files = {};
     unsorted = [];
+    addedLines = [];
+    showAddedLines();
     $('ignored').hidden = true;
     showFiles();
+    if (facts) {
+      requestCheck();
+    }
   });
   var drop = $('drop');
   drop.addEventListener('dragover', function (event) {
@@ -197,6 +270,12 @@
     var m = event.data;
     if (m.type === 'facts') {
       takeFacts(m.facts);
+    } else if (m.type === 'checked') {
+      checked(m);
+    } else if (m.type === 'looked-up') {
+      lookedUp(m);
+    } else if (m.type === 'word-added') {
+      wordAdded(m);
     } else if (m.type === 'ready') {
       workerReady = true;
       pending.forEach(function (p) { worker.postMessage(p[0], p[1]); });
@@ -232,7 +311,7 @@
     showFiles();
     var id = ++runId;
     clearResults();
-    var names = inputs.filter(function (name) { return files[name]; });
+    var names = givenNames();
     var total = names.reduce(function (sum, name) { return sum + files[name].size; }, 0);
     $('progress').value = 0;
     $('progress').hidden = total <= PROGRESS_FROM_BYTES;
@@ -244,7 +323,12 @@
   $('convert').addEventListener('click', convert);
 
   function clearResults() {
-    Object.keys(links).forEach(function (id) { setLink(id, null); });
+    // The words.txt with added words is the person's input, not a result.
+    Object.keys(links).forEach(function (id) {
+      if (id !== 'get-words') {
+        setLink(id, null);
+      }
+    });
     $('console').textContent = '';
     $('exports').textContent = '';
     $('export-messages').textContent = '';
@@ -252,6 +336,8 @@
     $('results').hidden = false;
     exportQueue = [];
     exporting = null;
+    made = {};
+    skipped = [];
     showListing(null);
   }
 
@@ -297,15 +383,20 @@
       setLink('get-list', m.listing);
       setStatus('Converted in ' + seconds.toFixed(2) + ' s: list.txt holds ' +
                 bytesText(m.listing.size) +
-                (m.status === 0 ? '.' : '; listconv ended with exit status ' + m.status +
+                (m.status === 0 ? '.' : ', but listconv ended with exit status ' + m.status +
                  ' (see its messages above).'));
     } else {
       setStatus('listconv wrote no list.txt (exit status ' + m.status + '; see its messages above).');
     }
     status.dataset.state = 'converted';
     OFFERS.forEach(function (offer) {
-      if (offers[offer.format]) {
-        exportQueue.push(exportRequest(m.id, offer));
+      if (!offers[offer.format]) {
+        return;
+      }
+      if (files[offer.lists]) {
+        exportQueue.push(exportRequest(m.id, offer, true));
+      } else {
+        skipped.push(offer);
       }
     });
     nextExport();
@@ -318,15 +409,40 @@
     return !!(offer.bomBox && offer.bom && $('bom').checked);
   }
 
-  function exportRequest(id, offer) {
+  // The export of the offer for conversion `id`; `first`: the conversion's
+  // own, whose report of unknowns is listed for mending.
+  function exportRequest(id, offer, first) {
     return {type: 'export', id: id, format: offer.format, bom: wantsBom(offer),
-            lineStarts: !!offer.shown};
+            lineStarts: !!offer.shown, unknownList: !!(first && offer.unknownList),
+            title: offer.titled ? $('title').value : ''};
+  }
+
+  // What the exports gave, in the person's words: what is ready, and what
+  // was not made and why.
+  function exportsSummary() {
+    var what = function (offer) { return offer.what; };
+    var ready = OFFERS.filter(function (o) { return made[o.format] === true; }).map(what);
+    var failed = OFFERS.filter(function (o) { return made[o.format] === false; }).map(what);
+    var parts = [];
+    if (ready.length) {
+      parts.push('Ready: ' + ready.join(', ') + '.');
+    }
+    if (failed.length) {
+      parts.push('Could not be made: ' + failed.join(', ') + ' (see the messages below).');
+    }
+    if (skipped.length) {
+      var file = skipped[0].lists;
+      var missing = facts.inputs.filter(function (i) { return i.name === file; })[0];
+      parts.push('Not made, as no ' + file + ' was given: ' + skipped.map(what).join(', ') +
+                 (missing ? ' (' + missing.whenMissing + ').' : '.'));
+    }
+    return parts.join(' ');
   }
 
   function nextExport() {
     if (exporting || !exportQueue.length) {
       if (!exporting && $('status').dataset.state === 'converted') {
-        $('exports').textContent = 'Every result is ready.';
+        $('exports').textContent = exportsSummary();
         $('status').dataset.state = 'done';
       }
       return;
@@ -339,8 +455,13 @@
   function exported(m) {
     exporting = null;
     var offer = offers[m.format];
+    made[m.format] = m.status === 0;
     if (m.status !== 0) {
-      addExportMessage(m.format, offer.what + ': listconv-export ended with exit status ' + m.status);
+      addExportMessage(m.format, offer.what + ' could not be made (listconv-export ended with ' +
+                       'exit status ' + m.status + ')');
+    }
+    if (m.unknowns) {
+      showUnknowns(m.unknowns.rows);
     }
     if (m.blob && m.bom === wantsBom(offer)) {
       var blob = m.blob.slice(0, m.blob.size, offer.type);
@@ -352,21 +473,30 @@
     nextExport();
   }
 
-  // A new choice of byte-order mark makes the CSV again.
-  $('bom').addEventListener('change', function () {
+  // Makes the exports of the offers that `which` picks again.
+  function remake(which) {
     if (!$('get-list').hasAttribute('href')) {
       return;
     }
     OFFERS.forEach(function (offer) {
-      if (offers[offer.format] && offer.bomBox) {
+      if (offers[offer.format] && which(offer) && files[offer.lists]) {
         offer.links.forEach(function (id) { setLink(id, null); });
-        exportQueue.push(exportRequest(runId, offer));
+        exportQueue.push(exportRequest(runId, offer, false));
       }
     });
     if ($('status').dataset.state === 'done') {
       $('status').dataset.state = 'converted';
     }
     nextExport();
+  }
+
+  // A new choice of byte-order mark makes the CSVs again, a new title the
+  // catalogue.
+  $('bom').addEventListener('change', function () {
+    remake(function (offer) { return offer.bomBox; });
+  });
+  $('title').addEventListener('change', function () {
+    remake(function (offer) { return offer.titled; });
   });
 
   // Points the link at the blob (null: disables it).
@@ -427,6 +557,185 @@
   $('listing-next').addEventListener('click', function () {
     showListingPage(listing.first + LISTING_PAGE_LINES);
   });
+
+  // ---- mending --------------------------------------------------------------
+
+  // Shows the unknown words and codes of the conversion, and, after an entry
+  // was added, what that changed.
+  function showUnknowns(rows) {
+    var before = afterAdding;
+    afterAdding = null;
+    unknownRows = rows;
+    var times = rows.reduce(function (sum, row) { return sum + row.count; }, 0);
+    $('unknown-summary').textContent = rows.length ?
+      rows.length + (rows.length === 1 ? ' unknown word or code, shown' : ' unknown words and codes, shown') +
+      ' as ? ' + times + (times === 1 ? ' time' : ' times') + ' in the listing. ' +
+      'Choose one to mend it.' :
+      'Nothing is unknown: every word and code of the listed records was found.';
+    var body = $('unknowns').querySelector('tbody');
+    body.textContent = '';
+    rows.forEach(function (row) {
+      var tr = document.createElement('tr');
+      tr.dataset.text = row.text;
+      [row.kind, row.text, String(row.count), String(row.first)].forEach(function (value, i) {
+        var td = document.createElement('td');
+        td.textContent = value;
+        if (i >= 2) {
+          td.className = 'n';
+        }
+        tr.appendChild(td);
+      });
+      var actions = document.createElement('td');
+      var show = document.createElement('button');
+      show.textContent = 'show block ' + row.first;
+      show.className = 'show-block';
+      show.addEventListener('click', function () { showBlock(row.first); });
+      var mend = document.createElement('button');
+      mend.textContent = 'mend';
+      mend.className = 'mend';
+      mend.addEventListener('click', function () { chooseRow(row, tr); });
+      actions.appendChild(show);
+      actions.appendChild(mend);
+      tr.appendChild(actions);
+      body.appendChild(tr);
+    });
+    $('unknowns').hidden = !rows.length;
+    chosenRow = null;
+    $('mend-form').hidden = true;
+    if (before) {
+      var still = rows.some(function (row) { return row.kind === 'word' && row.text === before.key; });
+      var changes = $('mend-changes');
+      changes.textContent = 'Converted again with ' + before.key + ' added: ' +
+        before.rows.length + ' unknown words and codes before, ' + rows.length + ' now; ' +
+        before.key + (still ? ' is still unknown.' : ' is gone from the list, and its ? from the listing.');
+      changes.hidden = false;
+    }
+  }
+
+  // Shows the listing from the first line of block `number`.
+  function showBlock(number) {
+    if (!listing) {
+      return;
+    }
+    showListingPage(Math.max(0, (number - 1) * facts.blockLines));
+    $('listing').scrollIntoView();
+  }
+
+  function chooseRow(row, tr) {
+    chosenRow = row;
+    Array.prototype.forEach.call($('unknowns').querySelectorAll('tr.chosen'),
+                                 function (r) { r.classList.remove('chosen'); });
+    tr.classList.add('chosen');
+    $('mend-form').hidden = false;
+    $('mend-what').textContent = row.kind + ' ' + row.text + ':';
+    $('mend-advice').textContent = row.advice;
+    $('mend-add').hidden = row.mend === 'record';
+    $('mend-kanji').value = '';
+    // The reading is the person's to give; the word as the record has it is
+    // a start.
+    $('mend-word').value = row.text.replace(/[A-Z]/g, function (c) { return c.toLowerCase(); });
+    $('mend-codes').textContent = '';
+    $('mend-result').textContent = '';
+    $('mend-result').className = '';
+    $('mend-button').disabled = true;
+    if (row.mend !== 'record') {
+      $('mend-kanji').focus();
+    }
+  }
+
+  function lookUp(purpose, text) {
+    lookUpId++;
+    send({type: 'look-up', id: purpose + '-' + lookUpId, text: text, files: givenFiles()});
+  }
+
+  $('mend-kanji').addEventListener('input', function () {
+    $('mend-button').disabled = true;
+    var text = $('mend-kanji').value;
+    if (text) {
+      lookUp('mend', text);
+    } else {
+      $('mend-codes').textContent = '';
+    }
+  });
+  $('lookup-button').addEventListener('click', function () {
+    if ($('lookup-text').value) {
+      lookUp('lookup', $('lookup-text').value);
+    }
+  });
+  $('lookup-text').addEventListener('keydown', function (event) {
+    if (event.key === 'Enter') {
+      $('lookup-button').click();
+    }
+  });
+
+  // The answer of a look-up as a line: each kanji with its code, or each code
+  // with its kanji.
+  function lookUpText(answer) {
+    if (!answer.items.length) {
+      return 'nothing to look up';
+    }
+    return answer.items.map(function (item) {
+      if (answer.byCode) {
+        return item.code + ' \u2192 ' + (item.kanji === null ? 'names no kanji' :
+                                          item.kanji.trim() || '(blank)');
+      }
+      return item.kanji + ' \u2192 ' + (item.code === null ? 'no code: ' + item.why : item.code);
+    }).join(' \u00b7 ');
+  }
+
+  function lookedUp(m) {
+    if (m.id !== 'mend-' + lookUpId && m.id !== 'lookup-' + lookUpId) {
+      return;
+    }
+    var text = lookUpText(m.answer);
+    if (m.id.indexOf('mend-') === 0) {
+      if (m.text !== $('mend-kanji').value) {
+        return;
+      }
+      $('mend-codes').textContent = 'kanjis.dat: ' + text;
+      $('mend-button').disabled = m.answer.byCode || !m.answer.items.length ||
+        m.answer.items.some(function (item) { return item.code === null; });
+    } else {
+      $('lookup-result').textContent = text;
+    }
+  }
+
+  $('mend-button').addEventListener('click', function () {
+    if (!chosenRow) {
+      return;
+    }
+    $('mend-button').disabled = true;
+    send({type: 'add-word', id: 'add', key: chosenRow.text, word: $('mend-word').value,
+          kanji: $('mend-kanji').value, files: givenFiles()});
+  });
+
+  function wordAdded(m) {
+    var result = $('mend-result');
+    if (m.answer.refused) {
+      result.textContent = 'Not added: ' + m.answer.refused + '.';
+      result.className = 'refused';
+      $('mend-button').disabled = false;
+      return;
+    }
+    result.textContent = 'Added to the page\u2019s words.txt: ' + m.answer.line;
+    result.className = '';
+    addedLines.push(m.answer.line);
+    files[facts.words] = new File([m.words], facts.words, {type: 'text/plain'});
+    showAddedLines();
+    afterAdding = {key: m.key, rows: unknownRows || []};
+    showFiles();
+    convert();
+  }
+
+  // The words.txt with the lines added, to save; the person's own file is
+  // never changed.
+  function showAddedLines() {
+    $('mended-words').hidden = !addedLines.length;
+    $('mended-note').textContent = addedLines.length ?
+      'your words.txt with ' + addedLines.length + (addedLines.length === 1 ? ' line' : ' lines') +
+      ' added at its end (' + addedLines.join('; ') + '); your own file is not changed' : '';
+    setLink('get-words', addedLines.length ? files[facts.words] : null);
+  }
 
   startWorker();
   showFiles();

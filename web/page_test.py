@@ -20,7 +20,14 @@ In one browser session:
     again afterwards;
   - the benchmark's data set (100,000 records) gives listconv's list.txt, with
     a progress bar that moves and a page that answers meanwhile.
-A screenshot of the page after converting the sample is kept in DIR/sample.png.
+  - the sample's unknown word UNKNOWNWORD is mended in the page by typing its
+    kanji: the words.txt it offers is the one listconv-import writes for that
+    entry, and the listing converted again is listconv's from it;
+  - without list.rec, and with a PNG as list.rec, the page's messages name no
+    folder of its own, and say what was not made and why.
+Screenshots are kept in DIR: before-files.png (the page as it opens),
+sample.png (the sample converted), mended.png (the mending section after a
+word was added) and wrong-file.png (a PNG given as list.rec).
 
 With --bench it checks nothing: it prints the page's time and listconv's on
 the benchmark's data set (FOLDER, or made by the generator) and their ratio,
@@ -304,6 +311,11 @@ def check_data_sets(page, sets, natives, screenshot):
         try:
             page.choose(folder)
             states = page.file_states()
+            if not present_inputs(folder):
+                # Nothing given: nothing is missing yet, and nothing to convert.
+                assert all(v == "" for v in states.values()), states
+                assert page.js("return document.getElementById('convert').disabled")
+                continue
             for input_name in INPUTS:
                 missing = not os.path.exists(os.path.join(folder, input_name))
                 assert states[input_name].startswith("missing") == missing, states
@@ -392,6 +404,163 @@ def check_files_before_module(page, sample, native):
     assert not fault and state == "done", (state, fault)
     got = page.download("get-list", "before-facts", len(native["list.txt"]))
     assert got == native["list.txt"]
+
+
+# The entry the mending test adds, as a person types it, and the row of the
+# dictionary export that gives listconv-import the same entry.
+MENDED_KEY = "UNKNOWNWORD"
+MENDED_KANJI = "\u5c71\u5ddd"  # 山川
+MENDED_ROW = ",UNKNOWNWORD,unknownword,,\u5c71\u5ddd,\r\n"
+# The page's own folders, which no message may show.
+PAGE_FOLDERS = ("/data", "/side", "/in", "/out")
+
+
+def native_mended(args, sample, root):
+    """listconv-import's words.txt for the sample with MENDED_ROW added to its
+    dictionary export, the listing (UTF-8) converted from it, and the folder."""
+    folder = os.path.join(root, "mended")
+    shutil.rmtree(folder, ignore_errors=True)
+    shutil.copytree(sample, folder)
+    words_csv = os.path.join(root, "mended-words.csv")
+    assert run([args.export, "-C", folder, "--format", "dictionary", "-o", words_csv]).returncode == 0
+    with open(words_csv, "ab") as f:
+        f.write(MENDED_ROW.encode("utf-8"))
+    proc = run([args.import_, "-C", folder, words_csv])
+    assert proc.returncode == 0, proc.stderr
+    listing = os.path.join(root, "mended-listing.txt")
+    assert run([args.export, "-C", folder, "--format", "listing", "-o", listing]).returncode == 0
+    with open(os.path.join(folder, "words.txt"), "rb") as f, open(listing, "rb") as g:
+        return f.read(), g.read(), folder
+
+
+def dictionary_export(args, words, root):
+    """The dictionary export (the entries as the reader takes them) of a
+    words.txt, with the sample's kanjis.dat beside it."""
+    folder = os.path.join(root, "dictionary-of")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    shutil.copy(os.path.join(args.sample, "kanjis.dat"), folder)
+    with open(os.path.join(folder, "words.txt"), "wb") as f:
+        f.write(words)
+    proc = run([args.export, "-C", folder, "--format", "dictionary"])
+    assert proc.returncode == 0, proc.stderr
+    return proc.stdout
+
+
+def wait_until(page, script, what, *args):
+    deadline = time.monotonic() + WAIT_SECONDS
+    while time.monotonic() < deadline:
+        value = page.js(script, *args)
+        if value:
+            return value
+        time.sleep(0.05)
+    raise AssertionError("the page did not get to: %s" % what)
+
+
+def page_text(page):
+    return page.js("return document.body.innerText")
+
+
+def check_mending(page, args, sample, work):
+    """UNKNOWNWORD mended by typing its kanji, as a person would; a word group
+    offers only the record's fix; the kanji look-up by code."""
+    from selenium.webdriver.common.by import By
+    words, listing, _ = native_mended(args, sample, os.path.join(work, "native"))
+    with open(os.path.join(sample, "words.txt"), "rb") as f:
+        original = f.read()
+    # The page leaves the person's lines as they are and adds the line that
+    # listconv-import writes for the entry, after the same lines.
+    added = words[words.rindex(b"\n", 0, len(words) - 1) + 1:]
+    assert added.startswith(MENDED_KEY.encode()), added
+    page.open()
+    page.choose(sample)
+    state, fault = page.convert()
+    assert not fault and state == "done", (state, fault)
+    before = page.js("return document.querySelectorAll('#unknowns tbody tr').length")
+    row = "#unknowns tr[data-text='%s']"
+    # A word group: no line of words.txt can hold it; the record's fix is shown.
+    page.driver.find_element(By.CSS_SELECTOR, row % "BLADE IRON" + " button.mend").click()
+    assert page.js("return document.getElementById('mend-add').hidden")
+    assert "BLADE, IRON" in page.text("mend-advice"), page.text("mend-advice")
+    # The word: its kanji typed, their codes shown, the entry added.
+    page.driver.find_element(By.CSS_SELECTOR, row % MENDED_KEY + " button.mend").click()
+    page.driver.find_element(By.ID, "mend-kanji").send_keys(MENDED_KANJI)
+    wait_until(page, "return !document.getElementById('mend-button').disabled", "Add usable")
+    codes = page.text("mend-codes")
+    assert "\u5c71 \u2192 525" in codes and "\u5ddd \u2192 527" in codes, codes
+    page.js("document.getElementById('status').dataset.state = ''")
+    page.driver.find_element(By.ID, "mend-button").click()
+    wait_until(page, "return !document.getElementById('mend-changes').hidden"
+                     " && document.getElementById('status').dataset.state === 'done'",
+               "the conversion after adding")
+    changes = page.text("mend-changes")
+    assert "%d unknown words and codes before, %d now" % (before, before - 1) in changes, changes
+    assert "%s is gone from the list" % MENDED_KEY in changes, changes
+    assert not page.js("return !!document.querySelector(arguments[0])", row % MENDED_KEY)
+    assert page.text("listing") == listing.decode("utf-8"), "the listing after adding differs"
+    page.driver.find_element(By.ID, "mending-heading").location_once_scrolled_into_view
+    page.driver.save_screenshot(os.path.join(work, "mended.png"))
+    got = page.download("get-words", "mended", len(original) + len(added))
+    assert got == original + added, "words.txt: %r, not the sample's and %r" % (got[-80:], added)
+    root = os.path.join(work, "native")
+    assert dictionary_export(args, got, root) == dictionary_export(args, words, root), \
+        "the entries of words.txt differ from those listconv-import wrote"
+    # The look-up by code: a kanji, and a code that names none.
+    page.driver.find_element(By.ID, "lookup-text").send_keys("525 600")
+    page.driver.find_element(By.ID, "lookup-button").click()
+    shown = wait_until(page, "return document.getElementById('lookup-result').textContent",
+                       "the look-up's answer")
+    assert shown == "525 \u2192 \u5c71 \u00b7 600 \u2192 names no kanji", shown
+    return "words.txt as listconv-import writes it"
+
+
+def check_messages(page, args, work):
+    """Before any file, nothing is missing and Convert waits; without list.rec
+    and with a PNG as list.rec, the messages are the person's, naming no
+    folder of the page's own; where listconv-export has the check, its report
+    on the files is shown before converting."""
+    sample = args.sample
+    has_check = run([args.export, "-C", sample, "--format", "check", "-o", os.devnull]).returncode != 2
+    page.open()
+    page.driver.save_screenshot(os.path.join(work, "before-files.png"))
+    assert all(v == "" for v in page.file_states().values()), page.file_states()
+    assert page.js("return document.getElementById('convert').disabled")
+
+    no_records = os.path.join(work, "sets", "no-records")
+    png_records = os.path.join(work, "sets", "png-records")
+    for folder in (no_records, png_records):
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        for name in ("kanjis.dat", "words.txt"):
+            shutil.copy(os.path.join(sample, name), folder)
+    with open(os.path.join(png_records, "list.rec"), "wb") as f:
+        # A PNG's signature and header, then bytes that are no whole record.
+        f.write(b"\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR" + bytes(range(256)) * 302)
+
+    page.choose(no_records)
+    assert page.file_states()["list.rec"].startswith("missing"), page.file_states()
+    state, fault = page.convert()
+    assert not fault and state == "done", (state, fault)
+    text = page_text(page)
+    exports = page.text("exports")
+    assert "Not made, as no list.rec was given" in exports, exports
+    assert "Ready" not in exports and "exit status" not in text, text
+
+    page.choose(png_records)
+    if has_check:
+        report = wait_until(page, "return !document.getElementById('check-section').hidden && "
+                                  "document.getElementById('check').textContent", "the check's report")
+        assert "list.rec" in report, report
+    state, fault = page.convert()
+    assert not fault and state == "done", (state, fault)
+    page.driver.find_element("id", "drop").location_once_scrolled_into_view
+    page.driver.save_screenshot(os.path.join(work, "wrong-file.png"))
+    text = page_text(page)
+    for folder in PAGE_FOLDERS:
+        assert folder + "/" not in text and " in " + folder not in text, text
+    assert page.js("return document.getElementById('check-section').hidden") != has_check
+    return "the check's report %s" % ("shown" if has_check else
+                                       "not shown (listconv-export has no check format)")
 
 
 def best_native_time(listconv, folder, runs=3):
@@ -484,6 +653,7 @@ def main():
     parser.add_argument("--page", required=True)
     parser.add_argument("--listconv", required=True)
     parser.add_argument("--export")
+    parser.add_argument("--import", dest="import_", help="listconv-import")
     parser.add_argument("--bench-data", help="the benchmark's data generator")
     parser.add_argument("--sample")
     parser.add_argument("--work", required=True, help="a folder for data, downloads and the screenshot")
@@ -494,9 +664,9 @@ def main():
     args = parser.parse_args()
     if args.bench and not (args.data or args.bench_data):
         parser.error("--bench needs --data or --bench-data")
-    if not args.bench and not (args.export and args.sample and args.bench_data):
-        parser.error("--export, --sample and --bench-data are needed, but with --bench")
-    for name in ("listconv", "export", "bench_data", "sample", "work", "page", "data"):
+    if not args.bench and not (args.export and args.import_ and args.sample and args.bench_data):
+        parser.error("--export, --import, --sample and --bench-data are needed, but with --bench")
+    for name in ("listconv", "export", "import_", "bench_data", "sample", "work", "page", "data"):
         if getattr(args, name):
             setattr(args, name, os.path.abspath(getattr(args, name)))
     if not os.path.exists(args.page):
@@ -539,6 +709,11 @@ def run_checks(page, args):
     checks = [("the data sets convert as the programs do, with no request",
                lambda: (check_data_sets(page, sets, natives,
                                         os.path.join(args.work, "sample.png")),
+                        check_no_requests(page))[0]),
+              ("messages before files, without list.rec and with a PNG as list.rec",
+               lambda: check_messages(page, args, args.work)),
+              ("UNKNOWNWORD mended in the page as listconv-import mends it, with no request",
+               lambda: (check_mending(page, args, args.sample, args.work),
                         check_no_requests(page))[0]),
               ("files chosen before the module has started are taken",
                lambda: check_files_before_module(page, args.sample, natives["sample"])),

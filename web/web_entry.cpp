@@ -13,6 +13,7 @@
 #include "export_formats.h"
 #include "export_run.h"
 #include "io/platform.h"
+#include "page_mending.h"
 
 namespace {
 
@@ -47,10 +48,26 @@ void appendJsonString(std::string& out, const char* text) {
   out += '"';
 }
 
+// The data file whose rows a format writes, which it cannot do without.
+const char* listedFileOf(const ExportFormat& format) {
+  switch (format.source) {
+    case ExportSource::wordEntries:
+      return kWordFile;
+    case ExportSource::kanjiCodes:
+      return kKanjiFile;
+    default:
+      return kRecordFile;
+  }
+}
+
+// The lines of a block of the listing (formatListingBlock's seven).
+const int kListingBlockLines = 7;
+
 // The facts the page takes from the programs, as a JSON object:
 // {"inputs":[{"name":..,"whenMissing":..},..],"records":..,"listing":..,
-//  "formats":[{"name":..,"bom":true|false},..]}, the formats in the
-// export's order.
+//  "words":..,"blockLines":..,
+//  "formats":[{"name":..,"bom":true|false,"lists":..},..]}, the formats in
+// the export's order.
 std::string pageFacts() {
   std::string out = "{\"inputs\":[";
   for (const PageInput& input : kPageInputs) {
@@ -64,11 +81,17 @@ std::string pageFacts() {
   appendJsonString(out, kRecordFile);
   out += ",\"listing\":";
   appendJsonString(out, kListingFile);
+  out += ",\"words\":";
+  appendJsonString(out, kWordFile);
+  out += ",\"blockLines\":" + std::to_string(kListingBlockLines);
   out += ",\"formats\":[";
   for (const ExportFormat& format : kExportFormats) {
     out += &format == kExportFormats ? "{\"name\":" : ",{\"name\":";
     appendJsonString(out, format.name);
-    out += takesByteOrderMark(format) ? ",\"bom\":true}" : ",\"bom\":false}";
+    out += takesByteOrderMark(format) ? ",\"bom\":true" : ",\"bom\":false";
+    out += ",\"lists\":";
+    appendJsonString(out, listedFileOf(format));
+    out += '}';
   }
   out += "]}";
   return out;
@@ -95,8 +118,10 @@ EMSCRIPTEN_KEEPALIVE int web_convert(const char* dir) {
 }
 
 // Writes the export of the data files of `dir` in `format` (UTF-8) to
-// `output`, as listconv-export --format FORMAT [--bom] [--title TITLE] -C DIR
-// -o OUTPUT does; returns its exit status (2 for an unknown format).
+// `output`, as listconv-export --format FORMAT [--bom] [--title TITLE] -o
+// OUTPUT does in `dir` (so that its messages name the files as the person
+// knows them, not by the page's folder); returns its exit status (2 for an
+// unknown format).
 EMSCRIPTEN_KEEPALIVE int web_export(const char* format, int bom, const char* title, const char* dir,
                                     const char* output) {
   ExportOptions options;
@@ -113,9 +138,38 @@ EMSCRIPTEN_KEEPALIVE int web_export(const char* format, int bom, const char* tit
   if (title[0] != '\0') {
     options.title = title;
   }
-  options.dir = dir;
+  if (const int error = enterFolder(dir)) {
+    std::fprintf(stderr, "listconv-export: cannot enter %s: %s\n", dir, std::strerror(error));
+    return 1;
+  }
   options.output = output;
+  options.inPage = true;
   return runExport(options);
+}
+
+// The unknown words and codes of the report at `report` (an export of the
+// unknown format), each with how it is mended (unknownListJson).
+EMSCRIPTEN_KEEPALIVE const char* web_unknown_list(const char* report, const char* dir) {
+  static std::string answer;
+  answer = unknownListJson(report, dir);
+  return answer.c_str();
+}
+
+// The codes kanjis.dat of `dir` gives the characters of `text`, or the kanji
+// of the codes in it (kanjiLookupJson).
+EMSCRIPTEN_KEEPALIVE const char* web_kanji_lookup(const char* dir, const char* text) {
+  static std::string answer;
+  answer = kanjiLookupJson(dir, text);
+  return answer.c_str();
+}
+
+// Writes to `output` the words.txt of `dir` with the entry KEY WORD KANJI
+// added as listconv-import writes it, or says why not (addWordJson).
+EMSCRIPTEN_KEEPALIVE const char* web_add_word(const char* dir, const char* key, const char* word,
+                                              const char* kanji, const char* output) {
+  static std::string answer;
+  answer = addWordJson(dir, key, word, kanji, output);
+  return answer.c_str();
 }
 
 }  // extern "C"

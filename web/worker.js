@@ -145,11 +145,62 @@ function exportAs(request) {
                             ['string', 'number', 'string', 'string', 'string'],
                             [request.format, request.bom ? 1 : 0, request.title || '', DATA_DIR,
                              output]);
+  // The mending section's list: the rows of the report of unknowns, each
+  // with how it is mended.
+  var unknowns = request.unknownList ?
+    JSON.parse(Module.ccall('web_unknown_list', 'string', ['string', 'string'], [output, DATA_DIR])) :
+    null;
   var pieces = request.lineStarts ? filePieces(output) : null;
   var starts = pieces ? lineStarts(pieces) : null;
   var blob = takeFile(output);
   post({type: 'exported', id: request.id, format: request.format, bom: !!request.bom,
-        status: status, blob: blob, lineStarts: starts}, starts ? [starts.buffer] : []);
+        status: status, blob: blob, lineStarts: starts, unknowns: unknowns},
+       starts ? [starts.buffer] : []);
+}
+
+// The check, the look-ups and adding a word read the files they are sent
+// from a folder of their own, so that they leave the conversion's files to
+// its exports.
+var SIDE_INPUT_DIR = '/side-in';
+var SIDE_DIR = '/side';
+
+function placeSideInputs(files) {
+  if (!FS.analyzePath(SIDE_DIR).exists) {
+    FS.mkdir(SIDE_DIR);
+  }
+  placeInputs(files, SIDE_INPUT_DIR, SIDE_DIR, READ_BLOCK);
+}
+
+// The check's report on the files, before converting: the text of the
+// check format, and its exit status.
+function check(request) {
+  placeSideInputs(request.files);
+  var output = OUT_DIR + '/check';
+  var status = Module.ccall('web_export', 'number',
+                            ['string', 'number', 'string', 'string', 'string'],
+                            ['check', 0, '', SIDE_DIR, output]);
+  var blob = takeFile(output);
+  post({type: 'checked', id: request.id, status: status, report: blob});
+}
+
+// The codes of kanji, or the kanji of codes, in the kanjis.dat given.
+function lookUp(request) {
+  placeSideInputs(request.files);
+  var answer = Module.ccall('web_kanji_lookup', 'string', ['string', 'string'],
+                            [SIDE_DIR, request.text]);
+  post({type: 'looked-up', id: request.id, text: request.text, answer: JSON.parse(answer)});
+}
+
+// The words.txt given, with an entry added after its last line (or why it
+// cannot be).
+function addWord(request) {
+  placeSideInputs(request.files);
+  var output = OUT_DIR + '/' + facts.words;
+  var answer = JSON.parse(Module.ccall(
+    'web_add_word', 'string', ['string', 'string', 'string', 'string', 'string'],
+    [SIDE_DIR, request.key, request.word, request.kanji, output]));
+  post({type: 'word-added', id: request.id, key: request.key, answer: answer,
+        words: answer.refused ? null : takeFile(output)});
 }
 
 self.onmessage = function (event) {
@@ -163,6 +214,12 @@ self.onmessage = function (event) {
       convert(request);
     } else if (request.type === 'export') {
       exportAs(request);
+    } else if (request.type === 'check') {
+      check(request);
+    } else if (request.type === 'look-up') {
+      lookUp(request);
+    } else if (request.type === 'add-word') {
+      addWord(request);
     }
   } catch (error) {
     reportFault(error);

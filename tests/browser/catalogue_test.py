@@ -110,20 +110,25 @@ def script_json(value):
     return data.replace("<", "\\u003c").replace(">", "\\u003e").replace("&", "\\u0026")
 
 
+# The legend's pointer to the list of unknowns in listconv-export's catalogue.
+UNKNOWNS_BY_EXPORT = ("<code>listconv-export --format unknown</code> lists them all, each with the "
+                      "first record that shows it.")
+
+
 def fill_template(template, title, sources, document):
     """The page listconv-export writes: markers replaced, the first page's rows before the
     page's script and the others after it, the data made safe inside <script>."""
     markers = re.findall(r"@[A-Za-z_]+@", template)
-    unknown = sorted(set(markers) - {"@TITLE@", "@COUNT@", "@SOURCES@", "@FIRST_ROWS@",
-                                     "@MORE_ROWS@"})
+    unknown = sorted(set(markers) - {"@TITLE@", "@COUNT@", "@SOURCES@", "@UNKNOWNS@",
+                                     "@FIRST_ROWS@", "@MORE_ROWS@"})
     if unknown or markers.count("@FIRST_ROWS@") != 1 or markers.count("@MORE_ROWS@") != 1:
         raise ValueError("the template's markers are %s" % markers)
     rows = document["rows"]
     values = {"TITLE": html.escape(title), "COUNT": str(len(rows)),
-              "SOURCES": html.escape(sources),
+              "SOURCES": html.escape(sources), "UNKNOWNS": UNKNOWNS_BY_EXPORT,
               "FIRST_ROWS": script_json({"fields": document["fields"], "rows": rows[:PAGE_SIZE]}),
               "MORE_ROWS": script_json({"rows": rows[PAGE_SIZE:]})}
-    return re.sub(r"@(TITLE|COUNT|SOURCES|FIRST_ROWS|MORE_ROWS)@", lambda m: values[m.group(1)],
+    return re.sub(r"@(TITLE|COUNT|SOURCES|UNKNOWNS|FIRST_ROWS|MORE_ROWS)@", lambda m: values[m.group(1)],
                   template)
 
 
