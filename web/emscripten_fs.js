@@ -38,6 +38,12 @@ function timedAs(kind, operation) {
   };
 }
 
+// The bytes of the module's memory: it grows as the program needs and never
+// shrinks.
+function moduleMemoryBytes() {
+  return HEAP8.length;
+}
+
 // Keeps what the program writes to a new in-memory file as a list of the
 // pieces it wrote, as long as it only appends: a large file grown in one
 // piece of memory is copied over and over as it grows, which took longer

@@ -511,6 +511,7 @@ def bench(page, args, folder):
               "%.3f s), handing list.txt over %.3f s, the rest (placing the inputs, messages) "
               "%.3f s" % (best["run"], t["readSeconds"], t["writeSeconds"], t["handOverSeconds"],
                           best["seconds"] - best["run"] - t["handOverSeconds"]))
+        print("    the module's memory afterwards: %.1f MiB" % (t["memoryBytes"] / 1048576.0))
     cpus = [r["cpu"] for r in runs if r["cpu"] is not None]
     print("  listconv                     %6.3f s   best of %d (CPU %.3f s)"
           % (native_seconds, len(natives) + 2, native_cpu))
