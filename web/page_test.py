@@ -418,14 +418,17 @@ def browser_cpu_seconds(driver):
     changes with other work on the machine."""
     try:
         root = driver.service.process.pid
-        parents = {}
-        for entry in os.listdir("/proc"):
-            if entry.isdigit():
-                with open("/proc/%s/stat" % entry) as f:
-                    fields = f.read().rsplit(")", 1)[1].split()
-                parents[int(entry)] = (int(fields[1]), int(fields[11]) + int(fields[12]))
-    except (OSError, AttributeError, IndexError, ValueError):
+        entries = [e for e in os.listdir("/proc") if e.isdigit()]
+    except (OSError, AttributeError):
         return None
+    parents = {}
+    for entry in entries:
+        try:
+            with open("/proc/%s/stat" % entry) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            parents[int(entry)] = (int(fields[1]), int(fields[11]) + int(fields[12]))
+        except (OSError, IndexError, ValueError):
+            continue  # a process that ended meanwhile
     ticks, family = 0, {root}
     grown = True
     while grown:
