@@ -8,11 +8,12 @@ machine falls on both alike. Peak resident memory is measured by GNU time in a r
 of its own (from wait4() without it).
 
 Then, in headless Chromium (the browser tests' --bench modes): the page of
-make web (--page) against listconv on the default data set, and the HTML
+make web (--page) against listconv on the default data set and on one with a
+dictionary ten times as large, with where the page's time went, and the HTML
 catalogue page at 300,000 rows (the time to filter, among others).
 
     run_bench.py --build DIR [--runs N] [--scale-runs N] [--no-scaling]
-                 [--page PAGE] [--no-browser | --browser-only]
+                 [--page PAGE] [--page-runs N] [--no-browser | --browser-only]
     run_bench.py --build DIR --profile [--profile-records R]
 """
 
@@ -29,6 +30,9 @@ DEFAULT_KANJI = 7000
 DEFAULT_WORDS = 30000
 DEFAULT_RECORDS = 100000
 INPUTS = ("kanjis.dat", "words.txt", "list.rec")
+# The page is timed on the default data set and on one with a dictionary ten
+# times as large, where the dictionary's share of the time is largest.
+PAGE_WORDS = (DEFAULT_WORDS, 10 * DEFAULT_WORDS)
 FLOOR_COMMAND = "cat kanjis.dat words.txt list.rec >/dev/null && cat ../{ref} >list.txt"
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 # The browser tests need Debian's Python, which has Selenium.
@@ -269,16 +273,19 @@ def run_browser_bench(name, argv):
 
 def run_browser(args, listconv):
     print()
-    print("---- the page against listconv, in headless Chromium (K = %d, W = %d, R = %d) ----"
-          % (DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS))
+    print("---- the page against listconv, in headless Chromium (K = %d, R = %d; W = %s) ----"
+          % (DEFAULT_KANJI, DEFAULT_RECORDS, " and ".join("%d" % w for w in PAGE_WORDS)))
     if not args.page or not os.path.exists(args.page):
         print("(skipped: no page; make web builds build-web/listconv.html)")
     else:
-        folder = data_set(args.build, args.data, DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS)
+        folders = []
+        for words in PAGE_WORDS:
+            folders += ["--data", data_set(args.build, args.data, DEFAULT_KANJI, words,
+                                           DEFAULT_RECORDS)]
         run_browser_bench("the page", [
             os.path.join(ROOT, "web", "page_test.py"), "--bench", "--page", os.path.abspath(args.page),
-            "--listconv", listconv, "--data", folder,
-            "--work", os.path.abspath(os.path.join(args.data, "page-bench"))])
+            "--listconv", listconv, "--runs", str(args.page_runs),
+            "--work", os.path.abspath(os.path.join(args.data, "page-bench"))] + folders)
     print()
     print("---- the HTML catalogue page, in headless Chromium ----")
     pages = os.path.abspath(os.path.join(args.data, "catalogue"))
@@ -349,6 +356,8 @@ def main():
     parser.add_argument("--keep-data", action="store_true",
                         help="keep the scaling data sets (over 1 GiB)")
     parser.add_argument("--page", help="the page of make web, timed against listconv")
+    parser.add_argument("--page-runs", type=int, default=3,
+                        help="the page's runs on each data set, the quickest counting (default 3)")
     parser.add_argument("--no-browser", action="store_true",
                         help="leave out the page and the catalogue page")
     parser.add_argument("--browser-only", action="store_true",
@@ -358,8 +367,8 @@ def main():
     parser.add_argument("--profile-records", type=int, default=10000)
     parser.add_argument("--profile-top", type=int, default=25)
     args = parser.parse_args()
-    if args.runs < 1 or args.scale_runs < 1:
-        fail("--runs and --scale-runs must be at least 1")
+    if args.runs < 1 or args.scale_runs < 1 or args.page_runs < 1:
+        fail("--runs, --scale-runs and --page-runs must be at least 1")
     args.data = args.data or os.path.join(args.build, "data")
     listconv = os.path.abspath(os.path.join(args.build, "listconv"))
     if not os.path.exists(listconv):

@@ -16,6 +16,33 @@
 // The errno of an input/output error, as the module's C library numbers it.
 var EIO = 29;
 var reader = new FileReaderSync();
+// Milliseconds spent in the reads of the inputs and the writes of the
+// outputs since the last resetFsTimes(): where a run's time goes besides the
+// program's own work.
+var fsTimes = {read: 0, write: 0};
+
+function resetFsTimes() {
+  fsTimes.read = 0;
+  fsTimes.write = 0;
+}
+
+// `operation`, adding the time it takes to fsTimes[kind].
+function timedAs(kind, operation) {
+  return function () {
+    var started = performance.now();
+    try {
+      return operation.apply(this, arguments);
+    } finally {
+      fsTimes[kind] += performance.now() - started;
+    }
+  };
+}
+
+// The bytes of the module's memory: it grows as the program needs and never
+// shrinks.
+function moduleMemoryBytes() {
+  return HEAP8.length;
+}
 
 // Keeps what the program writes to a new in-memory file as a list of the
 // pieces it wrote, as long as it only appends: a large file grown in one
@@ -26,7 +53,7 @@ var reader = new FileReaderSync();
 function keepWrittenPieces() {
   var ops = MEMFS.ops_table.file.stream;
   var write = ops.write, read = ops.read;
-  ops.write = function (stream, buffer, offset, length, position, canOwn) {
+  ops.write = timedAs('write', function (stream, buffer, offset, length, position, canOwn) {
     var node = stream.node;
     if (!node.pieces && node.usedBytes === 0 && position === 0 && !node.contents) {
       node.pieces = [];
@@ -41,7 +68,7 @@ function keepWrittenPieces() {
     }
     joinPieces(node);
     return write.apply(this, arguments);
-  };
+  });
   ops.read = function (stream) {
     joinPieces(stream.node);
     return read.apply(this, arguments);
@@ -135,7 +162,7 @@ function placeInputs(files, mountDir, dataDir, blockBytes) {
 function readInBlocks(node, blockBytes) {
   var block = null;  // {start, bytes}: the block last read
   node.stream_ops = Object.assign({}, node.stream_ops, {
-    read: function (stream, buffer, offset, length, position) {
+    read: timedAs('read', function (stream, buffer, offset, length, position) {
       if (position >= node.size) {
         return 0;
       }
@@ -156,7 +183,7 @@ function readInBlocks(node, blockBytes) {
         node.onRead(position + n);
       }
       return n;
-    }
+    })
   });
 }
 

@@ -379,6 +379,7 @@
     var status = $('status');
     status.dataset.seconds = seconds.toFixed(3);
     status.dataset.runSeconds = m.runSeconds.toFixed(3);
+    status.dataset.timing = JSON.stringify(m.timing || {});
     if (m.listing) {
       setLink('get-list', m.listing);
       setStatus('Converted in ' + seconds.toFixed(2) + ' s: list.txt holds ' +

@@ -5,7 +5,7 @@ and compares what it gives with the native programs.
   page_test.py --page listconv.html --listconv LISTCONV --export LISTCONV-EXPORT
                --bench-data LISTCONV_BENCH_DATA --sample sample/ --work DIR [--no-large]
   page_test.py --bench --page listconv.html --listconv LISTCONV
-               (--data FOLDER | --bench-data LISTCONV_BENCH_DATA) --work DIR
+               (--data FOLDER... | --bench-data LISTCONV_BENCH_DATA) --work DIR [--runs N]
 
 In one browser session:
   - the sample and data sets made by tools/model's case generator (odd codes,
@@ -30,8 +30,10 @@ sample.png (the sample converted), mended.png (the mending section after a
 word was added) and wrong-file.png (a PNG given as list.rec).
 
 With --bench it checks nothing: it prints the page's time and listconv's on
-the benchmark's data set (FOLDER, or made by the generator) and their ratio,
-for make bench.
+the benchmark's data set (each FOLDER, or one made by the generator) and their
+ratio, for make bench, with where the page's time went (the module's run, of
+it the reads of the inputs and the writes of list.txt, and handing list.txt
+over) and the browser's CPU time against listconv's.
 
 Needs Debian's chromium, chromium-driver and python3-selenium (run it with
 /usr/bin/python3), and the page (make web); without them it prints
@@ -41,6 +43,7 @@ import argparse
 import hashlib
 import json
 import os
+import resource
 import shutil
 import subprocess
 import sys
@@ -564,14 +567,48 @@ def check_messages(page, args, work):
 
 
 def best_native_time(listconv, folder, runs=3):
+    """listconv's quickest run in `folder`: (wall seconds, CPU seconds of that run)."""
     best = None
     for _ in range(runs):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
         start = time.perf_counter()
         proc = run([listconv], cwd=folder)
         seconds = time.perf_counter() - start
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
         assert proc.returncode == 0, proc.stderr
-        best = seconds if best is None else min(best, seconds)
+        cpu = (after.ru_utime + after.ru_stime) - (before.ru_utime + before.ru_stime)
+        best = (seconds, cpu) if best is None else min(best, (seconds, cpu))
     return best
+
+
+def browser_cpu_seconds(driver):
+    """The CPU seconds used so far by every process of the browser Selenium started
+    (Linux: /proc), or None where that cannot be read. Unlike wall time, it hardly
+    changes with other work on the machine."""
+    try:
+        root = driver.service.process.pid
+        entries = [e for e in os.listdir("/proc") if e.isdigit()]
+    except (OSError, AttributeError):
+        return None
+    parents = {}
+    for entry in entries:
+        try:
+            with open("/proc/%s/stat" % entry) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            parents[int(entry)] = (int(fields[1]), int(fields[11]) + int(fields[12]))
+        except (OSError, IndexError, ValueError):
+            continue  # a process that ended meanwhile
+    ticks, family = 0, {root}
+    grown = True
+    while grown:
+        grown = False
+        for pid, (parent, used) in parents.items():
+            if parent in family and pid not in family:
+                family.add(pid)
+                grown = True
+    for pid in family:
+        ticks += parents.get(pid, (0, 0))[1]
+    return ticks / os.sysconf("SC_CLK_TCK")
 
 
 def large_data_set(bench_data, work):
@@ -588,17 +625,23 @@ def large_data_set(bench_data, work):
 
 def convert_watched(page, folder):
     """Converts the folder in a page of its own (the exports that follow are
-    not waited for), watching the page meanwhile; returns (the page's seconds,
-    the module's run's seconds, what the watch saw)."""
+    not waited for), watching the page meanwhile; returns a dict: the page's
+    seconds, the module's run's seconds, where the worker's time went
+    (timing), the browser's CPU seconds from Convert to list.txt ready (or
+    None), and what the watch saw."""
     page.open()
     page.choose(folder)
     page.js(WATCH_STALLS)
+    cpu_before = browser_cpu_seconds(page.driver)
     state, fault = page.convert(until=("converted", "done"))
+    cpu_after = browser_cpu_seconds(page.driver)
     assert not fault, fault
-    seconds = float(page.js("return document.getElementById('status').dataset.seconds"))
-    run_seconds = float(page.js("return document.getElementById('status').dataset.runSeconds"))
+    status = page.js("return document.getElementById('status').dataset")
     watch = page.js("clearInterval(window.__watch.timer); return window.__watch")
-    return seconds, run_seconds, watch
+    return {"seconds": float(status["seconds"]), "run": float(status["runSeconds"]),
+            "timing": json.loads(status.get("timing") or "{}"),
+            "cpu": None if cpu_before is None or cpu_after is None else cpu_after - cpu_before,
+            "watch": watch}
 
 
 def check_large(page, args, work):
@@ -608,7 +651,7 @@ def check_large(page, args, work):
     with open(os.path.join(folder, "list.txt"), "rb") as f:
         native_digest = hashlib.sha256(f.read()).hexdigest()
         listing_size = f.tell()
-    _, _, watch = convert_watched(page, folder)
+    watch = convert_watched(page, folder)["watch"]
     got = page.download("get-list", "bench", listing_size)
     assert hashlib.sha256(got).hexdigest() == native_digest, "list.txt differs"
     assert watch["longest"] / 1000 <= LONGEST_STALL, \
@@ -618,23 +661,37 @@ def check_large(page, args, work):
 
 
 def bench(page, args, folder):
-    """Prints the page's time on the data set of `folder` against listconv's."""
-    native_seconds = best_native_time(args.listconv, folder)
-    runs, module_runs, native_runs = [], [], []
-    for _ in range(PAGE_RUNS):
-        seconds, run_seconds, _ = convert_watched(page, folder)
-        runs.append(seconds)
-        module_runs.append(run_seconds)
+    """Prints the page's time on the data set of `folder` against listconv's, and
+    where the page's time went."""
+    natives = [best_native_time(args.listconv, folder)]
+    runs = []
+    for _ in range(args.runs):
+        runs.append(convert_watched(page, folder))
         # The machine's load changes: listconv is timed between the page's runs too.
-        native_runs.append(best_native_time(args.listconv, folder, runs=1))
-    native_seconds = min([native_seconds] + native_runs)
-    page_seconds = min(runs)
+        natives.append(best_native_time(args.listconv, folder, runs=1))
+    native_seconds = min(n[0] for n in natives)
+    native_cpu = min(n[1] for n in natives)
+    best = min(runs, key=lambda r: r["seconds"])
     print("data: %s" % folder)
-    print("  the page (headless Chromium) %6.3f s   best of %d: %s (the module's run: %s)"
-          % (page_seconds, PAGE_RUNS, " ".join("%.3f" % r for r in runs),
-             " ".join("%.3f" % r for r in module_runs)))
-    print("  listconv                     %6.3f s   best of %d" % (native_seconds, 3 + PAGE_RUNS))
-    print("  ratio page / listconv        %6.2f" % (page_seconds / native_seconds))
+    print("  the page (headless Chromium) %6.3f s   best of %d: %s"
+          % (best["seconds"], len(runs), " ".join("%.3f" % r["seconds"] for r in runs)))
+    print("    the module's run           %6.3f s   best of %d: %s"
+          % (min(r["run"] for r in runs), len(runs), " ".join("%.3f" % r["run"] for r in runs)))
+    t = best["timing"]
+    if t:
+        print("    in the quickest: run %.3f s (of it reading the inputs %.3f s, writing list.txt "
+              "%.3f s), handing list.txt over %.3f s, the rest (placing the inputs, messages) "
+              "%.3f s" % (best["run"], t["readSeconds"], t["writeSeconds"], t["handOverSeconds"],
+                          best["seconds"] - best["run"] - t["handOverSeconds"]))
+        print("    the module's memory afterwards: %.1f MiB" % (t["memoryBytes"] / 1048576.0))
+    cpus = [r["cpu"] for r in runs if r["cpu"] is not None]
+    print("  listconv                     %6.3f s   best of %d (CPU %.3f s)"
+          % (native_seconds, len(natives) + 2, native_cpu))
+    print("  ratio page / listconv        %6.2f" % (best["seconds"] / native_seconds))
+    print("  ratio module's run / listconv %5.2f" % (min(r["run"] for r in runs) / native_seconds))
+    if cpus:
+        print("  ratio of CPU time, browser / listconv %.2f (browser: %s s; steadier on a busy "
+              "machine)" % (min(cpus) / native_cpu, " ".join("%.3f" % c for c in cpus)))
 
 
 def check_no_requests(page):
@@ -660,15 +717,19 @@ def main():
     parser.add_argument("--no-large", action="store_true", help="leave out the 100,000 records")
     parser.add_argument("--bench", action="store_true",
                         help="check nothing: time the page against listconv")
-    parser.add_argument("--data", help="with --bench: the data set to time (else the generator's)")
+    parser.add_argument("--data", action="append",
+                        help="with --bench: a data set to time (else the generator's); repeatable")
+    parser.add_argument("--runs", type=int, default=PAGE_RUNS,
+                        help="with --bench: the page's runs on each data set (default %d)" % PAGE_RUNS)
     args = parser.parse_args()
     if args.bench and not (args.data or args.bench_data):
         parser.error("--bench needs --data or --bench-data")
     if not args.bench and not (args.export and args.import_ and args.sample and args.bench_data):
         parser.error("--export, --import, --sample and --bench-data are needed, but with --bench")
-    for name in ("listconv", "export", "import_", "bench_data", "sample", "work", "page", "data"):
+    for name in ("listconv", "export", "import_", "bench_data", "sample", "work", "page"):
         if getattr(args, name):
             setattr(args, name, os.path.abspath(getattr(args, name)))
+    args.data = [os.path.abspath(d) for d in args.data or []]
     if not os.path.exists(args.page):
         print("SKIPPED: %s is missing: make web builds it (apt-get install emscripten node-acorn)"
               % args.page)
@@ -689,7 +750,8 @@ def main():
     try:
         page = Page(driver, args.page, downloads)
         if args.bench:
-            bench(page, args, args.data or large_data_set(args.bench_data, args.work))
+            for folder in args.data or [large_data_set(args.bench_data, args.work)]:
+                bench(page, args, folder)
             return 0
         return run_checks(page, args)
     finally:
