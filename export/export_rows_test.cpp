@@ -183,15 +183,17 @@ TEST(JsonLines, OneObjectPerLineThatReadsBackExactly) {
 }
 
 // Texts for a JSON writer to get wrong: every byte below 0x80 alone, after
-// plain text and before a multi-byte character, all of them together, and
-// quotes and backslashes among other text.
+// plain text and before a multi-byte character, at each place of a longer
+// text, all of them together, and quotes and backslashes among other text.
 std::vector<std::string> asciiTroubles() {
-  std::vector<std::string> texts = {"", "plain", "a\"b\\c/d", "\\\\\"\"", "end\\"};
+  std::vector<std::string> texts = {"", "plain", "a\"b\\c/d", "\\\\\"\"", "end\\",
+                                    "a plain text, longer than a word or two"};
   std::string all;
   for (int c = 0; c < 0x80; ++c) {
     const char byte = static_cast<char>(c);
     texts.push_back(std::string(1, byte));
     texts.push_back("x" + std::string(1, byte) + "\xE6\x97\xA5");
+    texts.push_back(std::string(c % 19, '~') + std::string(1, byte) + "\xE6\x97\xA5 plain");
     all += byte;
   }
   texts.push_back(all);
@@ -201,7 +203,9 @@ std::vector<std::string> asciiTroubles() {
 TEST(Json, StringsAreWrittenByteForByteAsNlohmannJsonDumpsThem) {
   std::vector<std::string> texts = asciiTroubles();
   for (const char* utf8 : {BAD, "\xF0\x9F\x98\x80\"\xF4\x8F\xBF\xBF\\",
-                           "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\x7F\x1F"}) {
+                           "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\x7F\x1F",
+                           "\xE6\x97\xA5\xF0\x9F\x98\x80\xC2\xA0" BAD "\xF4\x8F\xBF\xBF",
+                           "\xE6\x97\xA5\xF0\x9F\x98\x80\xC2\xA0" BAD "\xF4\x8F\xBF\xBF\n"}) {
     texts.push_back(utf8);
   }
   for (const std::string& text : texts) {
