@@ -186,8 +186,8 @@ TEST(JsonLines, OneObjectPerLineThatReadsBackExactly) {
 // plain text and before a multi-byte character, at each place of a longer
 // text, all of them together, and quotes and backslashes among other text.
 std::vector<std::string> asciiTroubles() {
-  std::vector<std::string> texts = {"", "plain", "a\"b\\c/d", "\\\\\"\"", "end\\",
-                                    "a plain text, longer than a word or two"};
+  std::vector<std::string> texts = {"",         "plain", "a\"b\\c/d",
+                                    "\\\\\"\"", "end\\", "a plain text, longer than a word or two"};
   std::string all;
   for (int c = 0; c < 0x80; ++c) {
     const char byte = static_cast<char>(c);
