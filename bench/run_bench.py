@@ -204,6 +204,21 @@ def import_timing(build, folder, runs):
     return wall, cpu, peak
 
 
+def export_formats(export):
+    """The format names that listconv-export's help lists."""
+    text = subprocess.run([export, "--help"], check=True, capture_output=True,
+                          text=True).stdout
+    names, listing = set(), False
+    for line in text.splitlines():
+        if line.strip() == "Formats:":
+            listing = True
+        elif listing and not line.strip():
+            break
+        elif listing:
+            names.add(line.split()[0])
+    return names
+
+
 def run_formats(args, listconv):
     """Every export format, and the import, against listconv on the same data."""
     build = args.build
@@ -219,8 +234,13 @@ def run_formats(args, listconv):
     print("%-28s %8s %8s %8s" % ("", "wall s", "CPU s", "x conv"))
     print("%-28s %8.3f %8.3f %8.2f" % ("listconv", base_wall, base_cpu, 1.0))
     out = os.path.abspath(os.path.join(folder, "..", "export.out"))
-    formats = ["csv", "jsonl", "listing", "unknown", "html", "records", "dictionary", "kanji"]
+    formats = ["csv", "jsonl", "listing", "unknown", "html", "records", "dictionary", "kanji",
+               "check"]
+    known = export_formats(export)
     for fmt in formats:
+        if fmt not in known:
+            print("%-28s (this listconv-export has no such format)" % ("listconv-export " + fmt))
+            continue
         argv = [export, "--format", fmt, "-o", out]
         timed(argv, folder)
         wall, cpu = median_run(argv, folder, args.runs)

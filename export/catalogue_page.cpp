@@ -1,8 +1,8 @@
 // Filling the catalogue page's template.
 #include "catalogue_page.h"
 
+#include <algorithm>
 #include <cassert>
-#include <nlohmann/json.hpp>
 
 #include "catalogue_template.h"
 
@@ -66,6 +66,34 @@ void appendCatalogueMiddle(std::string& out, const CatalogueHeading& heading) {
   out += "{\"rows\":[\n";
 }
 
+// The data stands inside a <script> element, where "</script" or "<!--"
+// would end or change it: the <, > and & of `out` from `from` on (found only
+// inside JSON strings) are written as escapes, which JSON reads back as the
+// same characters.
+void hideMarkup(std::string& out, size_t from) {
+  const size_t first = std::min({out.find('<', from), out.find('>', from), out.find('&', from)});
+  if (first == std::string::npos) {
+    return;
+  }
+  const std::string rest = out.substr(first);
+  out.resize(first);
+  for (const char c : rest) {
+    switch (c) {
+      case '<':
+        out += "\\u003c";
+        break;
+      case '>':
+        out += "\\u003e";
+        break;
+      case '&':
+        out += "\\u0026";
+        break;
+      default:
+        out += c;
+    }
+  }
+}
+
 }  // namespace
 
 void appendHtmlEscaped(std::string& out, std::string_view text) {
@@ -94,48 +122,32 @@ void appendHtmlEscaped(std::string& out, std::string_view text) {
 
 void appendCatalogueStart(std::string& out, const CatalogueHeading& heading) {
   appendFilled(out, catalogueTemplate().substr(0, markerAt(kFirstRowsMarker)), heading);
-  nlohmann::json fields = nlohmann::json::array();
-  for (const size_t field : kCatalogueFields) {
-    fields.push_back(kExportFields[field]);
-  }
   out += "{\"fields\":";
-  out += fields.dump();
-  out += ",\"rows\":[\n";
+  for (const size_t field : kCatalogueFields) {
+    out += field == 0 ? '[' : ',';  // the number comes first
+    appendJsonString(out, kExportFields[field]);
+  }
+  out += "],\"rows\":[\n";
 }
 
 void appendCatalogueRow(std::string& out, const ExportRow& row, TextEncoding& encoding,
                         int64_t position, const CatalogueHeading& heading) {
-  nlohmann::json values = nlohmann::json::array();
-  for (const size_t field : kCatalogueFields) {
-    if (field == 0) {
-      values.push_back(row.number);
-    } else {
-      values.push_back(utf8Value(row.texts[field - 1], encoding));
-    }
-  }
   if (position == kCatalogueFirstRows + 1) {
     appendCatalogueMiddle(out, heading);
   } else if (position != 1) {
     out += ",\n";
   }
-  // The data stands inside a <script> element, where "</script" or "<!--"
-  // would end or change it: <, > and & (found only inside JSON strings) are
-  // written as escapes, which JSON reads back as the same characters.
-  for (const char c : values.dump()) {
-    switch (c) {
-      case '<':
-        out += "\\u003c";
-        break;
-      case '>':
-        out += "\\u003e";
-        break;
-      case '&':
-        out += "\\u0026";
-        break;
-      default:
-        out += c;
+  const size_t start = out.size();
+  for (const size_t field : kCatalogueFields) {
+    out += field == 0 ? '[' : ',';  // the number comes first
+    if (field == 0) {
+      appendNumber(out, row.number);
+    } else {
+      appendJsonText(out, row.texts[field - 1], encoding);
     }
   }
+  out += ']';
+  hideMarkup(out, start);
 }
 
 void appendCatalogueEnd(std::string& out, const CatalogueHeading& heading, int64_t rows) {

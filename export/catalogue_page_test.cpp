@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "catalogue_template.h"
+#include "cp932.h"
 
 namespace {
 
@@ -96,6 +98,36 @@ TEST(Html, ThePageCarriesItsHeadingAndRowsThatReadBack) {
   EXPECT_EQ(data["rows"][0][16], "</script><script>alert(1)</script>");
   EXPECT_EQ(data["rows"][1][3], "\xE6\x97\xA5");
   EXPECT_EQ(data["rows"][1][16], "<!-- & -->");
+}
+
+TEST(Html, ARowIsTheDumpOfAJsonArrayWithItsMarkupHidden) {
+  // The row's values in the order of the page's fields, as a JSON array.
+  const size_t fields[] = {1, 5, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 23};
+  const std::string_view odd[] = {"</script><!--&>", "quote \" backslash \\ \x01\x1F\x7F",
+                                  "\x95\x5C\x82\xA0", "\xFF<\x82&", ""};
+  ExportRow row;
+  row.number = 4321;
+  for (size_t i = 0; i < row.texts.size(); ++i) {
+    row.texts[i] = odd[i % std::size(odd)];
+  }
+  nlohmann::json values = nlohmann::json::array({row.number});
+  for (const size_t field : fields) {
+    std::string utf8;
+    size_t undecodable = 0;
+    appendCp932AsUtf8(utf8, row.texts[field - 1], undecodable);
+    values.push_back(utf8);
+  }
+  std::string want;
+  for (const char c : values.dump()) {
+    want += c == '<' ? "\\u003c" : c == '>' ? "\\u003e" : c == '&' ? "\\u0026" : std::string(1, c);
+  }
+  TextEncoding encoding;
+  std::string out;
+  appendCatalogueRow(out, row, encoding, 1, CatalogueHeading{});
+  EXPECT_EQ(out, want);
+  out.clear();
+  appendCatalogueRow(out, row, encoding, 2, CatalogueHeading{});
+  EXPECT_EQ(out, ",\n" + want);
 }
 
 TEST(Html, APageWithoutRowsIsStillAWholePage) {

@@ -2,9 +2,7 @@
 #include "export_rows.h"
 
 #include <cassert>
-#include <cinttypes>
-#include <cstdio>
-#include <nlohmann/json.hpp>
+#include <charconv>
 
 #include "cp932.h"
 #include "textutil/core.h"
@@ -37,17 +35,83 @@ void appendText(std::string& out, std::string_view text, TextEncoding& encoding)
     out.append(text);
   }
 }
-std::string utf8Value(std::string_view text, TextEncoding& encoding) {
+
+namespace {
+
+// Whether a byte of UTF-8 is written as it is in a JSON string.
+bool plainInJson(unsigned char c) {
+  return c >= 0x20 && c != '"' && c != '\\';
+}
+
+}  // namespace
+
+void appendJsonString(std::string& out, std::string_view utf8) {
+  static const char kHex[] = "0123456789abcdef";
+  out += '"';
+  size_t plain = 0;  // the start of the bytes not yet appended
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (plainInJson(c)) {
+      continue;
+    }
+    out.append(utf8.substr(plain, i - plain));
+    plain = i + 1;
+    out += '\\';
+    switch (c) {
+      case '"':
+      case '\\':
+        out += static_cast<char>(c);
+        break;
+      case '\b':
+        out += 'b';
+        break;
+      case '\t':
+        out += 't';
+        break;
+      case '\n':
+        out += 'n';
+        break;
+      case '\f':
+        out += 'f';
+        break;
+      case '\r':
+        out += 'r';
+        break;
+      default:
+        out += "u00";
+        out += kHex[c >> 4];
+        out += kHex[c & 0xF];
+    }
+  }
+  out.append(utf8.substr(plain));
+  out += '"';
+}
+
+void appendJsonText(std::string& out, std::string_view text, TextEncoding& encoding) {
   assert(encoding.utf8);
-  std::string value;
-  appendText(value, text, encoding);
-  return value;
+  out += '"';
+  const size_t start = out.size();
+  appendText(out, text, encoding);
+  // Most texts need no escape and stay as they were transcoded; the few that
+  // do are taken out again and written through appendJsonString.
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(out.data()) + start;
+  const unsigned char* const end = p + (out.size() - start);
+  while (p != end && plainInJson(*p)) {
+    ++p;
+  }
+  if (p != end) {
+    const std::string utf8 = out.substr(start);
+    out.resize(start - 1);
+    appendJsonString(out, utf8);
+    return;
+  }
+  out += '"';
 }
 
 void appendNumber(std::string& out, int64_t n) {
   char text[24];
-  const int length = std::snprintf(text, sizeof text, "%" PRId64, n);
-  out.append(text, static_cast<size_t>(length));
+  const std::to_chars_result end = std::to_chars(text, text + sizeof text, n);
+  out.append(text, end.ptr);
 }
 
 bool startsLikeFormula(std::string_view text) {
@@ -57,6 +121,22 @@ bool startsLikeFormula(std::string_view text) {
   return !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
 }
 
+namespace {
+
+// Whether a CSV field of `text` goes in quotes: it holds a comma, a double
+// quote, a CR or a LF. (A byte loop: find_first_of searches the set for
+// every byte of the text.)
+bool needsCsvQuotes(std::string_view text) {
+  for (const char c : text) {
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 void appendCsvField(std::string& out, std::string_view text, TextEncoding& encoding,
                     bool escapeFormulas) {
   // The ' is part of the value: inside the quotes when there are any.
@@ -64,7 +144,7 @@ void appendCsvField(std::string& out, std::string_view text, TextEncoding& encod
   // These four bytes are characters of their own in CP932 (no byte of a pair
   // is below 0x40), and stay as they are in UTF-8: the stored text holds
   // them exactly when the written one does.
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+  if (!needsCsvQuotes(text)) {
     out += mark;
     appendText(out, text, encoding);
     return;
@@ -99,15 +179,33 @@ void appendCsvRow(std::string& out, const ExportRow& row, TextEncoding& encoding
   out += "\r\n";
 }
 
-void appendJsonLine(std::string& out, const ExportRow& row, TextEncoding& encoding) {
-  nlohmann::ordered_json object = nlohmann::ordered_json::object();
-  object[kExportFields[0]] = row.number;
-  for (size_t i = 0; i < row.texts.size(); ++i) {
-    object[kExportFields[i + 1]] = utf8Value(row.texts[i], encoding);
+namespace {
+
+// What comes before each value of a JSON line: the object's start or a
+// comma, then the field's name as a key.
+using JsonKeys = std::array<std::string, kExportFieldCount>;
+
+JsonKeys makeJsonKeys() {
+  JsonKeys keys;
+  for (size_t i = 0; i < kExportFieldCount; ++i) {
+    keys[i] = i == 0 ? "{" : ",";
+    appendJsonString(keys[i], kExportFields[i]);
+    keys[i] += ':';
   }
-  // Every value is UTF-8 made by the transcoder, so dumping cannot fail.
-  out += object.dump();
-  out += '\n';
+  return keys;
+}
+
+}  // namespace
+
+void appendJsonLine(std::string& out, const ExportRow& row, TextEncoding& encoding) {
+  static const JsonKeys keys = makeJsonKeys();
+  out += keys[0];
+  appendNumber(out, row.number);
+  for (size_t i = 0; i < row.texts.size(); ++i) {
+    out += keys[i + 1];
+    appendJsonText(out, row.texts[i], encoding);
+  }
+  out += "}\n";
 }
 
 void appendListingBlock(std::string& out, const ListingBlock& block, TextEncoding& encoding) {

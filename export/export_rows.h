@@ -39,9 +39,16 @@ struct TextEncoding {
 // Appends a text of the data files in the export's encoding.
 void appendText(std::string& out, std::string_view text, TextEncoding& encoding);
 
-// A text of the data files in UTF-8, as a JSON string value takes it.
+// Appends `utf8` as a JSON string, byte for byte as nlohmann-json's dump()
+// writes it: in double quotes, with " and \ escaped, the control characters
+// below 0x20 as \b, \t, \n, \f, \r or \u00XX, and every other byte as it
+// is. Precondition: `utf8` is UTF-8.
+void appendJsonString(std::string& out, std::string_view utf8);
+
+// Appends a text of the data files as a JSON string of its UTF-8, exactly
+// as appendJsonString would write it, transcoded straight into `out`.
 // Precondition: encoding.utf8.
-std::string utf8Value(std::string_view text, TextEncoding& encoding);
+void appendJsonText(std::string& out, std::string_view text, TextEncoding& encoding);
 
 // Appends a number in plain decimal.
 void appendNumber(std::string& out, int64_t n);

@@ -8,6 +8,9 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "cp932.h"
 
 namespace {
 
@@ -177,6 +180,84 @@ TEST(JsonLines, OneObjectPerLineThatReadsBackExactly) {
     ++i;
   }
   EXPECT_EQ(encoding.undecodable, (kExportFieldCount - 1) / 5);
+}
+
+// Texts for a JSON writer to get wrong: every byte below 0x80 alone, after
+// plain text and before a multi-byte character, at each place of a longer
+// text, all of them together, and quotes and backslashes among other text.
+std::vector<std::string> asciiTroubles() {
+  std::vector<std::string> texts = {"",         "plain", "a\"b\\c/d",
+                                    "\\\\\"\"", "end\\", "a plain text, longer than a word or two"};
+  std::string all;
+  for (int c = 0; c < 0x80; ++c) {
+    const char byte = static_cast<char>(c);
+    texts.push_back(std::string(1, byte));
+    texts.push_back("x" + std::string(1, byte) + "\xE6\x97\xA5");
+    texts.push_back(std::string(c % 19, '~') + std::string(1, byte) + "\xE6\x97\xA5 plain");
+    all += byte;
+  }
+  texts.push_back(all);
+  return texts;
+}
+
+TEST(Json, StringsAreWrittenByteForByteAsNlohmannJsonDumpsThem) {
+  std::vector<std::string> texts = asciiTroubles();
+  for (const char* utf8 : {BAD, "\xF0\x9F\x98\x80\"\xF4\x8F\xBF\xBF\\",
+                           "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\x7F\x1F",
+                           "\xE6\x97\xA5\xF0\x9F\x98\x80\xC2\xA0" BAD "\xF4\x8F\xBF\xBF",
+                           "\xE6\x97\xA5\xF0\x9F\x98\x80\xC2\xA0" BAD "\xF4\x8F\xBF\xBF\n"}) {
+    texts.push_back(utf8);
+  }
+  for (const std::string& text : texts) {
+    std::string out = "{";
+    appendJsonString(out, text);
+    EXPECT_EQ(out, "{" + nlohmann::json(text).dump()) << nlohmann::json(text).dump();
+  }
+}
+
+TEST(Json, TextsOfTheDataFilesAreWrittenAsTheDumpOfTheirUtf8) {
+  // CP932: besides the ASCII troubles, every byte alone (some undecodable),
+  // a pair whose second byte is a backslash, and lead bytes before a quote,
+  // a backslash, a control character or the end.
+  std::vector<std::string> texts = asciiTroubles();
+  for (int c = 0x80; c < 0x100; ++c) {
+    texts.push_back(std::string(1, static_cast<char>(c)));
+  }
+  for (const char* cp932 : {"\x95\x5C", "\x95\x5C\x95\x5C\"", "\x82\"", "\x82\\", "\x82\x01",
+                            "\x82\n\x82\xA0\x82", "\xFF\\\xFF"}) {
+    texts.push_back(cp932);
+  }
+  for (const std::string& text : texts) {
+    std::string utf8;
+    size_t undecodable = 0;
+    appendCp932AsUtf8(utf8, text, undecodable);
+    TextEncoding encoding;
+    std::string out = "{";
+    appendJsonText(out, text, encoding);
+    EXPECT_EQ(out, "{" + nlohmann::json(utf8).dump()) << nlohmann::json(utf8).dump();
+    EXPECT_EQ(encoding.undecodable, undecodable);
+  }
+}
+
+TEST(JsonLines, ALineIsWhatADumpOfTheRecordAsAnObjectWouldBe) {
+  const std::vector<std::string> texts = asciiTroubles();
+  size_t next = 0;
+  for (const int64_t number : {int64_t{1}, int64_t{99999}, int64_t{1234567890123}}) {
+    ExportRow row;
+    row.number = number;
+    nlohmann::ordered_json object = {{kExportFields[0], number}};
+    for (size_t i = 0; i < row.texts.size(); ++i, next = (next + 1) % texts.size()) {
+      row.texts[i] = texts[next];
+      std::string utf8;
+      size_t undecodable = 0;
+      appendCp932AsUtf8(utf8, texts[next], undecodable);
+      object[kExportFields[i + 1]] = utf8;
+    }
+    TextEncoding encoding;
+    std::string out = "x";
+    appendJsonLine(out, row, encoding);
+    EXPECT_EQ(out, "x" + object.dump() + "\n");
+  }
 }
 
 TEST(Listing, BlocksAreWrittenAsListTxtHoldsThemThroughTheFileLayersLineEnds) {

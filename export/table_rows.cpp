@@ -1,52 +1,7 @@
 // Rows of named values as CSV or JSON Lines.
 #include "table_rows.h"
 
-#include <cassert>
-#include <cstdio>
-
 #include "textutil/core.h"
-
-void appendJsonString(std::string& out, std::string_view utf8) {
-  static const char kHex[] = "0123456789abcdef";
-  out += '"';
-  size_t plain = 0;  // the start of the bytes not yet appended
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(utf8[i]);
-    if (c >= 0x20 && c != '"' && c != '\\') {
-      continue;
-    }
-    out.append(utf8.substr(plain, i - plain));
-    plain = i + 1;
-    out += '\\';
-    switch (c) {
-      case '"':
-      case '\\':
-        out += static_cast<char>(c);
-        break;
-      case '\b':
-        out += 'b';
-        break;
-      case '\t':
-        out += 't';
-        break;
-      case '\n':
-        out += 'n';
-        break;
-      case '\f':
-        out += 'f';
-        break;
-      case '\r':
-        out += 'r';
-        break;
-      default:
-        out += "u00";
-        out += kHex[c >> 4];
-        out += kHex[c & 0xF];
-    }
-  }
-  out.append(utf8.substr(plain));
-  out += '"';
-}
 
 void appendTableHeader(std::string& out, bool jsonLines, const char* const* names, size_t count) {
   if (jsonLines) {
@@ -94,8 +49,7 @@ void addTableText(TableRow& row, const char* name, std::string_view text, TextEn
                   bool escapeFormulas) {
   startValue(row, name);
   if (row.jsonLines) {
-    assert(encoding.utf8);
-    appendJsonString(*row.out, utf8Value(text, encoding));
+    appendJsonText(*row.out, text, encoding);
   } else {
     appendCsvField(*row.out, text, encoding, escapeFormulas);
   }

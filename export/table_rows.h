@@ -13,11 +13,6 @@
 #include "records/stored_record.h"
 #include "tables/word_dictionary.h"
 
-// Appends `utf8` as a JSON string: in double quotes, with " and \ escaped,
-// the control characters below 0x20 as \b, \t, \n, \f, \r or \u00XX, and
-// every other byte as it is. Precondition: `utf8` is UTF-8.
-void appendJsonString(std::string& out, std::string_view utf8);
-
 // A row of named values being written to `out`.
 struct TableRow {
   std::string* out = nullptr;
