@@ -31,7 +31,6 @@
 namespace {
 
 const size_t kRecordSize = 666;
-const size_t kKanjiRecordSize = 166;
 const size_t kUnnamedKanjiRecords = 525;
 
 int gHome = -1;        // the folder the fuzzer was started in
