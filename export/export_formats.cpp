@@ -53,7 +53,7 @@ TableForm formOf(const ExportState& state) {
 }
 
 void beginRecords(std::string& out, ExportState& state) {
-  appendTableHeader(out, state.jsonLines, kRecordColumns, kRecordColumnCount);
+  appendTableHeader(out, state.jsonLines, recordColumns(), kRecordColumnCount);
 }
 
 void writeStoredRecord(std::string& out, const ExportItem& item, ExportState& state) {
@@ -116,6 +116,17 @@ const ExportFormat kExportFormats[kExportFormatCount] = {
                   writeNothing,    writeDataCheck,    endNothing},
 };
 // clang-format on
+
+const char* listedFileOf(const ExportFormat& format) {
+  switch (format.source) {
+    case ExportSource::wordEntries:
+      return kWordFile;
+    case ExportSource::kanjiCodes:
+      return kKanjiFile;
+    default:
+      return kRecordFile;
+  }
+}
 
 const ExportFormat* findExportFormat(std::string_view name) {
   for (const ExportFormat& format : kExportFormats) {

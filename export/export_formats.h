@@ -75,6 +75,10 @@ struct ExportFormat {
 constexpr size_t kExportFormatCount = 9;
 extern const ExportFormat kExportFormats[kExportFormatCount];
 
+// The name of the data file whose rows a format writes (list.rec for the
+// records formats and the check), which it cannot do without.
+const char* listedFileOf(const ExportFormat& format);
+
 // The format named exactly `name`, or nullptr.
 const ExportFormat* findExportFormat(std::string_view name);
 

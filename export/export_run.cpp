@@ -47,6 +47,14 @@ std::string sourceNames(const DataFiles& files) {
   return names.empty() ? "no data files" : names;
 }
 
+// Writes the row of `item` to `out`, through `chunk`, reused from row to row.
+void writeRow(const ExportFormat& format, const ExportItem& item, ExportState& state,
+              OutputFile& out, std::string& chunk) {
+  chunk.clear();
+  format.row(chunk, item, state);
+  writeBytes(out, chunk);
+}
+
 // Writes a row for every listed record of list.rec, converted as for the
 // listing; returns their number.
 int64_t exportListedRecords(RunInputs& inputs, const ExportFormat& format, ExportState& state,
@@ -60,11 +68,8 @@ int64_t exportListedRecords(RunInputs& inputs, const ExportFormat& format, Expor
   item.block = &work.block;
   item.unknown = &unknown;
   return convertRecords(inputs.records, inputs.tables, out, work,
-                        format.notesUnknown ? &unknown : nullptr, [&] {
-                          chunk.clear();
-                          format.row(chunk, item, state);
-                          writeBytes(out, chunk);
-                        });
+                        format.notesUnknown ? &unknown : nullptr,
+                        [&] { writeRow(format, item, state, out, chunk); });
 }
 
 // Writes a row for every record of list.rec as stored, a last part record
@@ -82,9 +87,7 @@ int64_t exportStoredRecords(RunInputs& inputs, const ExportFormat& format, Expor
   while (out.error == 0 && readRecordBytes(inputs.records, bytes.data(), bytes.size()) > 0) {
     readStoredRecord(bytes, record);
     ++item.position;
-    chunk.clear();
-    format.row(chunk, item, state);
-    writeBytes(out, chunk);
+    writeRow(format, item, state, out, chunk);
   }
   return item.position;
 }
@@ -102,9 +105,7 @@ int64_t exportWordEntries(const DataFiles& files, RunInputs& inputs, const Expor
         item.entry = &entry;
         item.found = keys.insert(entry.entry->key).second;
         ++entries;
-        chunk.clear();
-        format.row(chunk, item, state);
-        writeBytes(out, chunk);
+        writeRow(format, item, state, out, chunk);
       });
   if (failed(failure)) {
     failures.push_back(failure);
@@ -120,9 +121,7 @@ int64_t exportDataCheck(const DataFiles& files, const ExportFormat& format, Expo
   checkDataFiles(files, check, failures);
   ExportItem item;
   item.check = &check;
-  chunk.clear();
-  format.row(chunk, item, state);
-  writeBytes(out, chunk);
+  writeRow(format, item, state, out, chunk);
   return 1;
 }
 
@@ -142,9 +141,7 @@ int64_t exportKanjiCodes(RunInputs& inputs, const ExportFormat& format, ExportSt
     item.code = static_cast<int32_t>(code);
     item.kanji = lookupKanji(table, std::to_string(code)).text;
     ++codes;
-    chunk.clear();
-    format.row(chunk, item, state);
-    writeBytes(out, chunk);
+    writeRow(format, item, state, out, chunk);
   }
   return codes;
 }
@@ -198,18 +195,6 @@ RunReads readsOf(const ExportFormat& format) {
       return RunReads{false, false, false};
     default:
       return RunReads();
-  }
-}
-
-// The name of the data file that a format lists.
-const char* listedNameOf(const ExportFormat& format) {
-  switch (format.source) {
-    case ExportSource::wordEntries:
-      return kWordFile;
-    case ExportSource::kanjiCodes:
-      return kKanjiFile;
-    default:
-      return kRecordFile;
   }
 }
 
@@ -310,7 +295,7 @@ int runExport(const ExportOptions& options) {
   bool readsOk = inputs.failures.empty();
   if (!options.dir.empty() && isMissing(format, files, inputs)) {
     // A folder named on purpose, with nothing to export: a wrong folder.
-    std::fprintf(stderr, "%s: no %s in %s\n", kProgram, listedNameOf(format), options.dir.c_str());
+    std::fprintf(stderr, "%s: no %s in %s\n", kProgram, listedFileOf(format), options.dir.c_str());
     return 1;
   }
 

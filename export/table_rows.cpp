@@ -1,6 +1,8 @@
 // Rows of named values as CSV or JSON Lines.
 #include "table_rows.h"
 
+#include <array>
+
 #include "textutil/core.h"
 
 void appendTableHeader(std::string& out, bool jsonLines, const char* const* names, size_t count) {
@@ -68,10 +70,16 @@ void endTableRow(TableRow& row) {
   *row.out += row.jsonLines ? "}\n" : "\r\n";
 }
 
-const char* const kRecordColumns[kRecordColumnCount] = {
-    "record",    "reserved",  "entryId", "name1",    "name2",  "name3",   "nameCode1",
-    "nameCode2", "nameCode3", "detail1", "detail2",  "period", "detail3", "detail4",
-    "detail5",   "detail6",   "detail7", "wordText", "note"};
+const char* const* recordColumns() {
+  static const std::array<const char*, kRecordColumnCount> columns = [] {
+    std::array<const char*, kRecordColumnCount> names{"record", "reserved"};
+    for (size_t i = 0; i < kStoredFieldCount; ++i) {
+      names[2 + i] = kStoredFields[i].name;
+    }
+    return names;
+  }();
+  return columns.data();
+}
 
 const char* const kWordColumns[kWordColumnCount] = {"line",  "key",   "word",
                                                     "codes", "kanji", "found"};
@@ -88,10 +96,10 @@ void appendStoredRecordRow(std::string& out, const TableForm& form, int64_t posi
   }
   TableRow row;
   beginTableRow(row, out, form.jsonLines);
-  addTableNumber(row, kRecordColumns[0], position);
-  addTableWord(row, kRecordColumns[1], std::string_view(reserved, sizeof reserved));
+  addTableNumber(row, "record", position);
+  addTableWord(row, "reserved", std::string_view(reserved, sizeof reserved));
   for (size_t i = 0; i < kStoredFieldCount; ++i) {
-    addTableText(row, kRecordColumns[2 + i], record.fields[i], encoding, form.escapeFormulas);
+    addTableText(row, kStoredFields[i].name, record.fields[i], encoding, form.escapeFormulas);
   }
   endTableRow(row);
 }

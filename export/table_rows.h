@@ -43,7 +43,7 @@ void endTableRow(TableRow& row);
 // The columns of the records format: the record's position, its reserved
 // bytes, then the stored fields by name.
 constexpr size_t kRecordColumnCount = 2 + kStoredFieldCount;
-extern const char* const kRecordColumns[kRecordColumnCount];
+const char* const* recordColumns();
 
 // The columns of the dictionary format.
 constexpr size_t kWordColumnCount = 6;

@@ -36,30 +36,6 @@ bool takesByteOrderMark(const ExportFormat& format) {
   return format.csv && ExportOptions().utf8;
 }
 
-// Appends `text` as a JSON string; the texts here are ASCII.
-void appendJsonString(std::string& out, const char* text) {
-  out += '"';
-  for (const char* c = text; *c != '\0'; ++c) {
-    if (*c == '"' || *c == '\\') {
-      out += '\\';
-    }
-    out += *c;
-  }
-  out += '"';
-}
-
-// The data file whose rows a format writes, which it cannot do without.
-const char* listedFileOf(const ExportFormat& format) {
-  switch (format.source) {
-    case ExportSource::wordEntries:
-      return kWordFile;
-    case ExportSource::kanjiCodes:
-      return kKanjiFile;
-    default:
-      return kRecordFile;
-  }
-}
-
 // The lines of a block of the listing (formatListingBlock's seven).
 const int kListingBlockLines = 7;
 

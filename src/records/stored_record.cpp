@@ -6,14 +6,6 @@
 
 #include "io/counted_field.h"
 
-const StoredField kStoredFields[kStoredFieldCount] = {
-    {"entryId", 4, 8},    {"name1", 13, 7},     {"name2", 21, 7},     {"name3", 29, 7},
-    {"nameCode1", 37, 4}, {"nameCode2", 42, 4}, {"nameCode3", 47, 4}, {"detail1", 52, 8},
-    {"detail2", 61, 8},   {"period", 70, 12},   {"detail3", 83, 18},  {"detail4", 102, 18},
-    {"detail5", 121, 10}, {"detail6", 132, 10}, {"detail7", 143, 10}, {"wordText", 154, 255},
-    {"note", 410, 255},
-};
-
 namespace {
 
 const size_t kLargestCount = 127;

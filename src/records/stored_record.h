@@ -9,18 +9,6 @@
 
 #include "records/source_record.h"
 
-// One stored field of a listing record: its name in exports and imports,
-// where its count byte lies and the size of the slot that follows it.
-struct StoredField {
-  const char* name;
-  size_t countOffset;
-  size_t capacity;
-};
-
-// The seventeen stored fields, in record order.
-constexpr size_t kStoredFieldCount = 17;
-extern const StoredField kStoredFields[kStoredFieldCount];
-
 // The record's first four bytes, which no field covers.
 constexpr size_t kReservedBytes = 4;
 
