@@ -3,6 +3,7 @@
 
 #include <cassert>
 #include <charconv>
+#include <cstring>
 
 #include "cp932.h"
 #include "textutil/core.h"
@@ -41,6 +42,45 @@ namespace {
 // Whether a byte of UTF-8 is written as it is in a JSON string.
 bool plainInJson(unsigned char c) {
   return c >= 0x20 && c != '"' && c != '\\';
+}
+
+// The bytes that a JSON string holds as they are: from 0x20 up, but for "
+// and \; and with `asciiOnly`, only those below 0x80.
+bool plainInJson(unsigned char c, bool asciiOnly) {
+  return plainInJson(c) && (!asciiOnly || c < 0x80);
+}
+
+// Whether all eight bytes of `w` are plainInJson(b, asciiOnly), by the usual
+// word tests: (x - 0x01..01) & ~x & 0x80..80 is nonzero exactly when some
+// byte of x is zero, and x - 0x20..20 sets the high bit of a byte that was
+// below 0x20 (when its own high bit is clear).
+bool allPlainInJson(uint64_t w, bool asciiOnly) {
+  const uint64_t ones = 0x0101010101010101u;
+  const uint64_t high = 0x8080808080808080u;
+  const uint64_t quote = w ^ (ones * '"');
+  const uint64_t backslash = w ^ (ones * '\\');
+  const uint64_t special = ((w - ones * 0x20) & ~w) | ((quote - ones) & ~quote) |
+                           ((backslash - ones) & ~backslash) | (asciiOnly ? w : 0);
+  return (special & high) == 0;
+}
+
+// Whether every byte of `text` is plainInJson(b, asciiOnly): eight at a time,
+// then one at a time.
+bool allPlainInJson(std::string_view text, bool asciiOnly) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  for (uint64_t w; end - p >= 8; p += 8) {
+    std::memcpy(&w, p, 8);
+    if (!allPlainInJson(w, asciiOnly)) {
+      return false;
+    }
+  }
+  for (; p != end; ++p) {
+    if (!plainInJson(static_cast<unsigned char>(*p), asciiOnly)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -90,16 +130,18 @@ void appendJsonString(std::string& out, std::string_view utf8) {
 void appendJsonText(std::string& out, std::string_view text, TextEncoding& encoding) {
   assert(encoding.utf8);
   out += '"';
+  // Most texts are ASCII that JSON takes as it is, which CP932 and UTF-8
+  // write alike: those are copied.
+  if (allPlainInJson(text, true)) {
+    out.append(text);
+    out += '"';
+    return;
+  }
   const size_t start = out.size();
   appendText(out, text, encoding);
   // Most texts need no escape and stay as they were transcoded; the few that
   // do are taken out again and written through appendJsonString.
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(out.data()) + start;
-  const unsigned char* const end = p + (out.size() - start);
-  while (p != end && plainInJson(*p)) {
-    ++p;
-  }
-  if (p != end) {
+  if (!allPlainInJson(std::string_view(out).substr(start), false)) {
     const std::string utf8 = out.substr(start);
     out.resize(start - 1);
     appendJsonString(out, utf8);

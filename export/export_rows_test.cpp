@@ -216,12 +216,14 @@ TEST(Json, StringsAreWrittenByteForByteAsNlohmannJsonDumpsThem) {
 }
 
 TEST(Json, TextsOfTheDataFilesAreWrittenAsTheDumpOfTheirUtf8) {
-  // CP932: besides the ASCII troubles, every byte alone (some undecodable),
+  // CP932: besides the ASCII troubles, every byte alone (some undecodable)
+  // and at each place of a longer text,
   // a pair whose second byte is a backslash, and lead bytes before a quote,
   // a backslash, a control character or the end.
   std::vector<std::string> texts = asciiTroubles();
   for (int c = 0x80; c < 0x100; ++c) {
     texts.push_back(std::string(1, static_cast<char>(c)));
+    texts.push_back(std::string(c % 19, 'a') + static_cast<char>(c) + "\xA0 plain text \" after");
   }
   for (const char* cp932 : {"\x95\x5C", "\x95\x5C\x95\x5C\"", "\x82\"", "\x82\\", "\x82\x01",
                             "\x82\n\x82\xA0\x82", "\xFF\\\xFF"}) {
