@@ -12,8 +12,13 @@ make web (--page) against listconv on the default data set and on one with a
 dictionary ten times as large, with where the page's time went, and the HTML
 catalogue page at 300,000 rows (the time to filter, among others).
 
+With --before, an earlier build's listconv-export runs in turn with this
+one's on every format, and with --before-page an earlier page is timed after
+this one: figures before and after a change, from one run on one machine.
+
     run_bench.py --build DIR [--runs N] [--scale-runs N] [--no-scaling]
                  [--page PAGE] [--page-runs N] [--no-browser | --browser-only]
+                 [--before BUILD] [--before-page PAGE]
     run_bench.py --build DIR --profile [--profile-records R]
 """
 
@@ -159,12 +164,19 @@ def print_comparison(result, runs):
 
 def median_run(argv, folder, runs):
     """Median wall and CPU seconds of `runs` runs of a command in `folder`."""
-    walls, cpus = [], []
+    return median_runs([argv], folder, runs)[0]
+
+
+def median_runs(argvs, folder, runs):
+    """(median wall, median CPU seconds) of each command, run in turn `runs`
+    times in `folder`, so that load on the machine falls on all alike."""
+    walls, cpus = [[] for _ in argvs], [[] for _ in argvs]
     for _ in range(runs):
-        wall, cpu, _, _ = timed(argv, folder)
-        walls.append(wall)
-        cpus.append(cpu)
-    return statistics.median(walls), statistics.median(cpus)
+        for i, argv in enumerate(argvs):
+            wall, cpu, _, _ = timed(argv, folder)
+            walls[i].append(wall)
+            cpus[i].append(cpu)
+    return [(statistics.median(w), statistics.median(c)) for w, c in zip(walls, cpus)]
 
 
 def peak_kib(argv, folder):
@@ -231,24 +243,41 @@ def run_formats(args, listconv):
           % (DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS, args.runs))
     timed([listconv], folder)
     base_wall, base_cpu = median_run([listconv], folder, args.runs)
-    print("%-28s %8s %8s %8s" % ("", "wall s", "CPU s", "x conv"))
+    # With --before, the same export of an earlier build runs in turn with this
+    # one, each against this build's listconv.
+    before = os.path.abspath(os.path.join(args.before, "listconv-export")) if args.before else None
+    print("%-28s %8s %8s %8s%s" % ("", "wall s", "CPU s", "x conv",
+                                   "   before: wall s    CPU s   x conv" if before else ""))
     print("%-28s %8.3f %8.3f %8.2f" % ("listconv", base_wall, base_cpu, 1.0))
     out = os.path.abspath(os.path.join(folder, "..", "export.out"))
     formats = ["csv", "jsonl", "listing", "unknown", "html", "records", "dictionary", "kanji",
                "check"]
     known = export_formats(export)
+    known_before = export_formats(before) if before else set()
     for fmt in formats:
         if fmt not in known:
             print("%-28s (this listconv-export has no such format)" % ("listconv-export " + fmt))
             continue
-        argv = [export, "--format", fmt, "-o", out]
-        timed(argv, folder)
-        wall, cpu = median_run(argv, folder, args.runs)
-        print("%-28s %8.3f %8.3f %8.2f" % ("listconv-export " + fmt, wall, cpu, wall / base_wall))
+        argvs = [[export, "--format", fmt, "-o", out]]
+        if fmt in known_before:
+            argvs.append([before, "--format", fmt, "-o", out])
+        for argv in argvs:
+            timed(argv, folder)
+        timings = median_runs(argvs, folder, args.runs)
+        line = "%-28s" % ("listconv-export " + fmt)
+        for wall, cpu in timings:
+            line += " %8.3f %8.3f %8.2f" % (wall, cpu, wall / base_wall)
+        if before and fmt not in known_before:
+            line += "   (not in the build before)"
+        print(line)
     os.remove(out)
     if os.path.exists(os.path.join(build, "listconv-import")):
         wall, cpu, peak = import_timing(build, folder, args.runs)
-        print("%-28s %8.3f %8.3f %8.2f" % ("listconv-import", wall, cpu, wall / base_wall))
+        line = "%-28s %8.3f %8.3f %8.2f" % ("listconv-import", wall, cpu, wall / base_wall)
+        if args.before and os.path.exists(os.path.join(args.before, "listconv-import")):
+            wall, cpu, _ = import_timing(args.before, folder, args.runs)
+            line += " %8.3f %8.3f %8.2f" % (wall, cpu, wall / base_wall)
+        print(line)
         small = data_set(build, args.data, DEFAULT_KANJI, DEFAULT_WORDS, DEFAULT_RECORDS // 10)
         _, _, small_peak = import_timing(build, small, 1)
         if peak is not None and small_peak is not None:
@@ -302,10 +331,16 @@ def run_browser(args, listconv):
         for words in PAGE_WORDS:
             folders += ["--data", data_set(args.build, args.data, DEFAULT_KANJI, words,
                                            DEFAULT_RECORDS)]
-        run_browser_bench("the page", [
-            os.path.join(ROOT, "web", "page_test.py"), "--bench", "--page", os.path.abspath(args.page),
-            "--listconv", listconv, "--runs", str(args.page_runs),
-            "--work", os.path.abspath(os.path.join(args.data, "page-bench"))] + folders)
+        pages = [("the page", args.page)]
+        if args.before_page:
+            pages.append(("the page before", args.before_page))
+        for name, page in pages:
+            if len(pages) > 1:
+                print("%s: %s" % (name, os.path.abspath(page)))
+            run_browser_bench(name, [
+                os.path.join(ROOT, "web", "page_test.py"), "--bench", "--page",
+                os.path.abspath(page), "--listconv", listconv, "--runs", str(args.page_runs),
+                "--work", os.path.abspath(os.path.join(args.data, "page-bench"))] + folders)
     print()
     print("---- the HTML catalogue page, in headless Chromium ----")
     pages = os.path.abspath(os.path.join(args.data, "catalogue"))
@@ -378,6 +413,10 @@ def main():
     parser.add_argument("--page", help="the page of make web, timed against listconv")
     parser.add_argument("--page-runs", type=int, default=3,
                         help="the page's runs on each data set, the quickest counting (default 3)")
+    parser.add_argument("--before", metavar="BUILD",
+                        help="an earlier build whose export is timed in turn with this one's")
+    parser.add_argument("--before-page", metavar="PAGE",
+                        help="an earlier build's page, timed after this one's")
     parser.add_argument("--no-browser", action="store_true",
                         help="leave out the page and the catalogue page")
     parser.add_argument("--browser-only", action="store_true",
@@ -393,6 +432,10 @@ def main():
     listconv = os.path.abspath(os.path.join(args.build, "listconv"))
     if not os.path.exists(listconv):
         fail("no listconv in " + args.build)
+    if args.before and not os.path.exists(os.path.join(args.before, "listconv-export")):
+        fail("no listconv-export in " + args.before)
+    if args.before_page and not os.path.exists(args.before_page):
+        fail("no page at " + args.before_page)
     os.makedirs(args.data, exist_ok=True)
 
     if args.profile:
