@@ -29,6 +29,8 @@
   // The format of the check's report on the files, shown before converting
   // where the module has it.
   var CHECK_FORMAT = 'check';
+  // The name of the worker that checks (worker.js knows it too).
+  var CHECK_WORKER = 'check';
 
   var $ = function (id) { return document.getElementById(id); };
   var facts = null;      // what the module says (web_facts in web_entry.cpp); null until it has
@@ -50,6 +52,7 @@
   var skipped = [];      // the offers not made for want of their data file
   var checkId = 0;       // the check whose report is to be shown
   var checkStartedAt = 0;  // when it was asked for (performance.now())
+  var checker = null;    // the worker checking the files given, while it does
   var lookUpId = 0;      // the look-up whose answer is to be shown
   var unknownRows = null;  // the unknown words and codes of the conversion shown
   var chosenRow = null;  // the unknown row being mended
@@ -140,8 +143,15 @@
 
   // ---- the check ----------------------------------------------------------
 
-  // Has the module check the files given, where it has the check.
+  // Has the module check the files given, where it has the check. The check
+  // runs in a worker of its own, started for these files and dropped once it
+  // has answered or the files change: a conversion never waits behind it,
+  // and the check of files no longer given is not finished.
   function requestCheck() {
+    if (checker) {
+      checker.terminate();
+      checker = null;
+    }
     var id = 'check-' + (++checkId);
     var hasCheck = facts.formats.some(function (f) { return f.name === CHECK_FORMAT; });
     if (!hasCheck || !givenNames().length) {
@@ -151,7 +161,30 @@
     }
     checkStartedAt = performance.now();
     $('check').dataset.seconds = '';
-    send({type: 'check', id: id, files: givenFiles()});
+    var request = {type: 'check', id: id, files: givenFiles()};
+    var own = newWorker(CHECK_WORKER);
+    checker = own;
+    var done = function (m) {
+      own.terminate();
+      if (checker === own) {
+        checker = null;
+      }
+      checked(m);
+    };
+    own.onmessage = function (event) {
+      var m = event.data;
+      if (m.type === 'ready') {
+        own.postMessage(request);
+      } else if (m.type === 'checked') {
+        done(m);
+      } else if (m.type === 'fault') {
+        done({id: id, status: -1});
+      }
+    };
+    own.onerror = function (event) {
+      event.preventDefault();
+      done({id: id, status: -1});
+    };
   }
 
   function checked(m) {
@@ -226,11 +259,17 @@
 
   // ---- the worker ---------------------------------------------------------
 
-  function startWorker() {
+  // A worker running the page's worker code, under `name`.
+  function newWorker(name) {
     var code = new Blob([$('worker-code').textContent], {type: 'text/javascript'});
     var url = URL.createObjectURL(code);
-    worker = new Worker(url);
+    var started = new Worker(url, {name: name});
     URL.revokeObjectURL(url);
+    return started;
+  }
+
+  function startWorker() {
+    worker = newWorker('convert');
     workerReady = false;
     worker.onmessage = onWorkerMessage;
     worker.onerror = function (event) {
@@ -275,8 +314,6 @@
     var m = event.data;
     if (m.type === 'facts') {
       takeFacts(m.facts);
-    } else if (m.type === 'checked') {
-      checked(m);
     } else if (m.type === 'looked-up') {
       lookedUp(m);
     } else if (m.type === 'word-added') {
