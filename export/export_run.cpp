@@ -212,9 +212,13 @@ bool isMissing(const ExportFormat& format, const DataFiles& files, const RunInpu
   }
 }
 
-// Prints why the output `output` is refused: it is the input `input`.
+// Prints why the output `output` ("" for standard output) is refused: it is
+// the input `input`.
 void reportOutputIsInput(const std::string& output, const std::string& input) {
-  if (output == input) {
+  if (output.empty()) {
+    std::fprintf(stderr, "%s: will not write to standard output: it is the input %s\n", kProgram,
+                 input.c_str());
+  } else if (output == input) {
     std::fprintf(stderr, "%s: will not write over %s: it is an input\n", kProgram, output.c_str());
   } else {
     std::fprintf(stderr, "%s: will not write over %s: it is the input %s\n", kProgram,

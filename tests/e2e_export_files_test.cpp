@@ -332,6 +332,24 @@ TEST(ExportOutputFiles, AnOutputThatReachesAnOpenInputThroughItsDescriptorIsRefu
   }
 }
 
+// A shell may append standard output to a data file: the export would read
+// what it writes, list.rec without end. That is refused, and nothing written.
+TEST(ExportOutputFiles, AStandardOutputThatIsAnInputIsRefused) {
+  for (const char* input : {"list.rec", "words.txt", "kanjis.dat"}) {
+    SCOPED_TRACE(input);
+    Workdir w;
+    putSample(w);
+    const std::string cmd = "cd '" + w.path("") + "' && " + e2e::envOr("LISTCONV_RUNNER", "") + " '" +
+                            exportExe() + "' --format jsonl >>" + input + " 2>.stderr </dev/null";
+    const int raw = std::system(cmd.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    EXPECT_EQ(e2e::withoutCr(readFile(w.path(".stderr"))),
+              std::string("listconv-export: will not write to standard output: it is the input ") +
+                  input + "\n");
+    EXPECT_EQ(readFile(w.path(input)), sampleFile(input));
+  }
+}
+
 // The replacement of a file the user may write is made in the file's
 // folder: a folder the user may not write is named as the reason, not the
 // file. Root may write every folder, so root runs the export as nobody.

@@ -61,6 +61,8 @@ void openStandardOutput(OutputFile& out, bool text) {
   out.text = text;
   useBinaryMode(stdout);
   out.file = stdout;
+  // A shell may have made it a file (>> list.rec): which one is known.
+  out.over = fileIdOf(stdout);
 }
 
 bool attachStream(OutputFile& out, std::FILE* file) {

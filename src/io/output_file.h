@@ -26,7 +26,7 @@ struct OutputFile {
 bool openOutput(OutputFile& out, const char* path, bool text);
 
 // Sets `out` to write to standard output, in binary on every platform so that
-// every platform writes the same bytes.
+// every platform writes the same bytes; `over` is the file it is, if known.
 void openStandardOutput(OutputFile& out, bool text);
 
 // Makes `out` write to the open stream `file`, as openOutput does; false
