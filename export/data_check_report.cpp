@@ -177,7 +177,8 @@ void appendRecordPart(std::string& out, const RecordFileCheck& check) {
   appendPartRecord(out, bytes, kRecordSize, 1);
 }
 
-void appendUnknownPart(std::string& out, const RecordFileCheck& check) {
+void appendUnknownPart(std::string& out, const RecordFileCheck& check,
+                       const char* unknownsListedBy) {
   if (check.file.state != CheckedState::read) {
     return;
   }
@@ -189,14 +190,20 @@ void appendUnknownPart(std::string& out, const RecordFileCheck& check) {
   appendCount(out, check.unknownWords, "word", "words");
   out += " and ";
   appendCount(out, check.unknownCodes, "code", "codes");
-  out += " show as ?; listconv-export --format unknown lists them\n";
+  out += " show as ?; ";
+  out += unknownsListedBy;
+  out += '\n';
 }
 
 }  // namespace
 
-void appendDataCheckReport(std::string& out, const DataCheck& check, TextEncoding& encoding) {
+const char kUnknownsListedByExport[] = "listconv-export --format unknown lists them";
+const char kUnknownsListedInPage[] = "once converted, Mending below lists them";
+
+void appendDataCheckReport(std::string& out, const DataCheck& check, TextEncoding& encoding,
+                           const char* unknownsListedBy) {
   appendKanjiPart(out, check.kanji);
   appendWordPart(out, check.words, encoding);
   appendRecordPart(out, check.records);
-  appendUnknownPart(out, check.records);
+  appendUnknownPart(out, check.records, unknownsListedBy);
 }

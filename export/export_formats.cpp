@@ -77,7 +77,7 @@ void writeKanjiCode(std::string& out, const ExportItem& item, ExportState& state
 }
 
 void writeDataCheck(std::string& out, const ExportItem& item, ExportState& state) {
-  appendDataCheckReport(out, *item.check, state.encoding);
+  appendDataCheckReport(out, *item.check, state.encoding, state.unknownsListedBy);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ struct ExportOptions {
   bool escapeFormulas = false;    // a CSV value that starts like a formula gets a leading '
   bool jsonLines = false;         // a table format (records, dictionary, kanji) as JSON Lines
   std::string title = "Listing";  // the HTML catalogue's title
-  bool inPage = false;            // run by the browser page: the catalogue points to its list of unknowns
+  bool inPage = false;            // run by the browser page: the catalogue and the check point to its list of unknowns
 };
 
 // Runs the export; returns the exit status: 0 on success, 1 when a data file

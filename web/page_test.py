@@ -574,6 +574,8 @@ def check_messages(page, args, work):
         report = wait_until(page, "return !document.getElementById('check-section').hidden && "
                                   "document.getElementById('check').textContent", "the check's report")
         assert "list.rec" in report, report
+        # The page's own list, not a command the page's user may not have.
+        assert "Mending below lists them" in report and "--format" not in report, report
     page.driver.find_element("id", "drop").location_once_scrolled_into_view
     page.driver.save_screenshot(os.path.join(work, "wrong-file.png"))
     text = page_text(page)
