@@ -12,23 +12,13 @@
 #include <vector>
 
 #include "cp932.h"
+#include "fixtures.h"
 
 namespace {
 
 using namespace std::string_view_literals;
 
-// The text in hex, for comparisons that show the bytes.
-std::string hex(std::string_view bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string s;
-  for (const char c : bytes) {
-    const unsigned b = static_cast<unsigned char>(c);
-    s += digits[b >> 4];
-    s += digits[b & 15];
-    s += ' ';
-  }
-  return s;
-}
+using fixtures::hex;
 
 // `code` (a byte, or a pair from 0x8100 up) as CP932 bytes.
 std::string codeBytes(unsigned code) {

@@ -9,22 +9,13 @@
 #include <string_view>
 #include <utility>
 
+#include "fixtures.h"
+
 namespace {
 
 using namespace std::string_view_literals;
 
-// The text in hex, for failure messages.
-std::string hex(std::string_view bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string s;
-  for (const char c : bytes) {
-    const unsigned b = static_cast<unsigned char>(c);
-    s += digits[b >> 4];
-    s += digits[b & 15];
-    s += ' ';
-  }
-  return s;
-}
+using fixtures::hex;
 
 // U+FFFD in UTF-8.
 #define BAD "\xEF\xBF\xBD"

@@ -73,14 +73,11 @@ struct DataCheck {
 // every failure to open or read a file is added to `failures`.
 void checkDataFiles(const DataFiles& files, DataCheck& check, std::vector<FileError>& failures);
 
-// What the report's line of unknown words and codes says lists them: the
-// export's unknown format, or, in the browser page, its Mending section.
-extern const char kUnknownsListedByExport[];
-extern const char kUnknownsListedInPage[];
-
 // Appends the report of `check`: a line for each data file, then indented
 // lines of what looks wrong in it, and a line of the unknown words and
-// codes, ending with `unknownsListedBy`; plain ASCII English, the texts it
-// quotes in UTF-8 (transcoded through `encoding`); lines end in LF.
+// codes, which points to what lists them: the export's unknown format, or
+// `inPage` (the browser page's report) the page's Mending section. Plain
+// ASCII English, the texts it quotes in UTF-8 (transcoded through
+// `encoding`); lines end in LF.
 void appendDataCheckReport(std::string& out, const DataCheck& check, TextEncoding& encoding,
-                           const char* unknownsListedBy);
+                           bool inPage);

@@ -177,8 +177,7 @@ void appendRecordPart(std::string& out, const RecordFileCheck& check) {
   appendPartRecord(out, bytes, kRecordSize, 1);
 }
 
-void appendUnknownPart(std::string& out, const RecordFileCheck& check,
-                       const char* unknownsListedBy) {
+void appendUnknownPart(std::string& out, const RecordFileCheck& check, bool inPage) {
   if (check.file.state != CheckedState::read) {
     return;
   }
@@ -190,20 +189,16 @@ void appendUnknownPart(std::string& out, const RecordFileCheck& check,
   appendCount(out, check.unknownWords, "word", "words");
   out += " and ";
   appendCount(out, check.unknownCodes, "code", "codes");
-  out += " show as ?; ";
-  out += unknownsListedBy;
-  out += '\n';
+  out += inPage ? " show as ?; once converted, Mending below lists them\n"
+                : " show as ?; listconv-export --format unknown lists them\n";
 }
 
 }  // namespace
 
-const char kUnknownsListedByExport[] = "listconv-export --format unknown lists them";
-const char kUnknownsListedInPage[] = "once converted, Mending below lists them";
-
 void appendDataCheckReport(std::string& out, const DataCheck& check, TextEncoding& encoding,
-                           const char* unknownsListedBy) {
+                           bool inPage) {
   appendKanjiPart(out, check.kanji);
   appendWordPart(out, check.words, encoding);
   appendRecordPart(out, check.records);
-  appendUnknownPart(out, check.records, unknownsListedBy);
+  appendUnknownPart(out, check.records, inPage);
 }

@@ -10,7 +10,7 @@ void writeNothing(std::string&, ExportState&) {}
 void endNothing(std::string&, ExportState&, int64_t) {}
 
 void beginCsv(std::string& out, ExportState&) {
-  appendCsvHeader(out);
+  appendCsvHeader(out, kExportFields, kExportFieldCount);
 }
 
 void writeCsvRow(std::string& out, const ExportItem& item, ExportState& state) {
@@ -48,16 +48,12 @@ void endCatalogue(std::string& out, ExportState& state, int64_t records) {
   appendCatalogueEnd(out, state.heading, records);
 }
 
-TableForm formOf(const ExportState& state) {
-  return TableForm{state.jsonLines, state.escapeFormulas};
-}
-
 void beginRecords(std::string& out, ExportState& state) {
   appendTableHeader(out, state.jsonLines, recordColumns(), kRecordColumnCount);
 }
 
 void writeStoredRecord(std::string& out, const ExportItem& item, ExportState& state) {
-  appendStoredRecordRow(out, formOf(state), item.position, *item.stored, state.encoding);
+  appendStoredRecordRow(out, state.jsonLines, item.position, *item.stored, state.encoding);
 }
 
 void beginDictionary(std::string& out, ExportState& state) {
@@ -65,7 +61,7 @@ void beginDictionary(std::string& out, ExportState& state) {
 }
 
 void writeWordEntry(std::string& out, const ExportItem& item, ExportState& state) {
-  appendWordEntryRow(out, formOf(state), *item.entry, item.found, state.encoding);
+  appendWordEntryRow(out, state.jsonLines, *item.entry, item.found, state.encoding);
 }
 
 void beginKanji(std::string& out, ExportState& state) {
@@ -73,11 +69,11 @@ void beginKanji(std::string& out, ExportState& state) {
 }
 
 void writeKanjiCode(std::string& out, const ExportItem& item, ExportState& state) {
-  appendKanjiRow(out, formOf(state), item.code, item.kanji, state.encoding);
+  appendKanjiRow(out, state.jsonLines, item.code, item.kanji, state.encoding);
 }
 
 void writeDataCheck(std::string& out, const ExportItem& item, ExportState& state) {
-  appendDataCheckReport(out, *item.check, state.encoding, state.unknownsListedBy);
+  appendDataCheckReport(out, *item.check, state.encoding, state.inPage);
 }
 
 }  // namespace

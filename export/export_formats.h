@@ -27,7 +27,7 @@ struct ExportState {
   ExportRow row;                // the values of the record being written
   bool escapeFormulas = false;  // a CSV value that starts like a formula gets a leading '
   bool jsonLines = false;       // a table format written as JSON Lines, not CSV
-  const char* unknownsListedBy = kUnknownsListedByExport;  // the check's pointer to them
+  bool inPage = false;          // written for the browser page, which lists the unknowns itself
 };
 
 // What a format writes a row for.

@@ -202,10 +202,10 @@ void appendCsvField(std::string& out, std::string_view text, TextEncoding& encod
   out += '"';
 }
 
-void appendCsvHeader(std::string& out) {
-  for (size_t i = 0; i < kExportFieldCount; ++i) {
+void appendCsvHeader(std::string& out, const char* const* names, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
     out += i == 0 ? "" : ",";
-    out += kExportFields[i];
+    out += names[i];
   }
   out += "\r\n";
 }

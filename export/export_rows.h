@@ -63,8 +63,9 @@ bool startsLikeFormula(std::string_view text);
 void appendCsvField(std::string& out, std::string_view text, TextEncoding& encoding,
                     bool escapeFormulas);
 
-// Appends the CSV header row: the field names, ended by CR LF.
-void appendCsvHeader(std::string& out);
+// Appends a CSV header row of the `count` names `names` (the export's:
+// kExportFields), ended by CR LF.
+void appendCsvHeader(std::string& out, const char* const* names, size_t count);
 
 // Appends a record as one CSV row, ended by CR LF; `escapeFormulas` as for
 // appendCsvField. The number is a plain positive number: it never starts like

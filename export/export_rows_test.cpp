@@ -135,7 +135,7 @@ TEST(Csv, ValuesThatStartLikeAFormulaGetAQuoteMarkBeforeTheyAreQuoted) {
 
 TEST(Csv, HeaderNamesTheFieldsAndRowsStartWithAPlainNumber) {
   std::string header;
-  appendCsvHeader(header);
+  appendCsvHeader(header, kExportFields, kExportFieldCount);
   EXPECT_EQ(header,
             "number,entryId,name1,name2,name3,nameKey,nameCode1,nameCode2,nameCode3,nameKanji1,"
             "nameKanji2,nameKanji3,detail1,detail2,period,detail3,detail4,detail5,detail6,"

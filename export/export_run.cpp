@@ -307,9 +307,7 @@ int runExport(const ExportOptions& options) {
   state.encoding.utf8 = options.utf8;
   state.escapeFormulas = options.escapeFormulas;
   state.jsonLines = options.jsonLines;
-  if (options.inPage) {
-    state.unknownsListedBy = kUnknownsListedInPage;
-  }
+  state.inPage = options.inPage;
   if (format.catalogue) {
     state.heading.title = options.title;
     state.heading.sources = sourceNames(files);

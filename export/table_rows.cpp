@@ -6,14 +6,9 @@
 #include "textutil/core.h"
 
 void appendTableHeader(std::string& out, bool jsonLines, const char* const* names, size_t count) {
-  if (jsonLines) {
-    return;
+  if (!jsonLines) {
+    appendCsvHeader(out, names, count);
   }
-  for (size_t i = 0; i < count; ++i) {
-    out += i == 0 ? "" : ",";
-    out += names[i];
-  }
-  out += "\r\n";
 }
 
 void beginTableRow(TableRow& row, std::string& out, bool jsonLines) {
@@ -35,8 +30,10 @@ void startValue(TableRow& row, const char* name) {
   }
   row.first = false;
   if (row.jsonLines) {
-    appendJsonString(out, name);
-    out += ':';
+    // The names are the export's own words in ASCII letters: nothing to escape.
+    out += '"';
+    out += name;
+    out += "\":";
   }
 }
 
@@ -47,13 +44,12 @@ void addTableNumber(TableRow& row, const char* name, int64_t n) {
   appendNumber(*row.out, n);
 }
 
-void addTableText(TableRow& row, const char* name, std::string_view text, TextEncoding& encoding,
-                  bool escapeFormulas) {
+void addTableText(TableRow& row, const char* name, std::string_view text, TextEncoding& encoding) {
   startValue(row, name);
   if (row.jsonLines) {
     appendJsonText(*row.out, text, encoding);
   } else {
-    appendCsvField(*row.out, text, encoding, escapeFormulas);
+    appendCsvField(*row.out, text, encoding, false);
   }
 }
 
@@ -86,7 +82,7 @@ const char* const kWordColumns[kWordColumnCount] = {"line",  "key",   "word",
 
 const char* const kKanjiColumns[kKanjiColumnCount] = {"code", "kanji"};
 
-void appendStoredRecordRow(std::string& out, const TableForm& form, int64_t position,
+void appendStoredRecordRow(std::string& out, bool jsonLines, int64_t position,
                            const StoredRecord& record, TextEncoding& encoding) {
   static const char kHex[] = "0123456789ABCDEF";
   char reserved[2 * kReservedBytes];
@@ -95,16 +91,16 @@ void appendStoredRecordRow(std::string& out, const TableForm& form, int64_t posi
     reserved[2 * i + 1] = kHex[record.reserved[i] & 0xF];
   }
   TableRow row;
-  beginTableRow(row, out, form.jsonLines);
+  beginTableRow(row, out, jsonLines);
   addTableNumber(row, "record", position);
   addTableWord(row, "reserved", std::string_view(reserved, sizeof reserved));
   for (size_t i = 0; i < kStoredFieldCount; ++i) {
-    addTableText(row, kStoredFields[i].name, record.fields[i], encoding, form.escapeFormulas);
+    addTableText(row, kStoredFields[i].name, record.fields[i], encoding);
   }
   endTableRow(row);
 }
 
-void appendWordEntryRow(std::string& out, const TableForm& form, const ListedWordEntry& entry,
+void appendWordEntryRow(std::string& out, bool jsonLines, const ListedWordEntry& entry,
                         bool found, TextEncoding& encoding) {
   std::string codes;
   for (const std::string& code : entry.values->codes) {
@@ -116,21 +112,21 @@ void appendWordEntryRow(std::string& out, const TableForm& form, const ListedWor
     kanji += withoutTrailingBlanks(text);
   }
   TableRow row;
-  beginTableRow(row, out, form.jsonLines);
+  beginTableRow(row, out, jsonLines);
   addTableNumber(row, kWordColumns[0], entry.line);
-  addTableText(row, kWordColumns[1], entry.entry->key, encoding, form.escapeFormulas);
-  addTableText(row, kWordColumns[2], entry.entry->word, encoding, form.escapeFormulas);
-  addTableText(row, kWordColumns[3], codes, encoding, form.escapeFormulas);
-  addTableText(row, kWordColumns[4], kanji, encoding, form.escapeFormulas);
+  addTableText(row, kWordColumns[1], entry.entry->key, encoding);
+  addTableText(row, kWordColumns[2], entry.entry->word, encoding);
+  addTableText(row, kWordColumns[3], codes, encoding);
+  addTableText(row, kWordColumns[4], kanji, encoding);
   addTableWord(row, kWordColumns[5], found ? "yes" : "no");
   endTableRow(row);
 }
 
-void appendKanjiRow(std::string& out, const TableForm& form, int32_t code, std::string_view kanji,
+void appendKanjiRow(std::string& out, bool jsonLines, int32_t code, std::string_view kanji,
                     TextEncoding& encoding) {
   TableRow row;
-  beginTableRow(row, out, form.jsonLines);
+  beginTableRow(row, out, jsonLines);
   addTableNumber(row, kKanjiColumns[0], code);
-  addTableText(row, kKanjiColumns[1], withoutTrailingBlanks(kanji), encoding, form.escapeFormulas);
+  addTableText(row, kKanjiColumns[1], withoutTrailingBlanks(kanji), encoding);
   endTableRow(row);
 }

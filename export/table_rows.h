@@ -29,10 +29,9 @@ void beginTableRow(TableRow& row, std::string& out, bool jsonLines);
 // Adds a number.
 void addTableNumber(TableRow& row, const char* name, int64_t n);
 
-// Adds a text of the data files, in the export's encoding; in a CSV, with
-// `escapeFormulas`, a text that starts like a formula gets a leading '.
-void addTableText(TableRow& row, const char* name, std::string_view text, TextEncoding& encoding,
-                  bool escapeFormulas);
+// Adds a text of the data files, in the export's encoding, as it is: these
+// formats are read back by listconv-import, so no value gets a formula mark.
+void addTableText(TableRow& row, const char* name, std::string_view text, TextEncoding& encoding);
 
 // Adds a text of the export's own, ASCII (hex digits, yes or no).
 void addTableWord(TableRow& row, const char* name, std::string_view ascii);
@@ -53,23 +52,19 @@ extern const char* const kWordColumns[kWordColumnCount];
 constexpr size_t kKanjiColumnCount = 2;
 extern const char* const kKanjiColumns[kKanjiColumnCount];
 
-// How a format of these writes its rows.
-struct TableForm {
-  bool jsonLines = false;       // else CSV
-  bool escapeFormulas = false;  // in a CSV, a text that starts like a formula gets a leading '
-};
+// The rows below are JSON Lines with `jsonLines`, else CSV.
 
 // Appends the stored record at `position` (from 1) as a row: its reserved
 // bytes as eight hex digits, each field exactly the bytes its count covers.
-void appendStoredRecordRow(std::string& out, const TableForm& form, int64_t position,
+void appendStoredRecordRow(std::string& out, bool jsonLines, int64_t position,
                            const StoredRecord& record, TextEncoding& encoding);
 
 // Appends a dictionary entry as a row: its line, key, word, code tokens
 // (one blank between), kanji texts (trailing blanks removed, joined) and
 // whether a look-up finds it ("yes" or "no").
-void appendWordEntryRow(std::string& out, const TableForm& form, const ListedWordEntry& entry,
+void appendWordEntryRow(std::string& out, bool jsonLines, const ListedWordEntry& entry,
                         bool found, TextEncoding& encoding);
 
 // Appends a kanji code and the text the listing shows for it as a row.
-void appendKanjiRow(std::string& out, const TableForm& form, int32_t code, std::string_view kanji,
+void appendKanjiRow(std::string& out, bool jsonLines, int32_t code, std::string_view kanji,
                     TextEncoding& encoding);

@@ -338,7 +338,7 @@ TEST(TableReader, WhatTheExportWritesReadsBackValueForValue) {
     TextEncoding encoding;
     encoding.utf8 = utf8;
     std::string csv = utf8 ? "\xEF\xBB\xBF" : "";
-    appendCsvHeader(csv);
+    appendCsvHeader(csv, kExportFields, kExportFieldCount);
     for (const ExportRow& row : rows) {
       appendCsvRow(csv, row, encoding, false);
     }
@@ -385,7 +385,7 @@ TEST(TableReader, ItsBuffersDoNotGrowWithTheNumberOfRows) {
   std::string jsonl;
   const std::vector<ExportRow> texts = storedRows();
   TextEncoding encoding;
-  appendCsvHeader(csv);
+  appendCsvHeader(csv, kExportFields, kExportFieldCount);
   std::vector<std::string> values(kExportFieldCount - 1);
   for (size_t i = 0; i < kRows; ++i) {
     ExportRow row = texts[i % texts.size()];

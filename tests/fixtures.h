@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "record_layout.h"
 
@@ -60,6 +61,20 @@ inline std::string cannot(const std::string& program, const std::string& what,
                           const std::string& file, int error) {
   const std::string target = file.empty() ? "to standard output" : file;
   return program + ": cannot " + what + " " + target + ": " + std::strerror(error) + "\n";
+}
+
+// The bytes of `bytes` in hex, each followed by a blank: comparisons of
+// texts that show their bytes when they fail.
+inline std::string hex(std::string_view bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string s;
+  for (const char c : bytes) {
+    const unsigned b = static_cast<unsigned char>(c);
+    s += digits[b >> 4];
+    s += digits[b & 15];
+    s += ' ';
+  }
+  return s;
 }
 
 }  // namespace fixtures

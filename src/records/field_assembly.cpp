@@ -26,12 +26,12 @@ void renderBracketSuffix(std::string_view suffix, const WordRendering& rendering
   replaceAll(codes, ",", " ", 1);
   std::string& bracket = scratch.bracket;
   forEachToken(codes, scratch.codeGroup, [&](std::string_view code) {
-    scratch.code.assign(code);
-    if (!lookupKanjiCode(rendering.kanjiTable, scratch.code)) {
+    const KanjiLookup kanji = lookupKanji(rendering.kanjiTable, code);
+    if (!kanji.found) {
       noteUnknownCode(code, rendering.unknown);
     }
     bracket += ' ';
-    bracket += scratch.code;
+    bracket += kanji.text;
   });
   replaceAll(bracket, "  ", " ", 2);
 }

@@ -44,7 +44,6 @@ struct RenderScratch {
   std::string group;      // a double-quoted group of words
   std::string suffix;     // the codes of a bracket suffix
   std::string codeGroup;  // a double-quoted group of codes
-  std::string code;       // one code, then its kanji text
   std::string bracket;    // the kanji of a bracket suffix
 };
 
