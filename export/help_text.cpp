@@ -109,16 +109,6 @@ std::string programHelp(const CLI::App& app, const HelpParts& parts) {
   return out;
 }
 
-int printOnConsole(const char* program, const std::string& text) {
-  errno = 0;
-  if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) {
-    return 0;
-  }
-  const FileError e{"write", "", errno != 0 ? errno : EIO};
-  std::fprintf(stderr, "%s: %s\n", program, describeFailure(e).c_str());
-  return 1;
-}
-
 int usageError(const CLI::App& app, std::string reason) {
   std::replace(reason.begin(), reason.end(), '\n', ' ');
   const char* name = app.get_name().c_str();

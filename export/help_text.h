@@ -31,10 +31,6 @@ std::string programHelp(const CLI::App& app, const HelpParts& parts);
 // at most kHelpWidth columns, each further line indented as the first.
 void appendWrapped(std::string& out, const std::string& head, std::string_view text, size_t indent);
 
-// Prints `text` on standard output; returns the exit status: 0, or 1 (with
-// the reason on standard error, under `program`'s name) when standard output
-// cannot be written.
-int printOnConsole(const char* program, const std::string& text);
 
 // Prints a usage error on standard error: its reason on one line, then where
 // the help is; returns the exit status of a usage error, 2.

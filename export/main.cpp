@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cp932.h"
+#include "driver/command_line.h"
 #include "export_run.h"
 #include "help_text.h"
 #include "io/file_error.h"

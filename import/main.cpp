@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/command_line.h"
 #include "help_text.h"
 #include "import_run.h"
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "io/file_error.h"
+
 #ifndef LISTCONV_VERSION
 #error "LISTCONV_VERSION is set by the build"
 #endif
@@ -44,13 +46,12 @@ Request requestOf(int argc, const char* const* argv) {
   return arg == "--version" ? Request::version : Request::convert;
 }
 
-int printOnConsole(const char* text) {
-  assert(text != nullptr);
+int printOnConsole(const char* program, const std::string& text) {
   errno = 0;
-  if (std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0) {
+  if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) {
     return 0;
   }
-  const int error = errno != 0 ? errno : EIO;
-  std::fprintf(stderr, "listconv: cannot write to standard output: %s\n", std::strerror(error));
+  const FileError e{"write", "", errno != 0 ? errno : EIO};
+  std::fprintf(stderr, "%s: %s\n", program, describeFailure(e).c_str());
   return 1;
 }

@@ -1,6 +1,8 @@
 // What listconv's command line asks for: a conversion, its usage or its
-// version.
+// version; and printing on the console, for every program's help.
 #pragma once
+
+#include <string>
 
 // The three things a command line can ask of listconv.
 enum class Request { convert, usage, version };
@@ -17,6 +19,6 @@ extern const char kUsage[];
 extern const char kVersionLine[];
 
 // Prints `text` on standard output and touches no file; returns the exit
-// status: 0, or 1 (with the reason on standard error) when standard output
-// cannot be written.
-int printOnConsole(const char* text);
+// status: 0, or 1 (with the reason on standard error, after `program`'s
+// name) when standard output cannot be written.
+int printOnConsole(const char* program, const std::string& text);

@@ -13,9 +13,9 @@ namespace {
 int runCommandLine(int argc, char** argv) {
   switch (requestOf(argc, argv)) {
     case Request::usage:
-      return printOnConsole(kUsage);
+      return printOnConsole(kConverterName, kUsage);
     case Request::version:
-      return printOnConsole(kVersionLine);
+      return printOnConsole(kConverterName, kVersionLine);
     case Request::convert:
       break;
   }
@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     return runCommandLine(argc, argv);
   } catch (const std::bad_alloc&) {
     // list.txt keeps what was written, as after any failed write.
-    std::fputs("listconv: out of memory\n", stderr);
+    std::fprintf(stderr, "%s: out of memory\n", kConverterName);
     return 1;
   }
 }

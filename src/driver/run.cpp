@@ -182,11 +182,9 @@ void reportFailures(const char* program, const std::vector<FileError>& failures)
 
 namespace {
 
-const char kProgram[] = "listconv";
-
 // Prints "listconv: cannot WHAT list.txt: reason".
 void reportListingFailure(const char* what, int error) {
-  reportFailures(kProgram, {FileError{what, kListingFile, error}});
+  reportFailures(kConverterName, {FileError{what, kListingFile, error}});
 }
 
 // Flushes the console output; records the reason of the first failure.
@@ -202,14 +200,14 @@ void flushConsole(int& error) {
 int convert() {
   const DataFiles files = dataFilesIn("");
   // A clash leaves its data file missing, as a file that fails to open does.
-  const bool clashed = reportNameClashes(kProgram, files);
+  const bool clashed = reportNameClashes(kConverterName, files);
   RunInputs inputs;
   openRunInputs(files, inputs);
-  reportFailures(kProgram, inputs.failures);
+  reportFailures(kConverterName, inputs.failures);
   bool readsOk = inputs.failures.empty() && !clashed;
   if (const std::string* input = inputUnderOutput(fileIdAt(kListingFile), files, inputs)) {
     closeInput(inputs.records);
-    std::fprintf(stderr, "%s: %s is the same file as %s\n", kProgram, kListingFile, input->c_str());
+    std::fprintf(stderr, "%s: %s is the same file as %s\n", kConverterName, kListingFile, input->c_str());
     return 1;
   }
   OutputFile listing;
@@ -228,7 +226,7 @@ int convert() {
   RecordWork work;
   const int64_t recordCount = convertRecords(inputs.records, inputs.tables, listing, work, nullptr,
                                              [&] { writeListingBlock(listing, work.block); });
-  readsOk = closeRunInputs(kProgram, files, inputs) && readsOk;
+  readsOk = closeRunInputs(kConverterName, files, inputs) && readsOk;
   if (!closeOutput(listing)) {
     reportListingFailure("write", listing.error);
     return 1;
@@ -250,6 +248,6 @@ int runConversion() {
   }
   // A console that cannot be written to (a full disk behind a redirection,
   // say) fails the run: its summary line is lost.
-  reportFailures(kProgram, {FileError{"write", "", consoleError != 0 ? consoleError : EIO}});
+  reportFailures(kConverterName, {FileError{"write", "", consoleError != 0 ? consoleError : EIO}});
   return 1;
 }

@@ -23,6 +23,9 @@ const char kWordFile[] = "words.txt";
 const char kRecordFile[] = "list.rec";
 const char kListingFile[] = "list.txt";
 
+// The converter's name, which starts its messages.
+const char kConverterName[] = "listconv";
+
 // A data file that more than one file of its folder could be, each named
 // as it is but in other letter case: which file (kKanjiFile, kWordFile or
 // kRecordFile), and the message that names them all.
