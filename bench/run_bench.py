@@ -83,15 +83,15 @@ def timed(argv, folder, shell=False):
     return seconds, usage.ru_utime + usage.ru_stime, usage.ru_maxrss, out
 
 
-def peak_memory_kib(listconv, folder):
-    """Peak resident memory of one run of listconv in KiB, through GNU time, or None
-    without it. The rusage of a child of this script would count this script's own
-    memory too, which the child held until it started listconv."""
+def peak_kib(argv, folder):
+    """Peak resident memory of one run of a command in KiB, through GNU time, or
+    None without it. The rusage of a child of this script would count this
+    script's own memory too, which the child held until it started the command."""
     gnu_time = "/usr/bin/time"
     if not os.path.exists(gnu_time):
         return None
     report = os.path.abspath(os.path.join(folder, ".peak-rss"))
-    subprocess.run([gnu_time, "-f", "%M", "-o", report, listconv], cwd=folder, check=True,
+    subprocess.run([gnu_time, "-f", "%M", "-o", report] + argv, cwd=folder, check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     with open(report) as f:
         peak = int(f.read().split()[-1])
@@ -136,7 +136,7 @@ def compare(listconv, folder, runs):
         "floor_cpu": statistics.median(floor_cpu),
         "conv_all": conv_times,
         "floor_all": floor_times,
-        "rss_kib": peak_memory_kib(listconv, folder) or max(rss),
+        "rss_kib": peak_kib([listconv], folder) or max(rss),
         "sizes": sizes,
         "summary": out.decode(errors="replace").strip(),
     }
@@ -177,20 +177,6 @@ def median_runs(argvs, folder, runs):
             walls[i].append(wall)
             cpus[i].append(cpu)
     return [(statistics.median(w), statistics.median(c)) for w, c in zip(walls, cpus)]
-
-
-def peak_kib(argv, folder):
-    """Peak resident memory of one run of a command, through GNU time, or None."""
-    gnu_time = "/usr/bin/time"
-    if not os.path.exists(gnu_time):
-        return None
-    report = os.path.abspath(os.path.join(folder, ".peak-rss"))
-    subprocess.run([gnu_time, "-f", "%M", "-o", report] + argv, cwd=folder, check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    with open(report) as f:
-        peak = int(f.read().split()[-1])
-    os.remove(report)
-    return peak
 
 
 def import_timing(build, folder, runs):

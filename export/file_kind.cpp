@@ -50,7 +50,7 @@ bool looksText(std::string_view head) {
     return false;
   }
   for (const char c : head) {
-    if (isBinaryByte(static_cast<unsigned char>(c)) || c == '\0') {
+    if (isBinaryByte(static_cast<unsigned char>(c))) {
       return false;
     }
   }

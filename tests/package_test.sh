@@ -66,7 +66,9 @@ for program in listconv-export listconv-import; do
 done
 
 dpkg -r "$package" >/dev/null
-[ ! -e /usr/bin/listconv ] && [ ! -e /usr/bin/listconv-export ] &&
-  [ ! -e /usr/bin/listconv-import ] && [ ! -e "$completion" ] ||
-  fail "files of $package are left after dpkg -r"
+for file in /usr/bin/listconv /usr/bin/listconv-export /usr/bin/listconv-import \
+    /usr/share/bash-completion/completions/listconv-export \
+    /usr/share/bash-completion/completions/listconv-import; do
+  [ ! -e "$file" ] || fail "$file of $package is left after dpkg -r"
+done
 echo "package test: $(basename "$deb") installs, runs the sample and removes cleanly"

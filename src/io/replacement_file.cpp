@@ -38,10 +38,21 @@ bool isReplacement(const OutputFile& out) {
   return !out.temp.empty();
 }
 
+namespace {
+
+// The failure of a replacement for the existing file `target` that its
+// folder refused with `error`.
 FileError folderRefusal(const std::string& target, int error) {
   std::string folder = folderOf(target);
   if (folder.size() > 1 && folder.back() != ':') {
     folder.pop_back();  // "sub/" is named "sub"; "/" stays
   }
   return FileError{"create a file in", folder.empty() ? "." : folder, error};
+}
+
+}  // namespace
+
+FileError creationFailure(const OutputFile& out, const std::string& target, bool exists,
+                          int error) {
+  return exists ? folderRefusal(target, error) : FileError{"create", out.path, error};
 }

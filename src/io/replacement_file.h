@@ -65,6 +65,8 @@ uint64_t replacementSeed();
 // letters or digits.
 std::string replacementName();
 
-// The failure of a replacement for the existing file `target` that its
-// folder refused with `error`: the folder is named, not the file.
-FileError folderRefusal(const std::string& target, int error);
+// The failure of creating a replacement for `target` with `error`: for an
+// existing file (`exists`), its folder refused, and the folder is named, not
+// the file; else the output could not be created.
+FileError creationFailure(const OutputFile& out, const std::string& target, bool exists,
+                          int error);

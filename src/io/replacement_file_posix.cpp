@@ -136,13 +136,6 @@ void takeOwnerAndMode(int fd, const struct stat& old) {
   }
 }
 
-// The failure of creating a replacement for `target` with `error`: for an
-// existing file, its folder refused.
-FileError creationFailure(const OutputFile& out, const std::string& target, bool exists,
-                          int error) {
-  return exists ? folderRefusal(target, error) : FileError{"create", out.path, error};
-}
-
 // Creates a replacement for `target`, which is the regular file `old`
 // describes, or nothing when `old` is nullptr.
 FileError createReplacement(OutputFile& out, const std::string& target, const struct stat* old) {

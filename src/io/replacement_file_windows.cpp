@@ -40,13 +40,6 @@ FileError openInPlace(OutputFile& out, const std::string& path) {
   return FileError();
 }
 
-// The failure of creating a replacement for `target` with `error`: for an
-// existing file, its folder refused.
-FileError creationFailure(const OutputFile& out, const std::string& target, bool exists,
-                          int error) {
-  return exists ? folderRefusal(target, error) : FileError{"create", out.path, error};
-}
-
 // Creates a replacement for `target`.
 FileError createReplacement(OutputFile& out, const std::string& target, bool exists) {
   static const bool watching = SetConsoleCtrlHandler(removeTempOnBreak, TRUE) != 0;

@@ -1,12 +1,10 @@
 // Writing lines of words.txt, each checked by the reader's own code.
 #include "tables/word_file_writer.h"
 
+#include <utility>
+
 namespace {
 
-// The longest line whose tokens the reader takes in one piece: a line of
-// exactly this length leaves its line feed to a piece of its own, which
-// gives no entry.
-const size_t kLongestLine = kWordLinePieceMax;
 const char kCtrlZ = 0x1A;
 
 // Why the values of `entry` cannot stand on a line after `working`, or no
@@ -66,7 +64,10 @@ WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::
   // the reader carries over from the line before is left out, as the old
   // files leave it out, and the line reads back the same.
   composeLine(entry, false, false, line);
-  if (line.size() > kLongestLine) {
+  // The reader takes a line of up to kWordLinePieceMax bytes in one piece; one
+  // of exactly that length leaves its line feed to a piece of its own, which
+  // gives no entry.
+  if (line.size() > kWordLinePieceMax) {
     const bool sameCodes = entry.codes == writer.working.codes;
     const bool sameWord = entry.word == writer.working.word;
     composeLine(entry, sameCodes, sameWord && sameCodes, line);
@@ -74,7 +75,7 @@ WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::
   if (const char* reason = unreadableByte(line)) {
     return {WordPart::line, reason};
   }
-  if (line.size() > kLongestLine) {
+  if (line.size() > kWordLinePieceMax) {
     return {WordPart::line, "a line longer than the 79 bytes the reader takes at a time"};
   }
   // Read back as the loader reads it: a line piece of at most 79 bytes, its
@@ -92,6 +93,6 @@ WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::
   if (writer.readBack.codes != entry.codes) {
     return {WordPart::codes, "codes that the reader would split or change"};
   }
-  writer.working = writer.readBack;
+  std::swap(writer.working, writer.readBack);  // readBack is set afresh before its next use
   return {};
 }
