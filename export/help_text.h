@@ -6,6 +6,18 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
+
+// The names of the rows of a table, for the option parser, which turns any
+// spelling of one, in any letter case, into the name itself.
+template <typename Row, size_t N>
+std::vector<std::string> namesOf(const Row (&rows)[N]) {
+  std::vector<std::string> names;
+  for (const Row& row : rows) {
+    names.push_back(row.name);
+  }
+  return names;
+}
 
 // The widest line of the help, in columns (the help is ASCII: one byte, one
 // column).

@@ -36,17 +36,6 @@ std::string formatsThat(bool ExportFormat::*property) {
   return text;
 }
 
-// The names of the rows of a table, for the option parser, which turns any
-// spelling of one, in any letter case, into the name itself.
-template <typename Row, size_t N>
-std::vector<std::string> namesOf(const Row (&rows)[N]) {
-  std::vector<std::string> names;
-  for (const Row& row : rows) {
-    names.push_back(row.name);
-  }
-  return names;
-}
-
 // Reads the command line and runs the export it asks for; returns the exit
 // status.
 int runCommandLine(int argc, char** argv) {
@@ -56,7 +45,7 @@ int runCommandLine(int argc, char** argv) {
       "itself is never written.",
       kProgram);
   std::string format = "csv";
-  std::string encoding = "utf-8";
+  std::string encoding = kExportEncodings[0].name;
   ExportOptions options;
   // The parser's list of the names is left out of the placeholders: the help
   // lists the formats, and names the encodings.

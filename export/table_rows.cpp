@@ -92,8 +92,8 @@ void appendStoredRecordRow(std::string& out, bool jsonLines, int64_t position,
   }
   TableRow row;
   beginTableRow(row, out, jsonLines);
-  addTableNumber(row, "record", position);
-  addTableWord(row, "reserved", std::string_view(reserved, sizeof reserved));
+  addTableNumber(row, recordColumns()[0], position);
+  addTableWord(row, recordColumns()[kReservedColumn], std::string_view(reserved, sizeof reserved));
   for (size_t i = 0; i < kStoredFieldCount; ++i) {
     addTableText(row, kStoredFields[i].name, record.fields[i], encoding);
   }
@@ -113,12 +113,12 @@ void appendWordEntryRow(std::string& out, bool jsonLines, const ListedWordEntry&
   }
   TableRow row;
   beginTableRow(row, out, jsonLines);
-  addTableNumber(row, kWordColumns[0], entry.line);
-  addTableText(row, kWordColumns[1], entry.entry->key, encoding);
-  addTableText(row, kWordColumns[2], entry.entry->word, encoding);
-  addTableText(row, kWordColumns[3], codes, encoding);
-  addTableText(row, kWordColumns[4], kanji, encoding);
-  addTableWord(row, kWordColumns[5], found ? "yes" : "no");
+  addTableNumber(row, kWordColumns[kLineColumn], entry.line);
+  addTableText(row, kWordColumns[kKeyColumn], entry.entry->key, encoding);
+  addTableText(row, kWordColumns[kWordColumn], entry.entry->word, encoding);
+  addTableText(row, kWordColumns[kCodesColumn], codes, encoding);
+  addTableText(row, kWordColumns[kKanjiColumn], kanji, encoding);
+  addTableWord(row, kWordColumns[kFoundColumn], found ? "yes" : "no");
   endTableRow(row);
 }
 

@@ -43,10 +43,21 @@ void endTableRow(TableRow& row);
 // bytes, then the stored fields by name.
 constexpr size_t kRecordColumnCount = 2 + kStoredFieldCount;
 const char* const* recordColumns();
+// The place of the reserved bytes' column in recordColumns().
+constexpr size_t kReservedColumn = 1;
 
 // The columns of the dictionary format.
 constexpr size_t kWordColumnCount = 6;
 extern const char* const kWordColumns[kWordColumnCount];
+// The place of each column in kWordColumns.
+enum WordColumn : size_t {
+  kLineColumn,
+  kKeyColumn,
+  kWordColumn,
+  kCodesColumn,
+  kKanjiColumn,
+  kFoundColumn
+};
 
 // The columns of the kanji format.
 constexpr size_t kKanjiColumnCount = 2;

@@ -19,6 +19,7 @@
 #include "records/listing_writer.h"
 #include "records/stored_record.h"
 #include "table_reader.h"
+#include "table_rows.h"
 #include "tables/kanji_index.h"
 #include "tables/kanji_table.h"
 #include "tables/word_file_writer.h"
@@ -128,7 +129,7 @@ TableContent contentOf(const std::vector<std::string>& header) {
       hasColumn(header, "kanjiLine")) {
     return TableContent::listingCsv;
   }
-  if (hasColumn(header, "key")) {
+  if (hasColumn(header, kWordColumns[kKeyColumn])) {
     return TableContent::dictionary;
   }
   for (const StoredField& field : kStoredFields) {
@@ -178,7 +179,7 @@ struct RecordColumns {
 
 // The columns of a records export; problems for a field without its column.
 RecordColumns recordColumnsOf(const TableReader& reader, std::vector<TableProblem>& problems) {
-  std::vector<WantedColumn> wanted = {{"reserved", false}};
+  std::vector<WantedColumn> wanted = {{recordColumns()[kReservedColumn], false}};
   for (const StoredField& field : kStoredFields) {
     wanted.push_back({field.name, true});
   }
@@ -248,7 +249,7 @@ bool takeRecordRow(const TableReader& reader, const RecordColumns& columns, bool
     ok = false;
   };
   if (columns.reserved != kNoColumn && !parseReserved(reader.cells[columns.reserved], s.record)) {
-    refuse(columns.reserved, "reserved", reader.cells[columns.reserved],
+    refuse(columns.reserved, recordColumns()[kReservedColumn], reader.cells[columns.reserved],
            "eight hex digits, such as 00000000, or nothing");
   }
   for (size_t i = 0; i < kStoredFieldCount; ++i) {
@@ -310,7 +311,10 @@ struct WordColumns {
 
 WordColumns wordColumnsOf(const TableReader& reader, std::vector<TableProblem>& problems) {
   const std::vector<WantedColumn> wanted = {
-      {"key", true}, {"word", true}, {"codes", false}, {"kanji", false}};
+      {kWordColumns[kKeyColumn], true},
+      {kWordColumns[kWordColumn], true},
+      {kWordColumns[kCodesColumn], false},
+      {kWordColumns[kKanjiColumn], false}};
   const std::vector<size_t> at = matchColumns(reader.header, wanted, problems);
   WordColumns columns{at[0], at[1], at[2], at[3]};
   if (columns.codes == kNoColumn && columns.kanji == kNoColumn) {
@@ -385,13 +389,13 @@ bool takeWordRow(const WordImport& w, WordScratch& s) {
       refuse(column, name, s.reason);
     }
   };
-  take(w.columns.key, "key", s.entry.key);
-  take(w.columns.word, "word", s.entry.word);
-  take(w.columns.codes, "codes", s.codes);
+  take(w.columns.key, kWordColumns[kKeyColumn], s.entry.key);
+  take(w.columns.word, kWordColumns[kWordColumn], s.entry.word);
+  take(w.columns.codes, kWordColumns[kCodesColumn], s.codes);
   splitCodes(s.codes, s.group, s.entry.codes);
   // The kanji say what the codes are only where the codes are not given.
   if (ok && s.entry.codes.empty()) {
-    take(w.columns.kanji, "kanji", s.kanji);
+    take(w.columns.kanji, kWordColumns[kKanjiColumn], s.kanji);
   } else {
     s.kanji.clear();
   }
@@ -404,7 +408,7 @@ bool takeWordRow(const WordImport& w, WordScratch& s) {
       std::string shown;
       size_t undecodable = 0;
       appendCp932AsUtf8(shown, missing, undecodable);
-      refuse(w.columns.kanji, "kanji", "a kanji that kanjis.dat does not have: " + shown);
+      refuse(w.columns.kanji, kWordColumns[kKanjiColumn], "a kanji that kanjis.dat does not have: " + shown);
     }
   }
   return ok;
@@ -424,15 +428,15 @@ size_t columnOfPart(const WordColumns& columns, WordPart part) {
 
 const char* nameOfColumn(const WordColumns& columns, size_t column) {
   if (column == columns.word) {
-    return "word";
+    return kWordColumns[kWordColumn];
   }
   if (column == columns.codes) {
-    return "codes";
+    return kWordColumns[kCodesColumn];
   }
   if (column == columns.kanji) {
-    return "kanji";
+    return kWordColumns[kKanjiColumn];
   }
-  return "key";
+  return kWordColumns[kKeyColumn];
 }
 
 // Reads every row of a dictionary export and writes its lines.

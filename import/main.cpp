@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "driver/command_line.h"
+#include "export_formats.h"
 #include "help_text.h"
 #include "import_run.h"
 
@@ -42,7 +43,7 @@ int runCommandLine(int argc, char** argv) {
   // Windows' own style would.
   app.allow_windows_style_options(false);
   ImportOptions options;
-  std::string encoding = "utf-8";
+  std::string encoding = kExportEncodings[0].name;
   app.add_option("-C,--dir", options.dir,
                  "the folder of the data files to write (default: this one)")
       ->type_name("DIR");
@@ -51,7 +52,7 @@ int runCommandLine(int argc, char** argv) {
   app.add_option("--encoding", encoding,
                  "utf-8 (the texts encoded into CP932) or cp932 (the bytes as they stand)")
       ->type_name("ENCODING")
-      ->transform(CLI::IsMember({"utf-8", "cp932"}, CLI::ignore_case).description(""))
+      ->transform(CLI::IsMember(namesOf(kExportEncodings), CLI::ignore_case).description(""))
       ->capture_default_str();
   app.add_option("FILE", options.files, "an export of the records or dictionary format")
       ->type_name("FILE");
@@ -74,7 +75,7 @@ int runCommandLine(int argc, char** argv) {
   if (app.count("--dir") > 0 && options.dir.empty()) {
     return usageError(app, "--dir needs a folder name");
   }
-  options.utf8 = encoding == "utf-8";
+  options.utf8 = findExportEncoding(encoding)->utf8;
   return runImport(options);
 }
 
