@@ -133,6 +133,10 @@ const ExportFormat* findExportFormat(std::string_view name) {
   return nullptr;
 }
 
+bool takesByteOrderMark(const ExportFormat& format, bool utf8, bool jsonLines) {
+  return utf8 && (format.table ? !jsonLines : format.csv);
+}
+
 const ExportEncoding kExportEncodings[kExportEncodingCount] = {{"utf-8", true}, {"cp932", false}};
 
 const ExportEncoding* findExportEncoding(std::string_view name) {

@@ -83,6 +83,10 @@ const char* listedFileOf(const ExportFormat& format);
 // The format named exactly `name`, or nullptr.
 const ExportFormat* findExportFormat(std::string_view name);
 
+// Whether an export in `format` may start with a byte-order mark: a CSV in
+// UTF-8 (for the formats written either way, with `jsonLines` unset).
+bool takesByteOrderMark(const ExportFormat& format, bool utf8, bool jsonLines);
+
 // One text encoding of the export: its name on the command line.
 struct ExportEncoding {
   const char* name;

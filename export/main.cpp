@@ -111,12 +111,12 @@ int runCommandLine(int argc, char** argv) {
   if (options.jsonLines && !options.utf8) {
     return usageError(app, "--as jsonl is written in UTF-8 only, not cp932");
   }
-  if (bom->count() > 0 && options.format->table && (options.jsonLines || !options.utf8)) {
-    return usageError(app, "--bom is for a UTF-8 CSV: --as csv, --encoding utf-8");
-  }
-  if (bom->count() > 0 && !options.format->table && !(options.format->csv && options.utf8)) {
-    return usageError(app, "--bom is for a UTF-8 CSV: --format " + formatsThat(&ExportFormat::csv) +
-                               ", --encoding utf-8");
+  if (bom->count() > 0 &&
+      !takesByteOrderMark(*options.format, options.utf8, options.jsonLines)) {
+    return usageError(app, options.format->table
+                               ? "--bom is for a UTF-8 CSV: --as csv, --encoding utf-8"
+                               : "--bom is for a UTF-8 CSV: --format " +
+                                     formatsThat(&ExportFormat::csv) + ", --encoding utf-8");
   }
   if (escapeFormulas->count() > 0 && !options.format->csv) {
     return usageError(

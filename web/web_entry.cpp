@@ -30,10 +30,11 @@ const PageInput kPageInputs[] = {
     {kRecordFile, "without the records list.txt stays empty and no summary line is printed"},
 };
 
-// Whether the page's export (always UTF-8, the default encoding) in `format`
-// may start with a byte-order mark: the rule of listconv-export's --bom.
-bool takesByteOrderMark(const ExportFormat& format) {
-  return format.csv && ExportOptions().utf8;
+// Whether the page's export in `format`, made with the export's default
+// options (UTF-8, the tables as CSV), may start with a byte-order mark.
+bool takesPageByteOrderMark(const ExportFormat& format) {
+  const ExportOptions defaults;
+  return takesByteOrderMark(format, defaults.utf8, defaults.jsonLines);
 }
 
 // The lines of a block of the listing (formatListingBlock's seven).
@@ -64,7 +65,7 @@ std::string pageFacts() {
   for (const ExportFormat& format : kExportFormats) {
     out += &format == kExportFormats ? "{\"name\":" : ",{\"name\":";
     appendJsonString(out, format.name);
-    out += takesByteOrderMark(format) ? ",\"bom\":true" : ",\"bom\":false";
+    out += takesPageByteOrderMark(format) ? ",\"bom\":true" : ",\"bom\":false";
     out += ",\"lists\":";
     appendJsonString(out, listedFileOf(format));
     out += '}';
@@ -106,7 +107,7 @@ EMSCRIPTEN_KEEPALIVE int web_export(const char* format, int bom, const char* tit
     std::fprintf(stderr, "listconv-export: no format %s\n", format);
     return 2;
   }
-  if (bom != 0 && !takesByteOrderMark(*options.format)) {
+  if (bom != 0 && !takesPageByteOrderMark(*options.format)) {
     std::fprintf(stderr, "listconv-export: no byte-order mark for %s\n", format);
     return 2;
   }
