@@ -12,18 +12,6 @@ const size_t kRecordSize = 666;
 // The raw bytes of one listing record.
 using RecordBytes = std::array<unsigned char, kRecordSize>;
 
-// One stored field of a listing record: its name in exports and imports,
-// where its count byte lies and the size of the slot that follows it.
-struct StoredField {
-  const char* name;
-  size_t countOffset;
-  size_t capacity;
-};
-
-// The seventeen stored fields, in record order.
-constexpr size_t kStoredFieldCount = 17;
-extern const StoredField kStoredFields[kStoredFieldCount];
-
 // The decoded fields of one listing record, blank-padded to their capacities
 // unless a zero byte ended them. They stay as decoded, but for the note,
 // whose trailing blanks the record path removes once the record is listed.
@@ -46,6 +34,20 @@ struct SourceRecord {
   std::string wordText;   // 255 (at most 127 meaningful)
   std::string note;       // 255 (at most 127 meaningful)
 };
+
+// One stored field of a listing record: its name in exports and imports,
+// where its count byte lies, the size of the slot that follows it, and the
+// member it is decoded into.
+struct StoredField {
+  const char* name;
+  size_t countOffset;
+  size_t capacity;
+  std::string SourceRecord::*member;
+};
+
+// The seventeen stored fields, in record order.
+constexpr size_t kStoredFieldCount = 17;
+extern const StoredField kStoredFields[kStoredFieldCount];
 
 // Reads the next record; bytes past the end of the file read as 0xFF and
 // mark the end as met (in.atEnd).
