@@ -49,8 +49,14 @@ class Programs:
         self.listconv = os.environ.get("LISTCONV_EXE") or listconv
 
     def run(self, args, cwd):
-        return subprocess.run(self.runner + args, cwd=cwd, stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=300)
+        # Into files, not pipes: a Wine server started by the run keeps a pipe
+        # open until it exits, seconds later.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            proc = subprocess.run(self.runner + args, cwd=cwd, stdin=subprocess.DEVNULL,
+                                  stdout=out, stderr=err, timeout=300)
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(proc.args, proc.returncode, out.read(), err.read())
 
     def exports(self, folder, encoding):
         """The records and dictionary exports of `folder`, and whether any byte
