@@ -11,6 +11,7 @@
 #include "records/era_annotation.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
+#include "textutil/core.h"
 
 bool convertNextRecord(InputFile& in, const RunTables& tables, RecordWork& work,
                        int64_t& recordCount, UnknownWords* unknown) {
@@ -42,16 +43,7 @@ namespace {
 
 // True when both names are equal once a-z are taken as A-Z.
 bool sameButForCase(const std::string& a, const std::string& b) {
-  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (upper(a[i]) != upper(b[i])) {
-      return false;
-    }
-  }
-  return true;
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), charEqualsIgnoreCase);
 }
 
 // "two files could be NAME in DIR: A and B" (three or more: "3 files ...:

@@ -10,11 +10,6 @@
 
 namespace {
 
-// The capital of a small letter a-z; every other byte unchanged.
-char upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // True when `a` sorts before `b`, byte by byte as unsigned values, a prefix first.
 bool lessUnsigned(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -23,10 +18,6 @@ bool lessUnsigned(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
-
-bool charEqualsIgnoreCase(char a, char b) {
-  return upper(a) == upper(b);
-}
 
 // In an empty text nothing is found, not even an empty pattern; elsewhere an
 // empty pattern is found at the start.

@@ -6,9 +6,6 @@
 #include <cstdint>
 #include <string>
 
-// True when both bytes are equal after mapping a-z to A-Z.
-bool charEqualsIgnoreCase(char a, char b);
-
 // True when `pattern` does not occur in `text`, letter case ignored.
 bool lacksIgnoreCase(const std::string& text, const std::string& pattern);
 

@@ -7,6 +7,7 @@
 
 #include "replace_comparison.h"
 #include "replace_reference.h"
+#include "textutil/core.h"
 
 namespace {
 

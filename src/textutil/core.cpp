@@ -26,10 +26,23 @@ std::string_view withoutTrailingBlanks(std::string_view text) {
   return text.substr(0, n);
 }
 
+namespace {
+
+// The byte, a-z mapped to A-Z.
+char upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
 void toUpperCase(std::string& text) {
   for (char& c : text) {
-    c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    c = upper(c);
   }
+}
+
+bool charEqualsIgnoreCase(char a, char b) {
+  return upper(a) == upper(b);
 }
 
 namespace {

@@ -79,6 +79,9 @@ std::string_view withoutTrailingBlanks(std::string_view text);
 // Maps a-z to A-Z; every other byte stays.
 void toUpperCase(std::string& text);
 
+// True when both bytes are equal after mapping a-z to A-Z.
+bool charEqualsIgnoreCase(char a, char b);
+
 // Replaces every occurrence of `search` in `text` by `replacement`, with the
 // result of searching again from the start after each replacement (so
 // occurrences formed by a replacement are replaced too). Does nothing when
