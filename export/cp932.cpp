@@ -98,42 +98,53 @@ uint32_t cp932CodePoint(unsigned code) {
   return cp == kNoCharacter ? kCp932NoCharacter : cp;
 }
 
-namespace {
-
-// How many bytes the well-formed sequence at text[i] takes, or 0 when it is
-// not one. Precondition: text[i] >= 0x80.
-size_t sequenceLength(std::string_view text, size_t i) {
-  const unsigned lead = static_cast<unsigned char>(text[i]);
-  // The range the first continuation byte must fall in narrows for the leads
-  // whose shortest forms would be overlong, surrogates or beyond U+10FFFF.
+size_t readUtf8(const unsigned char* s, size_t left, uint32_t& cp, bool& malformed) {
+  const unsigned lead = s[0];
+  // The length of the sequence, the lead byte's bits, and the range its
+  // second byte must be in (which rules out overlong forms, surrogates and
+  // code points past U+10FFFF).
   size_t length = 0;
   unsigned low = 0x80;
   unsigned high = 0xBF;
   if (lead >= 0xC2 && lead <= 0xDF) {
     length = 2;
+    cp = lead & 0x1F;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
     length = 3;
+    cp = lead & 0x0F;
     low = lead == 0xE0 ? 0xA0 : 0x80;
     high = lead == 0xED ? 0x9F : 0xBF;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
     length = 4;
+    cp = lead & 0x07;
     low = lead == 0xF0 ? 0x90 : 0x80;
     high = lead == 0xF4 ? 0x8F : 0xBF;
   } else {
-    return 0;
-  }
-  if (text.size() - i < length) {
-    return 0;
+    malformed = true;
+    return 1;
   }
   for (size_t k = 1; k < length; ++k) {
-    const unsigned b = static_cast<unsigned char>(text[i + k]);
-    if (b < low || b > high) {
-      return 0;
+    const unsigned c = k < left ? s[k] : 0;
+    if (k >= left || c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) {
+      malformed = true;
+      return k;
     }
-    low = 0x80;
-    high = 0xBF;
+    cp = cp << 6 | (c & 0x3F);
   }
   return length;
+}
+
+namespace {
+
+// How many bytes the well-formed sequence at text[i] takes, or 0 when it is
+// not one. Precondition: text[i] >= 0x80.
+size_t sequenceLength(std::string_view text, size_t i) {
+  uint32_t cp = 0;
+  bool malformed = false;
+  const size_t length =
+      readUtf8(reinterpret_cast<const unsigned char*>(text.data()) + i, text.size() - i, cp,
+               malformed);
+  return malformed ? 0 : length;
 }
 
 }  // namespace

@@ -61,46 +61,6 @@ const uint16_t* encodingTable() {
   return table;
 }
 
-// Reads the UTF-8 sequence at `s` (`left` bytes, at least one): returns its
-// length and sets `cp`, or, when the bytes are not UTF-8, sets `malformed`
-// and returns how many bytes belong to the bad part (the lead byte and the
-// continuation bytes that still fitted it).
-size_t readUtf8(const unsigned char* s, size_t left, uint32_t& cp, bool& malformed) {
-  const unsigned lead = s[0];
-  // The length of the sequence, the lead byte's bits, and the range its
-  // second byte must be in (which rules out overlong forms, surrogates and
-  // code points past U+10FFFF).
-  size_t length = 0;
-  unsigned low = 0x80;
-  unsigned high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    cp = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    cp = lead & 0x0F;
-    low = lead == 0xE0 ? 0xA0 : 0x80;
-    high = lead == 0xED ? 0x9F : 0xBF;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    cp = lead & 0x07;
-    low = lead == 0xF0 ? 0x90 : 0x80;
-    high = lead == 0xF4 ? 0x8F : 0xBF;
-  } else {
-    malformed = true;
-    return 1;
-  }
-  for (size_t k = 1; k < length; ++k) {
-    const unsigned c = k < left ? s[k] : 0;
-    if (k >= left || c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) {
-      malformed = true;
-      return k;
-    }
-    cp = cp << 6 | (c & 0x3F);
-  }
-  return length;
-}
-
 }  // namespace
 
 bool appendUtf8AsCp932(std::string& out, std::string_view utf8, Cp932EncodeError& error) {
