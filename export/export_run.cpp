@@ -139,7 +139,7 @@ int64_t exportKanjiCodes(RunInputs& inputs, const ExportFormat& format, ExportSt
       break;
     }
     item.code = static_cast<int32_t>(code);
-    item.kanji = lookupKanji(table, std::to_string(code)).text;
+    item.kanji = lookupKanjiNumber(table, item.code).text;
     ++codes;
     writeRow(format, item, state, out, chunk);
   }

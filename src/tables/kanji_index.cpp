@@ -8,7 +8,7 @@ KanjiIndex indexKanjiTable(const KanjiTable& table) {
   for (size_t code = kFirstKanjiCode; code < table.size(); ++code) {
     const std::string_view kanji = withoutTrailingBlanks(table[code]);
     // A code that shows a fixed text instead of its entry names no kanji.
-    if (!kanji.empty() && lookupKanji(table, std::to_string(code)).text == table[code]) {
+    if (!kanji.empty() && lookupKanjiNumber(table, static_cast<int32_t>(code)).text == table[code]) {
       index.codes.emplace(std::string(kanji), static_cast<int32_t>(code));  // the first stays
     }
   }

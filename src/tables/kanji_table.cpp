@@ -79,7 +79,10 @@ void loadKanjiTable(InputFile& in, KanjiTable& table) {
 }
 
 KanjiLookup lookupKanji(const KanjiTable& table, std::string_view code) {
-  const int32_t n = scanCode(code);
+  return lookupKanjiNumber(table, scanCode(code));
+}
+
+KanjiLookup lookupKanjiNumber(const KanjiTable& table, int32_t n) {
   if (n == kFixedCode) {
     return {kFixedCodeText, true};
   }

@@ -45,6 +45,9 @@ struct KanjiLookup {
 // any other code is not found.
 KanjiLookup lookupKanji(const KanjiTable& table, std::string_view code);
 
+// Looks up the code `n` as lookupKanji looks up the number it reads.
+KanjiLookup lookupKanjiNumber(const KanjiTable& table, int32_t n);
+
 // Replaces a code text by the text lookupKanji gives for it; true when the
 // code named a kanji.
 bool lookupKanjiCode(const KanjiTable& table, std::string& code);
