@@ -1,0 +1,102 @@
+// The problems of an import and the values it stores.
+#include "import_problems.h"
+
+#include <cstdio>
+
+#include "cp932.h"
+#include "cp932_encode.h"
+
+const char kImportProgram[] = "listconv-import";
+
+namespace {
+
+// How many problems are printed; the rest are counted.
+const size_t kShownProblems = 50;
+// How many characters of a refused value a problem shows.
+const size_t kShownValueChars = 24;
+
+}  // namespace
+
+void note(Problems& problems, std::string line) {
+  if (problems.shown.size() < kShownProblems) {
+    problems.shown.push_back(std::move(line));
+  }
+  ++problems.count;
+}
+
+// "FILE:LINE: " and the column's name and ": " where there is one.
+std::string placeOf(const std::string& file, int64_t line, const std::string& column) {
+  std::string place = file + ":" + std::to_string(line) + ": ";
+  if (!column.empty()) {
+    place += column + ": ";
+  }
+  return place;
+}
+
+// The first characters of a value as UTF-8, in quotes, for a message.
+std::string shownValue(std::string_view value, bool utf8) {
+  std::string text;
+  if (utf8) {
+    text.assign(value);
+  } else {
+    size_t undecodable = 0;
+    appendCp932AsUtf8(text, value, undecodable);
+  }
+  size_t chars = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool starts = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+    if (starts && ++chars > kShownValueChars) {
+      text.resize(i);
+      text += "\xE2\x80\xA6";  // …
+      break;
+    }
+  }
+  return "\"" + text + "\"";
+}
+
+void noteTableProblems(Problems& problems, const std::string& file,
+                       const std::vector<TableProblem>& found) {
+  for (const TableProblem& p : found) {
+    note(problems, placeOf(file, p.line, p.columnName) + p.reason);
+  }
+}
+
+bool storedBytes(std::string_view value, bool utf8, std::string& out, std::string& reason) {
+  out.clear();
+  if (!utf8) {
+    out.assign(value);
+    return true;
+  }
+  Cp932EncodeError error;
+  if (appendUtf8AsCp932(out, value, error)) {
+    return true;
+  }
+  if (error.malformed) {
+    reason = "bytes that are not UTF-8";
+    return false;
+  }
+  reason = "a character that CP932 cannot hold: " + error.text;
+  const std::string_view advice = cp932Advice(error.codePoint);
+  if (!advice.empty()) {
+    reason += " (";
+    reason += advice;
+    reason += ")";
+  }
+  return false;
+}
+
+void writeOutput(ImportOutput& output, std::string_view bytes) {
+  if (output.open) {
+    writeBytes(output.file, bytes);
+  }
+}
+
+void printProblems(const Problems& problems) {
+  for (const std::string& line : problems.shown) {
+    std::fprintf(stderr, "%s: %s\n", kImportProgram, line.c_str());
+  }
+  if (problems.count > problems.shown.size()) {
+    std::fprintf(stderr, "%s: and %zu more problems\n", kImportProgram,
+                 problems.count - problems.shown.size());
+  }
+}

@@ -1,0 +1,54 @@
+// The problems of an import, each with its file, line and column, and the
+// values of an export as the data files store them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "io/output_file.h"
+#include "table_reader.h"
+
+// The program's name, which starts its messages.
+extern const char kImportProgram[];
+
+// Every problem of an import: the lines printed for the first ones, and how
+// many there were.
+struct Problems {
+  std::vector<std::string> shown;
+  size_t count = 0;
+};
+
+// Notes a problem; only the first ones are kept to be printed.
+void note(Problems& problems, std::string line);
+
+// "FILE:LINE: " and the column's name and ": " where there is one.
+std::string placeOf(const std::string& file, int64_t line, const std::string& column);
+
+// The first characters of a value as UTF-8, in quotes, for a message.
+std::string shownValue(std::string_view value, bool utf8);
+
+// Notes every problem a table reader found in `file`.
+void noteTableProblems(Problems& problems, const std::string& file,
+                       const std::vector<TableProblem>& found);
+
+// Prints the problems noted, then how many more there were.
+void printProblems(const Problems& problems);
+
+// A value of an export as the data files store it: CP932 encoded from the
+// UTF-8, or the bytes as they stand. False, with `reason` set, when CP932
+// cannot hold it.
+bool storedBytes(std::string_view value, bool utf8, std::string& out, std::string& reason);
+
+// An output of the import while it is written: the data file it replaces,
+// open unless the import only checks.
+struct ImportOutput {
+  std::string path;
+  OutputFile file;
+  bool open = false;
+};
+
+// Writes `bytes` to `output` when it is open.
+void writeOutput(ImportOutput& output, std::string_view bytes);
