@@ -1,5 +1,6 @@
 #include "column_match.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -38,4 +39,16 @@ std::vector<size_t> matchColumns(const std::vector<std::string>& header,
     }
   }
   return index;
+}
+
+std::vector<size_t> unknownColumns(const std::vector<std::string>& header, const char* const* known,
+                                   size_t count) {
+  std::vector<size_t> unknown;
+  for (size_t i = 0; i < header.size(); ++i) {
+    const auto* const end = known + count;
+    if (std::find(known, end, std::string_view(header[i])) == end) {
+      unknown.push_back(i);
+    }
+  }
+  return unknown;
 }

@@ -25,3 +25,8 @@ constexpr size_t kNoColumn = SIZE_MAX;
 std::vector<size_t> matchColumns(const std::vector<std::string>& header,
                                  const std::vector<WantedColumn>& wanted,
                                  std::vector<TableProblem>& problems);
+
+// The header indexes of the names that are none of the `count` names of
+// `known`, in header order.
+std::vector<size_t> unknownColumns(const std::vector<std::string>& header, const char* const* known,
+                                   size_t count);

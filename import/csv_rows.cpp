@@ -113,6 +113,9 @@ TableStatus parseCsvRow(CsvRowParse& row) {
     // Values are lines' bytes less ASCII ones: a line of UTF-8 holds values of UTF-8.
     if (r.options.utf8 && !row.checkValues) {
       row.checkValues = firstNonUtf8(r.line) != r.line.size();
+      if (row.checkValues) {
+        noteNonUtf8Line(r, r.line);
+      }
     }
     const char* p = r.line.data();
     const char* const e = p + r.line.size();

@@ -3,8 +3,10 @@
 
 #include <cstdio>
 
+#include "column_match.h"
 #include "cp932.h"
 #include "cp932_encode.h"
+#include "textutil/shown_text.h"
 
 const char kImportProgram[] = "listconv-import";
 
@@ -24,16 +26,18 @@ void note(Problems& problems, std::string line) {
   ++problems.count;
 }
 
-// "FILE:LINE: " and the column's name and ": " where there is one.
+std::string shownFileName(const std::string& path) {
+  return path == kStandardInputPath ? std::string("standard input") : shownText(path);
+}
+
 std::string placeOf(const std::string& file, int64_t line, const std::string& column) {
   std::string place = file + ":" + std::to_string(line) + ": ";
   if (!column.empty()) {
-    place += column + ": ";
+    place += shownText(column) + ": ";
   }
   return place;
 }
 
-// The first characters of a value as UTF-8, in quotes, for a message.
 std::string shownValue(std::string_view value, bool utf8) {
   std::string text;
   if (utf8) {
@@ -51,7 +55,15 @@ std::string shownValue(std::string_view value, bool utf8) {
       break;
     }
   }
-  return "\"" + text + "\"";
+  return "\"" + shownText(text) + "\"";
+}
+
+void printIgnoredColumns(const std::string& file, const std::vector<std::string>& header,
+                         const char* const* known, size_t count, const char* format) {
+  for (const size_t i : unknownColumns(header, known, count)) {
+    std::fprintf(stderr, "%s: %s: column \"%s\" is not one of the %s format's: ignored\n",
+                 kImportProgram, file.c_str(), shownText(header[i]).c_str(), format);
+  }
 }
 
 void noteTableProblems(Problems& problems, const std::string& file,
@@ -75,7 +87,7 @@ bool storedBytes(std::string_view value, bool utf8, std::string& out, std::strin
     reason = "bytes that are not UTF-8";
     return false;
   }
-  reason = "a character that CP932 cannot hold: " + error.text;
+  reason = "a character that CP932 cannot hold: " + shownCharacter(error.text);
   const std::string_view advice = cp932Advice(error.codePoint);
   if (!advice.empty()) {
     reason += " (";
@@ -96,7 +108,8 @@ void printProblems(const Problems& problems) {
     std::fprintf(stderr, "%s: %s\n", kImportProgram, line.c_str());
   }
   if (problems.count > problems.shown.size()) {
-    std::fprintf(stderr, "%s: and %zu more problems\n", kImportProgram,
-                 problems.count - problems.shown.size());
+    const size_t more = problems.count - problems.shown.size();
+    std::fprintf(stderr, "%s: and %zu more %s\n", kImportProgram, more,
+                 more == 1 ? "problem" : "problems");
   }
 }

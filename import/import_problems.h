@@ -24,11 +24,21 @@ struct Problems {
 // Notes a problem; only the first ones are kept to be printed.
 void note(Problems& problems, std::string line);
 
-// "FILE:LINE: " and the column's name and ": " where there is one.
+// How messages name the export at `path` (a FILE as given): "standard
+// input" for kStandardInputPath, else the name with what a terminal would act
+// on escaped. The `file` of the functions below is such a name.
+std::string shownFileName(const std::string& path);
+
+// "FILE:LINE: " and the column's name (escaped) and ": " where there is one.
 std::string placeOf(const std::string& file, int64_t line, const std::string& column);
 
-// The first characters of a value as UTF-8, in quotes, for a message.
+// The first characters of a value as UTF-8, escaped, in quotes, for a message.
 std::string shownValue(std::string_view value, bool utf8);
+
+// Prints a notice for every column of `header` that is none of the `count`
+// names of `known`, the columns of the `format` format: they are ignored.
+void printIgnoredColumns(const std::string& file, const std::vector<std::string>& header,
+                         const char* const* known, size_t count, const char* format);
 
 // Notes every problem a table reader found in `file`.
 void noteTableProblems(Problems& problems, const std::string& file,

@@ -73,7 +73,7 @@ bool openImportOutput(ImportOutput& output, bool text, bool check) {
 
 // An export named on the command line, open, and what it holds.
 struct ImportFile {
-  std::string path;
+  std::string path;  // as messages name it (shownFileName)
   TableReader reader;
   TableContent content = TableContent::unknown;
 };
@@ -88,8 +88,8 @@ bool openImportFiles(const ImportOptions& options, std::vector<ImportFile>& file
   bool ok = true;
   for (size_t i = 0; i < files.size(); ++i) {
     ImportFile& f = files[i];
-    f.path = options.files[i];
-    if (openTable(f.reader, f.path.c_str(), tableOptions) != TableStatus::ok) {
+    f.path = shownFileName(options.files[i]);
+    if (openTable(f.reader, options.files[i].c_str(), tableOptions) != TableStatus::ok) {
       if (f.reader.problems.empty()) {
         reportFailures(
             kProgram,
@@ -101,6 +101,11 @@ bool openImportFiles(const ImportOptions& options, std::vector<ImportFile>& file
       continue;
     }
     f.content = contentOf(f.reader.header);
+    if (f.content == TableContent::records) {
+      printIgnoredColumns(f.path, f.reader.header, recordColumns(), kRecordColumnCount, "records");
+    } else if (f.content == TableContent::dictionary) {
+      printIgnoredColumns(f.path, f.reader.header, kWordColumns, kWordColumnCount, "dictionary");
+    }
     if (f.content == TableContent::listingCsv) {
       note(problems, f.path +
                          ": an export of the csv format, whose values are the listing's, "
@@ -248,11 +253,13 @@ int runImport(const ImportOptions& options) {
   }
   const char* verb = options.check ? "would be written to" : "written to";
   if (records != nullptr) {
-    std::printf("%" PRId64 " records (%" PRId64 " listed) %s %s\n", counts.records, counts.listed,
-                verb, data.records.c_str());
+    std::printf("%" PRId64 " %s (%" PRId64 " listed) %s %s\n", counts.records,
+                counts.records == 1 ? "record" : "records", counts.listed, verb,
+                data.records.c_str());
   }
   if (words != nullptr) {
-    std::printf("%" PRId64 " dictionary entries %s %s\n", entries, verb, data.words.c_str());
+    std::printf("%" PRId64 " dictionary %s %s %s\n", entries, entries == 1 ? "entry" : "entries",
+                verb, data.words.c_str());
   }
   return 0;
 }

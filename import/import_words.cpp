@@ -7,6 +7,7 @@
 #include "cp932.h"
 #include "table_rows.h"
 #include "tables/word_file_writer.h"
+#include "textutil/shown_text.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ bool takeWordRow(const WordImport& w, WordScratch& s) {
       size_t undecodable = 0;
       appendCp932AsUtf8(shown, missing, undecodable);
       refuse(w.columns.kanji, kWordColumns[kKanjiColumn],
-             "a kanji that kanjis.dat does not have: " + shown);
+             "a kanji that kanjis.dat does not have: " + shownText(shown));
     }
   }
   return ok;

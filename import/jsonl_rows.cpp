@@ -11,6 +11,7 @@
 
 #include "cp932.h"
 #include "table_parts.h"
+#include "textutil/shown_text.h"
 
 namespace {
 
@@ -241,12 +242,13 @@ std::string& valueSlot(JsonLine& j, size_t& column) {
   }
   const size_t i = findKey(r, r.key);
   if (i == r.header.size()) {
-    addProblem(r, r.lineNumber, 0, r.key, "a key that the first line does not have: " + r.key);
+    addProblem(r, r.lineNumber, 0, r.key,
+               "a key that the first line does not have: " + shownText(r.key));
     return r.spare;
   }
   column = i + 1;
   if (r.present[i] != 0) {
-    addProblem(r, r.lineNumber, column, r.key, "a key that stands twice: " + r.key);
+    addProblem(r, r.lineNumber, column, r.key, "a key that stands twice: " + shownText(r.key));
     return r.spare;
   }
   r.present[i] = 1;
@@ -353,6 +355,9 @@ TableStatus readJsonRow(TableReader& r, bool first) {
   const bool checkRuns =
       r.options.utf8 && firstNonUtf8(std::string_view(begin, static_cast<size_t>(end - begin))) !=
                             static_cast<size_t>(end - begin);
+  if (checkRuns) {
+    noteNonUtf8Line(r, std::string_view(begin, static_cast<size_t>(end - begin)));
+  }
   JsonLine j{r, first, begin, end, checkRuns};
   const bool whole = readObject(j);
   if (first) {
@@ -368,7 +373,7 @@ TableStatus readJsonRow(TableReader& r, bool first) {
     if (r.present[i] == 0) {
       r.cells[i].clear();
       if (whole) {
-        addProblem(r, r.rowLine, i + 1, r.header[i], "a missing key: " + r.header[i]);
+        addProblem(r, r.rowLine, i + 1, r.header[i], "a missing key: " + shownText(r.header[i]));
       }
     }
   }

@@ -1,6 +1,7 @@
 // listconv-import: records and dictionary entries, as the records and
 // dictionary exports give them, written back into list.rec and words.txt.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "export_formats.h"
 #include "help_text.h"
 #include "import_run.h"
+#include "table_reader.h"
 
 namespace {
 
@@ -25,6 +27,8 @@ const char kExamplesAndStatuses[] =
     "  listconv-import words.csv\n"
     "      the dictionary (its dictionary format), a row added with its key, word\n"
     "      and kanji, written back into words.txt\n"
+    "  listconv-export --format records | listconv-import --check -\n"
+    "      an export read from standard input\n"
     "\n"
     "Exit status:\n"
     "  0  success\n"
@@ -54,7 +58,8 @@ int runCommandLine(int argc, char** argv) {
       ->type_name("ENCODING")
       ->transform(CLI::IsMember(namesOf(kExportEncodings), CLI::ignore_case).description(""))
       ->capture_default_str();
-  app.add_option("FILE", options.files, "an export of the records or dictionary format")
+  app.add_option("FILE", options.files,
+                 "an export of the records or dictionary format; - reads standard input")
       ->type_name("FILE");
   app.set_help_flag("-h,--help", "print this help and exit");
   app.set_version_flag("--version", kVersion, "print the version and exit");
@@ -71,6 +76,9 @@ int runCommandLine(int argc, char** argv) {
   }
   if (options.files.empty()) {
     return usageError(app, "no FILE to import");
+  }
+  if (std::count(options.files.begin(), options.files.end(), kStandardInputPath) > 1) {
+    return usageError(app, "- (standard input) given twice");
   }
   if (app.count("--dir") > 0 && options.dir.empty()) {
     return usageError(app, "--dir needs a folder name");

@@ -31,8 +31,13 @@ TableStatus rowStatus(const TableReader& r);
 
 // In UTF-8 mode, notes a problem of column `column` when the bytes of
 // `value`, which starts on line `line`, are not all UTF-8: the line of the
-// first bad byte, and the byte.
+// first bad byte, and the byte (0x92), with a hint of --encoding cp932 in
+// the file's first such problem when its bytes read as CP932.
 void checkUtf8(TableReader& r, std::string_view value, int64_t line, size_t column);
+
+// Notes that `line` is not all UTF-8; the first such line of the file
+// decides whether the file may be CP932 read in the wrong encoding.
+void noteNonUtf8Line(TableReader& r, std::string_view line);
 
 // The text of a byte limit in messages.
 std::string byteLimitText(size_t bytes);

@@ -10,7 +10,29 @@ namespace {
 
 const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// True when every byte of `line` belongs to a CP932 character and one at
+// least is a pair: half-width katakana alone are what Latin-1's capitals
+// look like too.
+bool readsAsCp932(std::string_view line) {
+  bool pair = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const unsigned byte = static_cast<unsigned char>(line[i]);
+    if (byte < 0x80 || cp932CodePoint(byte) != kCp932NoCharacter) {
+      continue;
+    }
+    if (i + 1 == line.size() ||
+        cp932CodePoint(byte << 8 | static_cast<unsigned char>(line[i + 1])) == kCp932NoCharacter) {
+      return false;
+    }
+    pair = true;
+    ++i;
+  }
+  return pair;
+}
+
 }  // namespace
+
+const char kStandardInputPath[] = "-";
 
 void sizeRow(TableReader& r) {
   r.cells.resize(r.header.size());
@@ -68,21 +90,34 @@ void checkUtf8(TableReader& r, std::string_view value, int64_t line, size_t colu
   }
   static const char kHex[] = "0123456789ABCDEF";
   const unsigned byte = static_cast<unsigned char>(value[bad]);
-  std::string reason = "a byte that is not UTF-8: ";
+  std::string reason = "a byte that is not UTF-8: 0x";
   reason += kHex[byte >> 4];
   reason += kHex[byte & 15];
+  if (r.readsAsCp932 && !r.cp932Hinted) {
+    reason += "; the file reads as CP932: try --encoding cp932";
+    r.cp932Hinted = true;
+  }
   addProblem(r, line, column, columnNameOf(r, column), std::move(reason));
 }
 
+void noteNonUtf8Line(TableReader& r, std::string_view line) {
+  if (!r.nonUtf8Met) {
+    r.nonUtf8Met = true;
+    r.readsAsCp932 = readsAsCp932(line);
+  }
+}
+
 std::string byteLimitText(size_t bytes) {
-  return std::to_string(bytes) + " bytes";
+  return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
 }
 
 TableStatus openTable(TableReader& r, const char* path, const TableOptions& options) {
   closeTable(r);
   r = TableReader();
   r.options = options;
-  if (!openInput(r.in, path, false)) {
+  if (std::string_view(path) == kStandardInputPath) {
+    openStandardInput(r.in, false);
+  } else if (!openInput(r.in, path, false)) {
     r.halted = true;
     return TableStatus::stopped;
   }
@@ -111,9 +146,11 @@ TableStatus openTable(TableReader& r, const char* path, const TableOptions& opti
     if (first == TableStatus::stopped) {
       return first;
     }
-    // Its values are the first row's: read again by the first readTableRow.
+    // Its values are the first row's: read again by the first readTableRow,
+    // which reports its problems, the hint of CP932 among them.
     r.linePending = true;
     r.problems.clear();
+    r.cp932Hinted = false;
     return TableStatus::ok;
   }
   r.kind = TableKind::csv;

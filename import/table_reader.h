@@ -63,11 +63,17 @@ struct TableReader {
   std::string spare;         // a JSON value that no column takes
   size_t keyHint = 0;        // where the next JSON key is looked for first
   std::unordered_map<std::string, size_t> keyIndex;  // the column of each JSON key
+  bool nonUtf8Met = false;                           // a line that is not UTF-8 has been met
+  bool readsAsCp932 = false;  // the first such line reads as CP932, every byte of it
+  bool cp932Hinted = false;   // a problem has said so
 };
 
-// Opens the file at `path` and reads what comes before the first row: its
-// kind and its header (for JSON Lines, the first line's keys, that line
-// being kept as the first row). Gives ok or stopped.
+// The FILE that stands for standard input.
+extern const char kStandardInputPath[];
+
+// Opens the file at `path` (standard input for kStandardInputPath) and reads what comes before the
+// first row: its kind and its header (for JSON Lines, the first line's keys, that line being kept
+// as the first row). Gives ok or stopped.
 TableStatus openTable(TableReader& r, const char* path, const TableOptions& options);
 
 // Reads the next row into cells, present and cellLines.

@@ -155,7 +155,8 @@ std::string manyRows(size_t n) {
 }
 
 TEST(TableReader, MalformedInputsNameTheirLineAndReason) {
-  const std::string notUtf8 = "a byte that is not UTF-8: ";
+  const std::string notUtf8 = "a byte that is not UTF-8: 0x";
+  const std::string cp932Hint = "; the file reads as CP932: try --encoding cp932";
   const std::string neither = "a value that is neither a string nor an integer";
   const Malformed cases[] = {
       {"empty file", "", kStopped, 1, 0, "", "an empty file, without a header row"},
@@ -192,8 +193,9 @@ TEST(TableReader, MalformedInputsNameTheirLineAndReason) {
       {"overlong UTF-8", "a\n\xC0\xAF\n", kProblems, 2, 1, "a", notUtf8 + "C0"},
       {"UTF-8 of a surrogate", "a\nx\xED\xA0\x80\n", kProblems, 2, 1, "a", notUtf8 + "ED"},
       {"UTF-8 beyond U+10FFFF", "a\n\xF4\x90\x80\x80\n", kProblems, 2, 1, "a", notUtf8 + "F4"},
-      {"cut UTF-8 at a row's end", "a\n\xE6\xBC\n", kProblems, 2, 1, "a", notUtf8 + "E6"},
-      {"not UTF-8 in the header", "a,\x82\xA0\n", kStopped, 1, 2, "", notUtf8 + "82"},
+      {"cut UTF-8 at a row's end", "a\n\xE6\xBC\n", kProblems, 2, 1, "a",
+       notUtf8 + "E6" + cp932Hint},
+      {"not UTF-8 in the header", "a,\x82\xA0\n", kStopped, 1, 2, "", notUtf8 + "82" + cp932Hint},
       {"CR inside an unquoted value", "a,b\n1\r2,3\n", kProblems, 2, 1, "a",
        "a CR that does not end a line"},
       // JSON Lines.
@@ -240,7 +242,7 @@ TEST(TableReader, MalformedInputsNameTheirLineAndReason) {
       {"key twice on the first line", "{\"a\":\"1\",\"a\":\"2\"}\n", kProblems, 1, 1, "a",
        "a key that stands twice: a"},
       {"not UTF-8 in a value", "{\"a\":\"1\",\"b\":\"2\"}\n{\"a\":\"1\",\"b\":\"\xE6\xBC\"}\n",
-       kProblems, 2, 2, "b", notUtf8 + "E6"},
+       kProblems, 2, 2, "b", notUtf8 + "E6" + cp932Hint},
       {"not UTF-8 in a key", "{\"a\":\"1\"}\n{\"\xFF\":\"1\"}\n", kProblems, 2, 0, "",
        notUtf8 + "FF"},
       {"lone high surrogate", "{\"a\":\"1\"}\n{\"a\":\"\\ud83dx\"}\n", kProblems, 2, 1, "a",

@@ -35,6 +35,24 @@ RunResult runImport(const Workdir& w, const std::string& args) {
   return r;
 }
 
+// Runs listconv-import in `w` as runImport does, its standard input a pipe
+// from the folder's file `input`.
+RunResult runImportFromPipe(const Workdir& w, const std::string& input, const std::string& args) {
+  const std::string cmd = "cd '" + w.path("") + "' && cat '" + input + "' | " +
+                          envOr("LISTCONV_RUNNER", "") + " '" + importExe() + "' " + args + " >'" +
+                          w.path(".stdout") + "' 2>'" + w.path(".stderr") + "'";
+  const int raw = std::system(cmd.c_str());
+  RunResult r;
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.out = readFile(w.path(".stdout"));
+  r.err = readFile(w.path(".stderr"));
+  if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
+    r.err = withoutCr(r.err);
+    r.out = withoutCr(r.out);
+  }
+  return r;
+}
+
 // The names in the folder, hidden ones included, sorted, but the runs' own.
 std::string folderNames(const Workdir& w) {
   std::vector<std::string> names;
@@ -86,16 +104,16 @@ TEST(ImportEndToEnd, RefusedInputsAreReportedWithTheirPlaceAndNothingIsWritten) 
        "in.csv:1: note: a column that stands twice: note"},
       {"an unterminated quote", header + "1,,\"A-1,\r\n", "in.csv:2: "},
       {"bytes that are not UTF-8", header + recordRow({{"entryId", "A\xFF"}}),
-       "in.csv:2: entryId: a byte that is not UTF-8: FF"},
+       "in.csv:2: entryId: a byte that is not UTF-8: 0xFF"},
       {"a row of another width", header + "1,2,3\r\n", "a row of 3 values; the header has 19"},
       {"the listing's csv", "number,entryId,name1,nameKey,wordLine\r\n",
        "in.csv: an export of the csv format, whose values are the listing's, not the stored "
        "ones: export the records with --format records"},
       {"a character CP932 lacks", header + recordRow({{"entryId", "\xF0\xA0\xAE\xB7-1"}}),
        "in.csv:2: entryId: \"\xF0\xA0\xAE\xB7-1\": a character that CP932 cannot hold: "
-       "\xF0\xA0\xAE\xB7"},
+       "U+20BB7 \xF0\xA0\xAE\xB7"},
       {"a look-alike", header + recordRow({{"name1", "\xC2\xA5"}}),
-       "a character that CP932 cannot hold: \xC2\xA5 (use"},
+       "a character that CP932 cannot hold: U+00A5 \xC2\xA5 (use"},
       {"a value too long",
        header + recordRow({{"detail3", "\xE6\x97\xA5\xE6\x9C\xAC\xE5\x88\x80 1234567890123456"}}),
        "in.csv:2: detail3: \"\xE6\x97\xA5\xE6\x9C\xAC\xE5\x88\x80 1234567890123456\": 23 bytes in "
@@ -153,15 +171,15 @@ TEST(ImportEndToEnd, TheReplacedFilesAreKeptAsBackups) {
   RunResult r = runImport(w, "--check in.csv words.csv");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
-            "1 records (1 listed) would be written to list.rec\n"
-            "1 dictionary entries would be written to words.txt\n");
+            "1 record (1 listed) would be written to list.rec\n"
+            "1 dictionary entry would be written to words.txt\n");
   EXPECT_EQ(readFile(w.path("list.rec")), sampleFile("list.rec"));
 
   r = runImport(w, "in.csv words.csv");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
-            "1 records (1 listed) written to list.rec\n"
-            "1 dictionary entries written to words.txt\n");
+            "1 record (1 listed) written to list.rec\n"
+            "1 dictionary entry written to words.txt\n");
   EXPECT_EQ(readFile(w.path("list.rec")).size(), 666u);
   EXPECT_EQ(readFile(w.path("list.rec.bak")), sampleFile("list.rec"));
   EXPECT_EQ(readFile(w.path("words.txt.bak")), sampleFile("words.txt"));
@@ -205,6 +223,84 @@ TEST(ImportEndToEnd, AnExportThatIsADataFileToBeWrittenIsRefused) {
             std::string::npos)
       << r.err;
   EXPECT_EQ(readFile(w.path("in.csv")), std::string(kRecordHeader) + kRecordRow);
+}
+
+TEST(ImportEndToEnd, AHyphenReadsStandardInputByteForByte) {
+  // A value holding CR LF and a CP932 kanji: a text-mode read would change both.
+  const std::string file =
+      std::string(kRecordHeader) + recordRow({{"entryId", "A-1"}, {"note", "\"a\r\nb\x8A\xBF\""}});
+  Workdir byName;
+  putSample(byName);
+  byName.put("in.csv", file);
+  RunResult r = runImport(byName, "--encoding cp932 in.csv");
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  Workdir piped;
+  putSample(piped);
+  piped.put("in.csv", file);
+  r = runImportFromPipe(piped, "in.csv", "--encoding cp932 -");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1 record (1 listed) written to list.rec\n");
+  EXPECT_EQ(readFile(piped.path("list.rec")), readFile(byName.path("list.rec")));
+
+  // Its problems are named by where they came from.
+  piped.put("bad.csv", std::string(kRecordHeader) + recordRow({{"entryId", "A\xFF"}}));
+  r = runImportFromPipe(piped, "bad.csv", "--check -");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("listconv-import: standard input:2: entryId: a byte that is not UTF-8: "
+                       "0xFF\n"),
+            std::string::npos)
+      << r.err;
+}
+
+TEST(ImportEndToEnd, AHyphenGivenTwiceIsAUsageError) {
+  Workdir w;
+  putSample(w);
+  const RunResult r = runImport(w, "- in.csv -");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("- (standard input) given twice"), std::string::npos) << r.err;
+  EXPECT_EQ(readFile(w.path("list.rec")), sampleFile("list.rec"));
+}
+
+TEST(ImportEndToEnd, ACp932FileReadAsUtf8IsRefusedWithAHint) {
+  Workdir w;
+  putSample(w);
+  // 田中 and 中 in CP932, and a row of ASCII between them.
+  w.put("in.csv", std::string(kRecordHeader) +
+                      recordRow({{"entryId", "A-2"}, {"name1", "\x93\x63\x92\x86"}}) + kRecordRow +
+                      recordRow({{"entryId", "A-3"}, {"name2", "\x92\x86"}}));
+  RunResult r = runImport(w, "--check in.csv");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "listconv-import: in.csv:2: name1: a byte that is not UTF-8: 0x93; the file reads as "
+            "CP932: try --encoding cp932\n"
+            "listconv-import: in.csv:4: name2: a byte that is not UTF-8: 0x92\n"
+            "listconv-import: nothing was written\n");
+  r = runImport(w, "--check --encoding cp932 in.csv");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "3 records (3 listed) would be written to list.rec\n");
+}
+
+TEST(ImportEndToEnd, ColumnsOfNoFormatAreNamedAsIgnored) {
+  Workdir w;
+  putSample(w);
+  const std::string header = kRecordHeader;
+  std::string row = kRecordRow;
+  row.insert(row.size() - 2, ",A-2");
+  w.put("in.csv", header.substr(0, header.size() - 2) + ",EntryID\r\n" + row);
+  // The dictionary's found column is the export's own and is not named.
+  w.put("words.csv", "line,key,word,codes,kanji,found,note\r\n1,KATANA,katana,530,,yes,x\r\n");
+  const std::string notices =
+      "listconv-import: in.csv: column \"EntryID\" is not one of the records format's: ignored\n"
+      "listconv-import: words.csv: column \"note\" is not one of the dictionary format's: "
+      "ignored\n";
+  RunResult r = runImport(w, "--check in.csv words.csv");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, notices);
+  r = runImport(w, "in.csv words.csv");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, notices);
+  EXPECT_EQ(readFile(w.path("words.txt")), "KATANA katana 530\r\n");
 }
 
 }  // namespace e2e

@@ -108,11 +108,18 @@ bool openInput(InputFile& in, const char* path, bool text) {
   return true;
 }
 
+void openStandardInput(InputFile& in, bool text) {
+  in = InputFile();
+  in.text = text;
+  useBinaryMode(stdin);
+  in.file = stdin;
+}
+
 void closeInput(InputFile& in) {
-  if (in.file != nullptr) {
+  if (in.file != nullptr && in.file != stdin) {
     std::fclose(in.file);
-    in.file = nullptr;
   }
+  in.file = nullptr;
 }
 
 size_t readRecordBytes(InputFile& in, unsigned char* out, size_t n) {

@@ -36,7 +36,11 @@ struct InputFile {
 // when it cannot be opened.
 bool openInput(InputFile& in, const char* path, bool text);
 
-// Closes the file; safe to call on a file that did not open.
+// Reads standard input, in binary on every platform (`text` as for openInput).
+void openStandardInput(InputFile& in, bool text);
+
+// Closes the file; safe to call on a file that did not open. Standard input
+// is left open, only let go.
 void closeInput(InputFile& in);
 
 // Fills `out` with the next `n` bytes; bytes past the end of the data read as
