@@ -39,6 +39,14 @@ bool openInput(InputFile& in, const char* path, bool text);
 // Closes the file; safe to call on a file that did not open.
 void closeInput(InputFile& in);
 
+// The size of the file in bytes; false, with in.error set, when the file has
+// none that can be told (a pipe) or it is too large for the system's seek.
+bool inputSize(InputFile& in, uint64_t& size);
+
+// Makes the next byte read the one at `offset` from the file's start, the
+// end no longer met; false, with in.error set, when the file cannot seek.
+bool seekInput(InputFile& in, uint64_t offset);
+
 // Fills `out` with the next `n` bytes; bytes past the end of the data read as
 // 0xFF and mark the end as met. Returns how many bytes came from the file.
 size_t readRecordBytes(InputFile& in, unsigned char* out, size_t n);
