@@ -26,11 +26,21 @@ FileError openOldRecords(OldRecords& old, const std::string& path) {
 }
 
 FileError readOldRecord(OldRecords& old, int64_t n, RecordBytes& bytes) {
-  if (n != old.next && !seekInput(old.in, static_cast<uint64_t>(n - 1) * kRecordSize)) {
-    return FileError{"read", old.path, old.in.error != 0 ? old.in.error : EIO};
+  const uint64_t at = static_cast<uint64_t>(n - 1) * kRecordSize;
+  // Straight on, or a short step within the block in hand, reads from the
+  // block; so does a second record in a row, after a jump, which starts a
+  // run. A record on its own (rows sorted otherwise) is read by itself, not
+  // with a block of records that the next row will not ask for.
+  if (n == old.next || inBlock(old.in, at) || n == old.last + 1) {
+    if (n != old.next && !seekInput(old.in, at)) {
+      return FileError{"read", old.path, old.in.error != 0 ? old.in.error : EIO};
+    }
+    readRecordBytes(old.in, bytes.data(), bytes.size());
+    old.next = n + 1;
+  } else {
+    readBytesAt(old.in, at, bytes.data(), bytes.size());
   }
-  readRecordBytes(old.in, bytes.data(), bytes.size());
-  old.next = n + 1;
+  old.last = n;
   if (old.in.error != 0) {
     return FileError{"read", old.path, old.in.error};
   }

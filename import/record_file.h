@@ -21,6 +21,7 @@ struct OldRecords {
   int64_t count = 0;               // records, a last part record included
   size_t lastBytes = kRecordSize;  // the bytes of the last record in the file
   int64_t next = 1;                // the record the file stands at
+  int64_t last = 0;                // the record read last
   std::vector<uint32_t> givenOn;   // per record: the line that gave its number, or 0
 };
 

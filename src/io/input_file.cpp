@@ -156,14 +156,16 @@ bool inputSize(InputFile& in, uint64_t& size) {
   return true;
 }
 
+bool inBlock(const InputFile& in, uint64_t offset) {
+  return !in.atEnd && offset >= in.bytesRead - in.len && offset < in.bytesRead;
+}
+
 bool seekInput(InputFile& in, uint64_t offset) {
   if (in.file == nullptr) {
     return false;
   }
-  // Still within the block in hand: no system call.
-  const uint64_t blockStart = in.bytesRead - in.len;
-  if (!in.atEnd && offset >= blockStart && offset < in.bytesRead) {
-    in.pos = static_cast<size_t>(offset - blockStart);
+  if (inBlock(in, offset)) {
+    in.pos = static_cast<size_t>(offset - (in.bytesRead - in.len));
     return true;
   }
   int error = 0;
@@ -177,6 +179,20 @@ bool seekInput(InputFile& in, uint64_t offset) {
   in.len = 0;
   in.bytesRead = offset;
   return true;
+}
+
+size_t readBytesAt(InputFile& in, uint64_t offset, unsigned char* out, size_t n) {
+  size_t got = 0;
+  if (in.file != nullptr && in.error == 0 && seekStream(in.file, offset, SEEK_SET, in.error)) {
+    got = readFromStream(in.file, out, n, in.error);
+    std::clearerr(in.file);
+    // Back to where the block's next refill reads.
+    if (in.error == 0) {
+      seekStream(in.file, in.bytesRead, SEEK_SET, in.error);
+    }
+  }
+  std::memset(out + got, 0xFF, n - got);
+  return got;
 }
 
 size_t readRecordBytes(InputFile& in, unsigned char* out, size_t n) {

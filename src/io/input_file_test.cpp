@@ -158,6 +158,17 @@ TEST(SeekInput, ReadsFromAnyOffsetWithinAndAcrossBlocksAndPastTheEnd) {
     }
     EXPECT_EQ(in.atEnd, have < 4);
   }
+  // A read of its own leaves the block's reads where they were.
+  ASSERT_TRUE(seekInput(in, 20));
+  unsigned char got[4];
+  EXPECT_EQ(readBytesAt(in, kBlockEnd + 7, got, 4), 4u);
+  EXPECT_EQ(std::string(got, got + 4), raw.substr(kBlockEnd + 7, 4));
+  EXPECT_EQ(readBytesAt(in, raw.size() - 2, got, 4), 2u);
+  EXPECT_EQ(std::string(got, got + 4), raw.substr(raw.size() - 2) + "\xFF\xFF");
+  EXPECT_FALSE(in.atEnd);
+  std::vector<unsigned char> rest(kInputBlockSize);
+  EXPECT_EQ(readRecordBytes(in, rest.data(), rest.size()), rest.size());
+  EXPECT_EQ(std::string(rest.begin(), rest.end()), raw.substr(20, rest.size()));
   EXPECT_EQ(in.error, 0);
   closeInput(in);
   std::remove(path.c_str());
