@@ -3,6 +3,7 @@
 // and lists what it will change.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -235,6 +236,27 @@ TEST(ImportRecords, RowsAddRemoveAndReorderRecords) {
   // The new record holds record 2's values, encoded afresh.
   EXPECT_EQ(linesOf(exportRecords(w, "jsonl"))[2],
             replaced(rows[1], "{\"record\":2,", "{\"record\":3,"));
+}
+
+TEST(ImportRecords, RowsWithoutNumbersAreNewRecordsAndALongListIsCut) {
+  Workdir w;
+  putSample(w);
+  // No record column: every row is a new record, every old one goes.
+  std::string file = std::string(kRecordHeader).substr(std::string("record,reserved,").size());
+  for (int i = 0; i < 10005; ++i) {
+    file += "E,,,,,,,,,,,,,,,,\r\n";
+  }
+  w.put("in.csv", file);
+  const RunResult r = runImport(w, "--check in.csv");
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string counts =
+      "list.rec: and 19 more changes\n"
+      "10005 records (10005 listed) would be written to list.rec: 0 changed, 10005 added, "
+      "14 removed, 0 unchanged\n";
+  EXPECT_EQ(r.out.rfind("list.rec: record 15: added\nlist.rec: record 16: added\n", 0), 0u);
+  ASSERT_GE(r.out.size(), counts.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - counts.size()), counts);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10002);
 }
 
 TEST(ImportRecords, RecordNumbersThatNameNoOldRecordOrOneGivenBeforeAreRefused) {
