@@ -205,15 +205,16 @@ int runImport(const ImportOptions& options) {
   bool ok = openImportFiles(options, files, problems);
   ImportFile* records = theFileOf(files, TableContent::records, problems);
   ImportFile* words = theFileOf(files, TableContent::dictionary, problems);
-  // The dictionary's kanji are looked up in kanjis.dat.
-  const RunReads uses{words != nullptr, words != nullptr, records != nullptr};
+  // The dictionary's kanji and the records' name codes are looked up in
+  // kanjis.dat.
+  const RunReads uses{words != nullptr || records != nullptr, words != nullptr, records != nullptr};
   ok = !reportNameClashes(kProgram, data, uses) && ok;
   refuseInputsAsOutputs(files, records != nullptr ? data.records : "",
                         words != nullptr ? data.words : "", problems);
   ok = ok && problems.count == 0;
   KanjiIndex index;
-  if (ok && words != nullptr) {
-    KanjiTable kanji;
+  KanjiTable kanji;
+  if (ok && (words != nullptr || records != nullptr)) {
     const FileError e = loadKanjiTableFrom(data.kanji.c_str(), kanji);
     if (failed(e)) {
       reportFailures(kProgram, {e});
@@ -229,7 +230,8 @@ int runImport(const ImportOptions& options) {
   if (ok && records != nullptr) {
     ok = openImportOutput(recordOut, false, options.check);
     if (ok) {
-      importRecords(records->reader, records->path, options.utf8, recordOut, counts, problems);
+      importRecords(records->reader, records->path, options.utf8, kanji, recordOut, counts,
+                    problems);
     }
   }
   if (ok && words != nullptr) {
@@ -241,9 +243,12 @@ int runImport(const ImportOptions& options) {
   for (ImportFile& f : files) {
     closeTable(f.reader);
   }
+  if (ok && problems.count == 0) {
+    checkRecordsWritten(recordOut, counts, problems);
+  }
   const bool whole = ok && problems.count == 0;
   printProblems(problems);
-  bool written = finishImportOutput(recordOut, whole);
+  bool written = finishImportOutput(recordOut, whole && !counts.same);
   written = finishImportOutput(wordOut, whole && written) && written;
   if (!whole || !written) {
     if (problems.count > 0) {
@@ -253,9 +258,7 @@ int runImport(const ImportOptions& options) {
   }
   const char* verb = options.check ? "would be written to" : "written to";
   if (records != nullptr) {
-    std::printf("%" PRId64 " %s (%" PRId64 " listed) %s %s\n", counts.records,
-                counts.records == 1 ? "record" : "records", counts.listed, verb,
-                data.records.c_str());
+    printRecordSummary(counts, data.records, options.check);
   }
   if (words != nullptr) {
     std::printf("%" PRId64 " dictionary %s %s %s\n", entries, entries == 1 ? "entry" : "entries",

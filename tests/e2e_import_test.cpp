@@ -150,7 +150,7 @@ TEST(ImportEndToEnd, ManyProblemsAreCountedAfterTheFirstFifty) {
   Workdir w;
   std::string file = kRecordHeader;
   for (int i = 0; i < 60; ++i) {
-    file += "1,,entryIdTooLong,,,,,,,,,,,,,,,,\r\n";
+    file += ",,entryIdTooLong,,,,,,,,,,,,,,,,\r\n";
   }
   w.put("in.csv", file);
   const RunResult r = runImport(w, "in.csv");
@@ -170,15 +170,21 @@ TEST(ImportEndToEnd, TheReplacedFilesAreKeptAsBackups) {
 
   RunResult r = runImport(w, "--check in.csv words.csv");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "1 record (1 listed) would be written to list.rec\n"
-            "1 dictionary entry would be written to words.txt\n");
+  // The changes listed first, then what would be written.
+  const std::string counts =
+      "1 record (1 listed) would be written to list.rec: 1 changed, 0 added, 13 removed, "
+      "0 unchanged\n"
+      "1 dictionary entry would be written to words.txt\n";
+  ASSERT_GE(r.out.size(), counts.size());
+  EXPECT_EQ(r.out.substr(r.out.size() - counts.size()), counts);
+  EXPECT_EQ(r.out.rfind("list.rec: record 1: entryId: \"A-0001\" \xE2\x86\x92 \"A-1\"\n", 0), 0u);
   EXPECT_EQ(readFile(w.path("list.rec")), sampleFile("list.rec"));
 
   r = runImport(w, "in.csv words.csv");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
-            "1 record (1 listed) written to list.rec\n"
+            "1 record (1 listed) written to list.rec: 1 changed, 0 added, 13 removed, "
+            "0 unchanged\n"
             "1 dictionary entry written to words.txt\n");
   EXPECT_EQ(readFile(w.path("list.rec")).size(), 666u);
   EXPECT_EQ(readFile(w.path("list.rec.bak")), sampleFile("list.rec"));

@@ -54,10 +54,16 @@ TEST(LetterCase, TheImportWritesTheFileByTheNameItHas) {
   Workdir w;
   putUpperCaseSample(w);
   ASSERT_EQ(runExport(w, "--format records -o records.csv").status, 0);
+  // A change the listing does not show, so that there is something to write.
+  std::string records = readFile(w.path("records.csv"));
+  ASSERT_EQ(records.find("\r\n1,00000000,"), records.find("\r\n"));
+  w.put("records.csv", records.replace(records.find("\r\n1,00000000,") + 10, 1, "1"));
   const RunResult r = runImport(w, "records.csv");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, "14 records (12 listed) written to LIST.REC\n");
+  EXPECT_EQ(r.out,
+            "14 records (12 listed) written to LIST.REC: 1 changed, 0 added, 0 removed, "
+            "13 unchanged\n");
   EXPECT_TRUE(exists(w.path("LIST.REC.bak")));
   EXPECT_FALSE(exists(w.path("list.rec")));
   EXPECT_EQ(w.run().listing, sampleFile("list.txt"));

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -120,6 +121,85 @@ void closeInput(InputFile& in) {
     std::fclose(in.file);
   }
   in.file = nullptr;
+}
+
+namespace {
+
+// Moves the stream to `offset` through the standard seek, whose offset is a
+// long (32 bits on Windows); false, with `error` set, when it cannot.
+bool seekStream(std::FILE* f, uint64_t offset, int whence, int& error) {
+  if (offset > static_cast<uint64_t>(LONG_MAX)) {
+    error = EOVERFLOW;
+    return false;
+  }
+  errno = 0;
+  if (std::fseek(f, static_cast<long>(offset), whence) != 0) {
+    error = errno != 0 ? errno : EIO;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool inputSize(InputFile& in, uint64_t& size) {
+  if (in.file == nullptr) {
+    return false;
+  }
+  // The block already read stands before the stream's position.
+  const uint64_t at = in.bytesRead;
+  int error = 0;
+  if (!seekStream(in.file, 0, SEEK_END, error)) {
+    in.error = error;
+    return false;
+  }
+  errno = 0;
+  const long end = std::ftell(in.file);
+  if (end < 0 || !seekStream(in.file, at, SEEK_SET, error)) {
+    in.error = end < 0 ? (errno != 0 ? errno : EIO) : error;
+    return false;
+  }
+  size = static_cast<uint64_t>(end);
+  return true;
+}
+
+bool inBlock(const InputFile& in, uint64_t offset) {
+  return !in.atEnd && offset >= in.bytesRead - in.len && offset < in.bytesRead;
+}
+
+bool seekInput(InputFile& in, uint64_t offset) {
+  if (in.file == nullptr) {
+    return false;
+  }
+  if (inBlock(in, offset)) {
+    in.pos = static_cast<size_t>(offset - (in.bytesRead - in.len));
+    return true;
+  }
+  int error = 0;
+  if (!seekStream(in.file, offset, SEEK_SET, error)) {
+    in.error = error;
+    return false;
+  }
+  std::clearerr(in.file);
+  in.atEnd = false;
+  in.pos = 0;
+  in.len = 0;
+  in.bytesRead = offset;
+  return true;
+}
+
+size_t readBytesAt(InputFile& in, uint64_t offset, unsigned char* out, size_t n) {
+  size_t got = 0;
+  if (in.file != nullptr && in.error == 0 && seekStream(in.file, offset, SEEK_SET, in.error)) {
+    got = readFromStream(in.file, out, n, in.error);
+    std::clearerr(in.file);
+    // Back to where the block's next refill reads.
+    if (in.error == 0) {
+      seekStream(in.file, in.bytesRead, SEEK_SET, in.error);
+    }
+  }
+  std::memset(out + got, 0xFF, n - got);
+  return got;
 }
 
 size_t readRecordBytes(InputFile& in, unsigned char* out, size_t n) {

@@ -43,6 +43,25 @@ void openStandardInput(InputFile& in, bool text);
 // is left open, only let go.
 void closeInput(InputFile& in);
 
+// The size of the file in bytes; false, with in.error set, when the file has
+// none that can be told (a pipe) or it is too large for the system's seek.
+bool inputSize(InputFile& in, uint64_t& size);
+
+// Makes the next byte read the one at `offset` from the file's start, the
+// end no longer met; false, with in.error set, when the file cannot seek.
+bool seekInput(InputFile& in, uint64_t offset);
+
+// True when the byte at `offset` is in the block in hand, so that seekInput
+// to it costs no read.
+bool inBlock(const InputFile& in, uint64_t offset);
+
+// Fills `out` with the `n` bytes at `offset` by a read of their own, apart
+// from the block, whose reads go on where they were: for a record here and
+// there in a large file. Bytes past the end read as 0xFF (the end is not
+// marked). Returns how many came from the file; in.error is set when a seek
+// or read failed.
+size_t readBytesAt(InputFile& in, uint64_t offset, unsigned char* out, size_t n);
+
 // Fills `out` with the next `n` bytes; bytes past the end of the data read as
 // 0xFF and mark the end as met. Returns how many bytes came from the file.
 size_t readRecordBytes(InputFile& in, unsigned char* out, size_t n);

@@ -128,3 +128,48 @@ TEST(ReadLinePiece, EmptyDataGivesNoPiece) {
 }
 
 }  // namespace
+
+TEST(SeekInput, ReadsFromAnyOffsetWithinAndAcrossBlocksAndPastTheEnd) {
+  std::string raw(kInputBlockSize * 2 + 100, '\0');
+  for (size_t i = 0; i < raw.size(); ++i) {
+    raw[i] = static_cast<char>(i * 7 % 251);
+  }
+  const std::string path = fixtures::scratchName("seek");
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr) << path;
+  std::fwrite(raw.data(), 1, raw.size(), f);
+  std::fclose(f);
+  InputFile in;
+  ASSERT_TRUE(openInput(in, path.c_str(), false));
+  uint64_t size = 0;
+  ASSERT_TRUE(inputSize(in, size));
+  EXPECT_EQ(size, raw.size());
+  // Forward, back within the block in hand, across a block end, to the end
+  // (met, then left again by a seek back).
+  const size_t offsets[] = {0, 10, 3, kBlockEnd - 2, 5, raw.size() - 1, raw.size() + 4, 1};
+  for (const size_t at : offsets) {
+    SCOPED_TRACE(at);
+    ASSERT_TRUE(seekInput(in, at));
+    unsigned char got[4];
+    const size_t have = at < raw.size() ? std::min<size_t>(4, raw.size() - at) : 0;
+    EXPECT_EQ(readRecordBytes(in, got, 4), have);
+    for (size_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(got[i], i < have ? static_cast<unsigned char>(raw[at + i]) : 0xFF) << i;
+    }
+    EXPECT_EQ(in.atEnd, have < 4);
+  }
+  // A read of its own leaves the block's reads where they were.
+  ASSERT_TRUE(seekInput(in, 20));
+  unsigned char got[4];
+  EXPECT_EQ(readBytesAt(in, kBlockEnd + 7, got, 4), 4u);
+  EXPECT_EQ(std::string(got, got + 4), raw.substr(kBlockEnd + 7, 4));
+  EXPECT_EQ(readBytesAt(in, raw.size() - 2, got, 4), 2u);
+  EXPECT_EQ(std::string(got, got + 4), raw.substr(raw.size() - 2) + "\xFF\xFF");
+  EXPECT_FALSE(in.atEnd);
+  std::vector<unsigned char> rest(kInputBlockSize);
+  EXPECT_EQ(readRecordBytes(in, rest.data(), rest.size()), rest.size());
+  EXPECT_EQ(std::string(rest.begin(), rest.end()), raw.substr(20, rest.size()));
+  EXPECT_EQ(in.error, 0);
+  closeInput(in);
+  std::remove(path.c_str());
+}

@@ -46,20 +46,19 @@ size_t firstOverfullField(const StoredRecord& record) {
   return kStoredFieldCount;
 }
 
-bool encodeStoredRecord(const StoredRecord& record, RecordBytes& bytes) {
-  if (firstOverfullField(record) != kStoredFieldCount) {
+bool writeStoredField(RecordBytes& bytes, size_t i, std::string_view value) {
+  const StoredField& field = kStoredFields[i];
+  if (value.size() > storableBytes(field)) {
     return false;
   }
-  bytes.fill(' ');
-  std::memcpy(bytes.data(), record.reserved.data(), kReservedBytes);
-  for (size_t i = 0; i < kStoredFieldCount; ++i) {
-    const StoredField& field = kStoredFields[i];
-    const std::string& value = record.fields[i];
-    bytes[field.countOffset] = static_cast<unsigned char>(value.size());
-    std::memcpy(bytes.data() + field.countOffset + 1, value.data(), value.size());
-  }
-  // Read back by the same code that reads list.rec, so that what is written
-  // is what the listing and the next export see.
+  unsigned char* slot = bytes.data() + field.countOffset + 1;
+  bytes[field.countOffset] = static_cast<unsigned char>(value.size());
+  std::memcpy(slot, value.data(), value.size());
+  std::memset(slot + value.size(), ' ', field.capacity - value.size());
+  return true;
+}
+
+bool readsBackAs(const RecordBytes& bytes, const StoredRecord& record) {
   std::string scratch;
   for (size_t i = 0; i < kStoredFieldCount; ++i) {
     if (coveredBytes(bytes, kStoredFields[i]) != record.fields[i] ||
@@ -68,6 +67,20 @@ bool encodeStoredRecord(const StoredRecord& record, RecordBytes& bytes) {
     }
   }
   return std::memcmp(bytes.data(), record.reserved.data(), kReservedBytes) == 0;
+}
+
+bool encodeStoredRecord(const StoredRecord& record, RecordBytes& bytes) {
+  if (firstOverfullField(record) != kStoredFieldCount) {
+    return false;
+  }
+  bytes.fill(' ');
+  std::memcpy(bytes.data(), record.reserved.data(), kReservedBytes);
+  for (size_t i = 0; i < kStoredFieldCount; ++i) {
+    writeStoredField(bytes, i, record.fields[i]);
+  }
+  // Read back by the same code that reads list.rec, so that what is written
+  // is what the listing and the next export see.
+  return readsBackAs(bytes, record);
 }
 
 void readStoredRecord(const RecordBytes& bytes, StoredRecord& record) {

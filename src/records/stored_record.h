@@ -40,5 +40,14 @@ size_t firstOverfullField(const StoredRecord& record);
 // whose fields fit, so false means a fault of this writer.
 bool encodeStoredRecord(const StoredRecord& record, RecordBytes& bytes);
 
+// Writes `value` into field `i` of `bytes`: a count byte of its length and
+// the slot, blank-padded; the other bytes stay. False, leaving `bytes` as
+// they were, when the value does not fit (storableBytes).
+bool writeStoredField(RecordBytes& bytes, size_t i, std::string_view value);
+
+// True when `bytes` read back as `record`: every field by coveredBytes and
+// as the listing's decoder reads it, and the reserved bytes.
+bool readsBackAs(const RecordBytes& bytes, const StoredRecord& record);
+
 // The stored content of the 666 bytes of `bytes`.
 void readStoredRecord(const RecordBytes& bytes, StoredRecord& record);

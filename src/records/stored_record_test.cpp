@@ -96,3 +96,44 @@ TEST(StoredRecord, AFieldBeyondWhatItsCountByteCanCoverIsRefused) {
   EXPECT_EQ(firstOverfullField(record), kStoredFieldCount);
   EXPECT_TRUE(encodeStoredRecord(record, bytes));
 }
+
+TEST(StoredRecord, AFieldWrittenAloneLeavesEveryOtherByte) {
+  RecordBytes bytes;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    bytes[i] = static_cast<unsigned char>(i * 13 % 256);
+  }
+  const RecordBytes before = bytes;
+  const StoredField& note = fieldNamed("note");
+  const size_t i = static_cast<size_t>(&note - kStoredFields);
+  ASSERT_TRUE(writeStoredField(bytes, i, "new"));
+  for (size_t at = 0; at < bytes.size(); ++at) {
+    if (at < note.countOffset || at > note.countOffset + note.capacity) {
+      ASSERT_EQ(bytes[at], before[at]) << at;
+    }
+  }
+  EXPECT_EQ(bytes[note.countOffset], 3);
+  EXPECT_EQ(coveredBytes(bytes, note), "new");
+  const std::string slot(reinterpret_cast<const char*>(bytes.data()) + note.countOffset + 1,
+                         note.capacity);
+  EXPECT_EQ(slot, "new" + std::string(note.capacity - 3, ' '));
+  // Too long for the count byte: refused, nothing changed.
+  const RecordBytes written = bytes;
+  EXPECT_FALSE(writeStoredField(bytes, i, std::string(128, 'x')));
+  EXPECT_EQ(bytes, written);
+}
+
+TEST(StoredRecord, AnyRecordReadsBackAsItsStoredContent) {
+  // Odd counts (above the capacity, negative, zero bytes) read back as read.
+  RecordBytes bytes;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    bytes[i] = static_cast<unsigned char>(i * 31 % 256);
+  }
+  StoredRecord record;
+  readStoredRecord(bytes, record);
+  EXPECT_TRUE(readsBackAs(bytes, record));
+  record.fields[3] += "x";
+  EXPECT_FALSE(readsBackAs(bytes, record));
+  readStoredRecord(bytes, record);
+  record.reserved[2] ^= 1;
+  EXPECT_FALSE(readsBackAs(bytes, record));
+}
