@@ -275,11 +275,12 @@ int importLocked(const ImportOptions& options) {
   }
   const bool whole = ok && problems.count == 0;
   printProblems(problems);
+  const bool begun = !writes.outputs.empty();
   const bool written = finishImportOutputs(writes, whole);
   if (!whole || !written) {
     if (problems.count > 0) {
       std::fprintf(stderr, "%s: nothing was written\n", kProgram);
-    } else if (!hasJournal(options.dir)) {
+    } else if ((begun || !written) && !hasJournal(options.dir)) {
       std::fprintf(stderr, "%s: nothing was changed\n", kProgram);
     }
     return 1;

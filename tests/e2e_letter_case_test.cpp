@@ -57,8 +57,8 @@ TEST(LetterCase, TheImportWritesTheFileByTheNameItHas) {
   const RunResult r = runImport(w, "records.csv");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, "14 records (12 listed) written to LIST.REC\n");
-  EXPECT_TRUE(exists(w.path("LIST.REC.bak")));
+  EXPECT_EQ(r.out, "14 records (12 listed) written to LIST.REC\nLIST.REC kept as LIST.REC.~1~\n");
+  EXPECT_TRUE(exists(w.path("LIST.REC.~1~")));
   EXPECT_FALSE(exists(w.path("list.rec")));
   EXPECT_EQ(w.run().listing, sampleFile("list.txt"));
 }
