@@ -286,8 +286,7 @@ int runExport(const ExportOptions& options) {
       return 1;
     }
   }
-  // The lock is let go when the program ends.
-  static FolderLock lock;
+  FolderLock lock;
   if (!openDataFolderOf(kProgram, lock, options.dir)) {
     return 1;
   }

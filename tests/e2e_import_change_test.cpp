@@ -92,8 +92,14 @@ std::string stateOf(const std::string& rec, const std::string& words, const NewF
   if (rec == fresh.rec && words == fresh.words) {
     return "new";
   }
-  return std::string("mixed: list.rec ") + (oldRec ? "old" : rec == fresh.rec ? "new" : "other") +
-         ", words.txt " + (oldWords ? "old" : words == fresh.words ? "new" : "other");
+  return std::string("mixed: list.rec ") +
+         (oldRec             ? "old"
+          : rec == fresh.rec ? "new"
+                             : "other") +
+         ", words.txt " +
+         (oldWords               ? "old"
+          : words == fresh.words ? "new"
+                                 : "other");
 }
 
 // The journal a run leaves when it is ended after writing it: the two new
@@ -223,7 +229,8 @@ TEST(ImportChange, ASecondImportIsRefusedWhileOneWritesOrWaitsWithWait) {
   EXPECT_EQ(readFile(w.path("list.rec")), sampleFile("list.rec"));
   EXPECT_EQ(leftovers(w), "");
 
-  const pid_t waiting = startProgram(importExe(), {"--wait", "in.csv", "words.csv"}, w.path(""), Start());
+  const pid_t waiting =
+      startProgram(importExe(), {"--wait", "in.csv", "words.csv"}, w.path(""), Start());
   ASSERT_GT(waiting, 0);
   // However slow the machine, the import cannot end while the lock is held.
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -258,9 +265,9 @@ TEST(ImportChange, KilledImportsLeaveBothFilesOldOrBothNew) {
   putSample(timing);
   putExports(timing, rows);
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(exitStatusOf(startProgram(importExe(), {"in.csv", "words.csv"}, timing.path(""),
-                                      Start())),
-            0);
+  ASSERT_EQ(
+      exitStatusOf(startProgram(importExe(), {"in.csv", "words.csv"}, timing.path(""), Start())),
+      0);
   const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
                         std::chrono::steady_clock::now() - start)
                         .count();

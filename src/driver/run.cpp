@@ -203,8 +203,7 @@ void flushConsole(int& error) {
 // Loads the tables and converts list.rec into list.txt; returns the exit
 // status. The console output is checked by the caller.
 int convert() {
-  // The lock is let go when the program ends.
-  static FolderLock lock;
+  FolderLock lock;
   if (!openDataFolderOf(kConverterName, lock, "")) {
     return 1;
   }
@@ -217,7 +216,8 @@ int convert() {
   bool readsOk = inputs.failures.empty() && !clashed;
   if (const std::string* input = inputUnderOutput(fileIdAt(kListingFile), files, inputs)) {
     closeInput(inputs.records);
-    std::fprintf(stderr, "%s: %s is the same file as %s\n", kConverterName, kListingFile, input->c_str());
+    std::fprintf(stderr, "%s: %s is the same file as %s\n", kConverterName, kListingFile,
+                 input->c_str());
     return 1;
   }
   OutputFile listing;

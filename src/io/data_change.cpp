@@ -21,7 +21,10 @@ FileError listInJournal(DataChange& change, const OutputFile& out, const std::st
     change.journal.entries.pop_back();
     return FileError{"write", journalPathIn(dir), ENAMETOOLONG};
   }
+  // A signal while the journal is written would leave its new file.
+  holdEndSignalsForCommit(true);
   const FileError e = writeJournal(dir, change.journal);
+  holdEndSignalsForCommit(false);
   if (failed(e)) {
     change.journal.entries.pop_back();
   }

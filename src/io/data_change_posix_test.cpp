@@ -1,8 +1,6 @@
 // A change of two data files: put in place as one, backed up GNU style,
 // and, failed at any step or recovered after one, never one file new and
 // the other old.
-#include "io/data_change.h"
-
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -14,6 +12,7 @@
 #include <iterator>
 #include <string>
 
+#include "io/data_change.h"
 #include "io/fault_injection.h"
 #include "io/platform.h"
 
@@ -211,8 +210,8 @@ TEST(DataChange, EveryFailedStepOfACommitEndsInOneStateOrTheOther) {
       EXPECT_EQ(said, "finished an interrupted import in d: list.rec and words.txt replaced");
       EXPECT_EQ(readAll(s.path("list.rec.~1~")), "old rec");
       EXPECT_EQ(readAll(s.path("words.txt.~1~")), "old words");
-      EXPECT_EQ(namesIn(s.dir),
-                "list.rec list.rec.~1~ words.txt words.txt.~1~ ") << "step " << step;
+      EXPECT_EQ(namesIn(s.dir), "list.rec list.rec.~1~ words.txt words.txt.~1~ ")
+          << "step " << step;
     }
   }
   EXPECT_GT(reachedOld, 0);
@@ -226,7 +225,8 @@ TEST(DataChange, RecoveryUndoesAPendingOrTornJournalAndFinishesACommittedOne) {
     const char* said;
   };
   const Case cases[] = {
-      {"pending", "old", "undid an interrupted import in d: list.rec and words.txt left as they were"},
+      {"pending", "old",
+       "undid an interrupted import in d: list.rec and words.txt left as they were"},
       {"torn", "old", "undid an interrupted import in d: list.rec left as they were"},
       {"committed", "new", "finished an interrupted import in d: list.rec and words.txt replaced"},
   };

@@ -43,9 +43,8 @@ FileError openDataFolderToRead(FolderLock& lock, const std::string& dir, const s
   return e;
 }
 
-WriterLock openDataFolderToWrite(FolderLock& lock, const std::string& dir,
-                                 const std::string& shown, bool wait, std::string& said,
-                                 FileError& failure) {
+WriterLock openDataFolderToWrite(FolderLock& lock, const std::string& dir, const std::string& shown,
+                                 bool wait, std::string& said, FileError& failure) {
   said.clear();
   failure = FileError();
   const int reason = lockFolder(lock, dir, true, wait);

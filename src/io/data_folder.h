@@ -23,6 +23,5 @@ FileError openDataFolderToRead(FolderLock& lock, const std::string& dir, const s
 
 // Takes the exclusive lock on `dir`, waiting for it when `wait`, and then
 // recovers an interrupted change as openDataFolderToRead does.
-WriterLock openDataFolderToWrite(FolderLock& lock, const std::string& dir,
-                                 const std::string& shown, bool wait, std::string& said,
-                                 FileError& failure);
+WriterLock openDataFolderToWrite(FolderLock& lock, const std::string& dir, const std::string& shown,
+                                 bool wait, std::string& said, FileError& failure);

@@ -373,5 +373,6 @@ FileError recoverDataFolder(const std::string& dir, const std::string& shown, st
 }
 
 bool hasJournal(const std::string& dir) {
-  return nameExists(journalPath(dir, kJournalName));
+  return nameExists(journalPath(dir, kJournalName)) ||
+         nameExists(journalPath(dir, kNewJournalName));
 }

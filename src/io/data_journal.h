@@ -84,5 +84,5 @@ FileError undoChange(const std::string& dir, const Journal& journal);
 // is the folder as messages name it.
 FileError recoverDataFolder(const std::string& dir, const std::string& shown, std::string& said);
 
-// True when a journal is in `dir`.
+// True when a journal is in `dir`, or the new file of one that a kill left.
 bool hasJournal(const std::string& dir);

@@ -5,10 +5,17 @@
 
 #include <string>
 
-// A lock held on a folder; `handle` is the system's (-1 when none).
+void unlockFolder(struct FolderLock& lock);
+
+// A lock held on a folder; `handle` is the system's (-1 when none). The
+// lock goes when it goes out of scope, so that no return path keeps it.
 struct FolderLock {
   long long handle = -1;
   bool exclusive = false;
+  FolderLock() = default;
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  ~FolderLock() { unlockFolder(*this); }
 };
 
 // lockFolder's value when another program holds the lock and `wait` is

@@ -9,11 +9,25 @@
 
 #include "io/folder_lock.h"
 
+namespace {
+
+// The lowest descriptor the lock takes where it can.
+const int kLockDescriptorFloor = 64;
+
+}  // namespace
+
 int lockFolder(FolderLock& lock, const std::string& dir, bool exclusive, bool wait) {
   if (lock.handle < 0) {
-    const int fd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
       return errno;
+    }
+    // Out of the way of the low numbers, which the data files then take as
+    // they did without a lock (/dev/fd/3 names list.rec, as users know it).
+    const int high = fcntl(fd, F_DUPFD_CLOEXEC, kLockDescriptorFloor);
+    if (high >= 0) {
+      close(fd);
+      fd = high;
     }
     lock.handle = fd;
   }

@@ -1,11 +1,11 @@
 // Folder locks: one writer, or readers together, never both.
-#include "io/folder_lock.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
+
+#include "io/folder_lock.h"
 
 namespace {
 

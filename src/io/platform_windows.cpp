@@ -158,8 +158,8 @@ std::string narrowed(const wchar_t* wide) {
 bool listFolder(const std::string& dir, std::vector<std::string>& names) {
   names.clear();
   WIN32_FIND_DATAW found;
-  const HANDLE h =
-      FindFirstFileW(widened(dir.empty() ? std::string("*") : pathInFolder(dir, "*")).c_str(), &found);
+  const HANDLE h = FindFirstFileW(
+      widened(dir.empty() ? std::string("*") : pathInFolder(dir, "*")).c_str(), &found);
   if (h == INVALID_HANDLE_VALUE) {
     return false;
   }

@@ -85,5 +85,4 @@ std::string replacementName();
 // The failure of creating a replacement for `target` with `error`: for an
 // existing file (`exists`), its folder refused, and the folder is named, not
 // the file; else the output could not be created.
-FileError creationFailure(const OutputFile& out, const std::string& target, bool exists,
-                          int error);
+FileError creationFailure(const OutputFile& out, const std::string& target, bool exists, int error);
