@@ -41,7 +41,9 @@ std::string folderNames(const Workdir& w) {
   DIR* d = opendir(w.path("").c_str());
   for (const dirent* e = d != nullptr ? readdir(d) : nullptr; e != nullptr; e = readdir(d)) {
     const std::string name = e->d_name;
-    if (name != "." && name != ".." && name != ".stdout" && name != ".stderr") {
+    // listconv.lock: the file the Windows build locks the folder by.
+    if (name != "." && name != ".." && name != ".stdout" && name != ".stderr" &&
+        name != "listconv.lock") {
       names.push_back(name);
     }
   }

@@ -1,8 +1,9 @@
-// Folder locks on Windows: LockFileEx on a file "listconv.lock" in the
-// folder, kept there. LockFileEx needs a handle of a file: Windows refuses a
-// byte-range lock on a folder's own handle (FILE_FLAG_BACKUP_SEMANTICS), and
-// Wine does too, so the lock is on this small empty file. The lock goes with
-// the handle, even when the program is ended.
+// Folder locks on Windows: LockFileEx on the first byte of a small hidden
+// file "listconv.lock" in the folder, which stays there. A byte-range lock
+// needs a file's handle: on a folder's own handle (opened with
+// FILE_FLAG_BACKUP_SEMANTICS) Wine refuses LockFileEx with
+// ERROR_INVALID_HANDLE, as Windows does for a folder. The lock goes with the
+// handle, also when the program is ended.
 #include <cerrno>
 
 #include "io/folder_lock.h"
