@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cinttypes>
+#include <csignal>
 #include <random>
 #include <string>
 #include <thread>
@@ -241,6 +242,72 @@ TEST(ImportChange, ASecondImportIsRefusedWhileOneWritesOrWaitsWithWait) {
   EXPECT_EQ(exitStatusOf(waiting), 0) << readFile(w.path(".stderr"));
   EXPECT_EQ(readFile(w.path("list.rec.~1~")), sampleFile("list.rec"));
   EXPECT_EQ(leftovers(w), "");
+}
+
+// The number of temporary files of a change in the folder.
+int temporaryFiles(const Workdir& w) {
+  int n = 0;
+  DIR* d = opendir(w.path("").c_str());
+  for (const dirent* e = d != nullptr ? readdir(d) : nullptr; e != nullptr; e = readdir(d)) {
+    n += std::string(e->d_name).compare(0, 5, ".lcx-") == 0 ? 1 : 0;
+  }
+  if (d != nullptr) {
+    closedir(d);
+  }
+  return n;
+}
+
+// An import stopped by each end signal while both its files are being
+// written (its dictionary read from a FIFO that the test holds open) leaves
+// the old files, no temporary file and no journal.
+TEST(ImportChange, AnEndSignalWhileBothFilesAreWrittenLeavesTheOldFilesAlone) {
+  SKIP_UNDER_RUNNER();
+  // A write to the FIFO after the import has gone fails instead of ending the test.
+  const sighandler_t before = std::signal(SIGPIPE, SIG_IGN);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE("signal " + std::to_string(signal));
+    Workdir w;
+    putSample(w);
+    putExports(w, 3);
+    ASSERT_EQ(mkfifo(w.path("words.fifo").c_str(), 0600), 0);
+    const pid_t import = startProgram(importExe(), {"in.csv", "words.fifo"}, w.path(""), Start());
+    ASSERT_GT(import, 0);
+    const int fifo = open(w.path("words.fifo").c_str(), O_WRONLY);
+    ASSERT_GE(fifo, 0);
+    // More rows than the reader's first block, written while it reads them;
+    // the FIFO stays open, so the import then waits for more.
+    std::string rows = "key,word,kanji\r\n";
+    for (int i = 0; i < 20000; ++i) {
+      rows += "K" + std::to_string(100000 + i) + ",katana,\xE5\x88\x80\r\n";
+    }
+    std::thread writer([&] {
+      for (size_t at = 0; at < rows.size();) {
+        const ssize_t n = write(fifo, rows.data() + at, rows.size() - at);
+        if (n <= 0) {
+          break;
+        }
+        at += static_cast<size_t>(n);
+      }
+    });
+    // Both replacements exist once the import waits for the rest of the dictionary.
+    for (int waited = 0; temporaryFiles(w) < 2 && waited < 30000; waited += 10) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(temporaryFiles(w), 2);
+    EXPECT_TRUE(exists(w.path("listconv.journal")));
+    kill(import, signal);
+    int status = 0;
+    waitpid(import, &status, 0);
+    writer.join();
+    close(fifo);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+    EXPECT_EQ(leftovers(w), "");
+    EXPECT_EQ(readFile(w.path("list.rec")), sampleFile("list.rec"));
+    EXPECT_EQ(readFile(w.path("words.txt")), sampleFile("words.txt"));
+    const RunResult r = w.run();
+    EXPECT_EQ(r.err, "") << "nothing to recover";
+  }
+  std::signal(SIGPIPE, before);
 }
 
 // The newest backup of `name` in the folder ("" when none).
