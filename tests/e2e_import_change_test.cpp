@@ -310,6 +310,25 @@ TEST(ImportChange, AnEndSignalWhileBothFilesAreWrittenLeavesTheOldFilesAlone) {
   std::signal(SIGPIPE, before);
 }
 
+TEST(ImportChange, AnImportWaitsForReadersToFinish) {
+  SKIP_UNDER_RUNNER();
+  Workdir w;
+  putSample(w);
+  putExports(w, 3);
+  const int reading = open(w.path("").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(flock(reading, LOCK_SH), 0);
+  const pid_t import = startProgram(importExe(), {"in.csv"}, w.path(""), Start());
+  ASSERT_GT(import, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  int status = 0;
+  EXPECT_EQ(waitpid(import, &status, WNOHANG), 0) << "it waits for the reader";
+  EXPECT_EQ(readFile(w.path("list.rec")), sampleFile("list.rec"));
+  close(reading);
+  EXPECT_EQ(exitStatusOf(import), 0) << readFile(w.path(".stderr"));
+  EXPECT_EQ(readFile(w.path(".stderr")), "");
+  EXPECT_TRUE(exists(w.path("list.rec.~1~")));
+}
+
 // The newest backup of `name` in the folder ("" when none).
 std::string newestBackup(const Workdir& w, const std::string& name) {
   std::string newest;

@@ -47,7 +47,15 @@ WriterLock openDataFolderToWrite(FolderLock& lock, const std::string& dir, const
                                  bool wait, std::string& said, FileError& failure) {
   said.clear();
   failure = FileError();
-  const int reason = lockFolder(lock, dir, true, wait);
+  int reason = lockFolder(lock, dir, true, wait);
+  if (reason == kFolderLockHeld) {
+    // Readers alone (the shared lock is free to take) are waited for: they
+    // end soon; only another writer stops the import.
+    reason = lockFolder(lock, dir, false, false);
+    if (reason == 0) {
+      reason = lockFolder(lock, dir, true, true);
+    }
+  }
   if (reason == kFolderLockHeld) {
     unlockFolder(lock);
     return WriterLock::heldByAnother;

@@ -21,7 +21,8 @@ enum class WriterLock { taken, heldByAnother, failed };
 FileError openDataFolderToRead(FolderLock& lock, const std::string& dir, const std::string& shown,
                                std::string& said);
 
-// Takes the exclusive lock on `dir`, waiting for it when `wait`, and then
-// recovers an interrupted change as openDataFolderToRead does.
+// Takes the exclusive lock on `dir`, waiting for it when `wait` (and, in
+// any case, while only readers hold the folder), and then recovers an
+// interrupted change as openDataFolderToRead does.
 WriterLock openDataFolderToWrite(FolderLock& lock, const std::string& dir, const std::string& shown,
                                  bool wait, std::string& said, FileError& failure);
