@@ -8,6 +8,10 @@ _listconv_import() {
       COMPREPLY=($(compgen -W 'utf-8 cp932' -- "$cur"))
       return
       ;;
+    --backup)
+      COMPREPLY=($(compgen -W 'numbered simple none' -- "$cur"))
+      return
+      ;;
     -C | --dir)
       compopt -o filenames 2>/dev/null
       COMPREPLY=($(compgen -d -- "$cur"))
@@ -15,7 +19,7 @@ _listconv_import() {
       ;;
   esac
   if [[ $cur == -* ]]; then
-    COMPREPLY=($(compgen -W '-C --dir --check --encoding -h --help --version' -- "$cur"))
+    COMPREPLY=($(compgen -W '-C --dir --backup --check --encoding --wait -h --help --version' -- "$cur"))
   else
     compopt -o filenames 2>/dev/null
     COMPREPLY=($(compgen -f -- "$cur"))

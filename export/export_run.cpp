@@ -286,6 +286,10 @@ int runExport(const ExportOptions& options) {
       return 1;
     }
   }
+  FolderLock lock;
+  if (!openDataFolderOf(kProgram, lock, options.dir)) {
+    return 1;
+  }
   const DataFiles files = dataFilesIn(options.dir);
   // The check tells of a clash in its report; every other format stops.
   if (format.source != ExportSource::dataFiles &&

@@ -58,6 +58,7 @@ struct ImportOutput {
   std::string path;
   OutputFile file;
   bool open = false;
+  bool unchanged = false;  // the new file would be byte for byte the old one: not written
 };
 
 // Writes `bytes` to `output` when it is open.

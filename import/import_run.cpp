@@ -12,10 +12,12 @@
 #include "import_problems.h"
 #include "import_records.h"
 #include "import_words.h"
+#include "io/data_change.h"
+#include "io/data_folder.h"
 #include "io/file_error.h"
+#include "io/folder_lock.h"
 #include "io/output_file.h"
 #include "io/platform.h"
-#include "io/replacement_file.h"
 #include "table_reader.h"
 #include "table_rows.h"
 #include "tables/kanji_index.h"
@@ -24,9 +26,6 @@
 namespace {
 
 const char* const kProgram = kImportProgram;
-
-// What a data file replaced is kept as, after its name.
-const char kBackupSuffix[] = ".bak";
 
 // What an export holds, told by its header.
 enum class TableContent { records, dictionary, listingCsv, unknown };
@@ -56,18 +55,28 @@ TableContent contentOf(const std::vector<std::string>& header) {
   return TableContent::unknown;
 }
 
-// Opens `output` unless `check`; false (a message printed) when it cannot
-// be opened.
-bool openImportOutput(ImportOutput& output, bool text, bool check) {
+// The outputs of an import, written as one change of the data folder; each
+// output's file is the change's file of the same place while it is written.
+struct ImportChange {
+  DataChange change;
+  std::vector<ImportOutput*> outputs;
+};
+
+// Opens `output` as a file of the change unless `check`; false (a message
+// printed) when it cannot be opened.
+bool openImportOutput(ImportChange& writes, ImportOutput& output, bool text, bool check) {
   if (check) {
     return true;
   }
-  const FileError e = openExportOutput(output.file, output.path, text);
+  size_t index = 0;
+  const FileError e = addChangedFile(writes.change, output.path, text, index);
   if (failed(e)) {
     reportFailures(kProgram, {e});
     return false;
   }
+  output.file = std::move(writes.change.files[index].out);
   output.open = true;
+  writes.outputs.push_back(&output);
   return true;
 }
 
@@ -155,50 +164,86 @@ void refuseInputsAsOutputs(const std::vector<ImportFile>& files, const std::stri
   }
 }
 
-// Closes an output and puts it in place, or removes it; false (a message
-// printed) when it could not be written.
-bool finishImportOutput(ImportOutput& output, bool keep) {
-  if (!output.open) {
-    return true;
+// Closes the outputs and puts them in place as one change (`keep`), or
+// removes them; false (a message printed) when they could not be written.
+bool finishImportOutputs(ImportChange& writes, bool keep) {
+  bool closed = true;
+  for (size_t i = 0; i < writes.outputs.size(); ++i) {
+    ImportOutput& output = *writes.outputs[i];
+    if (!closeOutput(output.file) && keep && closed) {
+      reportFailures(kProgram, {FileError{"write", output.path, output.file.error}});
+      closed = false;
+    }
+    output.open = false;
+    writes.change.files[i].out = std::move(output.file);
   }
-  output.open = false;
-  if (!keep) {
-    closeOutput(output.file);
-    discardReplacement(output.file);
-    return true;
+  // A file whose every byte would stay as it is, is not rewritten.
+  for (size_t i = writes.outputs.size(); i-- > 0;) {
+    if (writes.outputs[i]->unchanged) {
+      dropChangedFile(writes.change, i);
+      writes.outputs.erase(writes.outputs.begin() + static_cast<std::ptrdiff_t>(i));
+    }
   }
-  if (!closeOutput(output.file)) {
-    discardReplacement(output.file);
-    reportFailures(kProgram, {FileError{"write", output.path, output.file.error}});
-    return false;
+  if (writes.change.files.empty()) {
+    abandonDataChange(writes.change);
+    return closed;
   }
-  if (!isReplacement(output.file)) {
-    return true;  // a device or FIFO, written in place
+  if (!keep || !closed) {
+    abandonDataChange(writes.change);
+    return closed;
   }
-  const std::string backup = output.path + kBackupSuffix;
-  if (!keepBackup(output.file, output.file.target + kBackupSuffix)) {
-    discardReplacement(output.file);
-    reportFailures(kProgram, {FileError{"write", backup, output.file.error}});
-    return false;
-  }
-  if (!replaceWithOutput(output.file)) {
-    discardReplacement(output.file);
-    reportFailures(kProgram, {FileError{"write", output.path, output.file.error}});
+  bool committed = false;
+  const FileError e = commitDataChange(writes.change, committed);
+  if (failed(e)) {
+    reportFailures(kProgram, {e});
+    if (committed) {
+      std::fprintf(stderr,
+                   "%s: the import is committed: the next listconv-import, listconv or "
+                   "listconv-export in this folder puts it in place\n",
+                   kProgram);
+    }
     return false;
   }
   return true;
 }
 
-}  // namespace
-
-int runImport(const ImportOptions& options) {
-  if (!options.dir.empty()) {
-    const FileError e = folderFailure(options.dir);
-    if (failed(e)) {
-      reportFailures(kProgram, {e});
-      return 1;
+// Says which backups the import made.
+void sayBackups(const DataChange& change) {
+  for (const ChangedFile& f : change.files) {
+    if (!f.backup.empty()) {
+      std::printf("%s kept as %s\n", f.path.c_str(), f.backup.c_str());
     }
   }
+}
+
+// Locks the data folder of the import (for writing unless `options.check`)
+// and recovers an interrupted import; false (a message printed) when it
+// cannot.
+bool openDataFolder(const ImportOptions& options, FolderLock& lock) {
+  const std::string shown = options.dir.empty() ? "." : options.dir;
+  std::string said;
+  FileError e;
+  if (options.check) {
+    e = openDataFolderToRead(lock, options.dir, shown, said);
+  } else {
+    const WriterLock got = openDataFolderToWrite(lock, options.dir, shown, options.wait, said, e);
+    if (got == WriterLock::heldByAnother) {
+      std::fprintf(stderr, "%s: another listconv-import is writing %s\n", kProgram, shown.c_str());
+      return false;
+    }
+  }
+  if (!said.empty()) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, said.c_str());
+  }
+  if (failed(e)) {
+    reportFailures(kProgram, {e});
+    return false;
+  }
+  return true;
+}
+
+// The import, once its data folder is locked.
+int importLocked(const ImportOptions& options) {
   const DataFiles data = dataFilesIn(options.dir);
   Problems problems;
   std::vector<ImportFile> files;
@@ -223,19 +268,22 @@ int runImport(const ImportOptions& options) {
     index = indexKanjiTable(kanji);
   }
 
+  ImportChange writes;
+  writes.change.dir = options.dir;
+  writes.change.backup = options.backup;
   ImportOutput recordOut{data.records, {}, false};
   ImportOutput wordOut{data.words, {}, false};
   RecordCounts counts;
   int64_t entries = 0;
   if (ok && records != nullptr) {
-    ok = openImportOutput(recordOut, false, options.check);
+    ok = openImportOutput(writes, recordOut, false, options.check);
     if (ok) {
       importRecords(records->reader, records->path, options.utf8, kanji, recordOut, counts,
                     problems);
     }
   }
   if (ok && words != nullptr) {
-    ok = openImportOutput(wordOut, true, options.check);
+    ok = openImportOutput(writes, wordOut, true, options.check);
     if (ok) {
       importWords(words->reader, words->path, options.utf8, index, wordOut, entries, problems);
     }
@@ -246,13 +294,16 @@ int runImport(const ImportOptions& options) {
   if (ok && problems.count == 0) {
     checkRecordsWritten(recordOut, counts, problems);
   }
+  recordOut.unchanged = counts.same;
   const bool whole = ok && problems.count == 0;
   printProblems(problems);
-  bool written = finishImportOutput(recordOut, whole && !counts.same);
-  written = finishImportOutput(wordOut, whole && written) && written;
+  const bool begun = !writes.outputs.empty();
+  const bool written = finishImportOutputs(writes, whole);
   if (!whole || !written) {
     if (problems.count > 0) {
       std::fprintf(stderr, "%s: nothing was written\n", kProgram);
+    } else if ((begun || !written) && !hasJournal(options.dir)) {
+      std::fprintf(stderr, "%s: nothing was changed\n", kProgram);
     }
     return 1;
   }
@@ -264,5 +315,25 @@ int runImport(const ImportOptions& options) {
     std::printf("%" PRId64 " dictionary %s %s %s\n", entries, entries == 1 ? "entry" : "entries",
                 verb, data.words.c_str());
   }
+  sayBackups(writes.change);
   return 0;
+}
+
+}  // namespace
+
+int runImport(const ImportOptions& options) {
+  if (!options.dir.empty()) {
+    const FileError e = folderFailure(options.dir);
+    if (failed(e)) {
+      reportFailures(kProgram, {e});
+      return 1;
+    }
+  }
+  FolderLock lock;
+  if (!openDataFolder(options, lock)) {
+    return 1;
+  }
+  const int status = importLocked(options);
+  unlockFolder(lock);
+  return status;
 }

@@ -6,12 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "io/data_journal.h"
+
 // What one import is asked to do (the command line, checked).
 struct ImportOptions {
-  std::string dir;                 // the folder of the data files; "" for the current one
-  std::vector<std::string> files;  // the exports to read
-  bool utf8 = true;                // the exports' texts are UTF-8; else CP932 bytes
-  bool check = false;              // only say what would be written
+  std::string dir;                           // the folder of the data files; "" for the current one
+  std::vector<std::string> files;            // the exports to read
+  bool utf8 = true;                          // the exports' texts are UTF-8; else CP932 bytes
+  bool check = false;                        // only say what would be written
+  BackupKind backup = BackupKind::numbered;  // what a data file replaced is kept as
+  bool wait = false;  // wait for another import writing the folder, instead of stopping
 };
 
 // Runs the import; returns the exit status: 0 when everything was written

@@ -32,7 +32,8 @@ const char kExamplesAndStatuses[] =
     "\n"
     "Exit status:\n"
     "  0  success\n"
-    "  1  a row was refused, or a file could not be read or written; nothing written\n"
+    "  1  a row was refused, or a file could not be read or written; nothing written;\n"
+    "     or another listconv-import is writing the folder (see --wait)\n"
     "  2  a usage error\n";
 
 // Reads the command line and runs the import; returns the exit status.
@@ -40,8 +41,10 @@ int runCommandLine(int argc, char** argv) {
   CLI::App app(
       "Reads exports of the records and dictionary formats of listconv-export (CSV, with or "
       "without a byte-order mark, or JSON Lines), edited or not, and writes list.rec and "
-      "words.txt from them as the old program reads them; the file replaced is kept as "
-      "list.rec.bak or words.txt.bak. Nothing is written when any row is refused.",
+      "words.txt from them as the old program reads them, both as one change; the file "
+      "replaced is kept as list.rec.~N~ or words.txt.~N~ (N one above the highest there). "
+      "Nothing is written when any row is refused, and a failed or interrupted import leaves "
+      "the old files as they were.",
       "listconv-import");
   // A FILE may be an absolute path, which starts with / as an option of
   // Windows' own style would.
@@ -58,6 +61,15 @@ int runCommandLine(int argc, char** argv) {
       ->type_name("ENCODING")
       ->transform(CLI::IsMember(namesOf(kExportEncodings), CLI::ignore_case).description(""))
       ->capture_default_str();
+  std::string backup = "numbered";
+  app.add_option("--backup", backup,
+                 "what a data file replaced is kept as: numbered (NAME.~N~), simple (NAME~) "
+                 "or none")
+      ->type_name("CONTROL")
+      ->transform(CLI::IsMember({"numbered", "simple", "none"}).description(""))
+      ->capture_default_str();
+  app.add_flag("--wait", options.wait,
+               "wait while another listconv-import writes the folder, instead of stopping");
   app.add_option("FILE", options.files,
                  "an export of the records or dictionary format; - reads standard input")
       ->type_name("FILE");
@@ -84,6 +96,9 @@ int runCommandLine(int argc, char** argv) {
     return usageError(app, "--dir needs a folder name");
   }
   options.utf8 = findExportEncoding(encoding)->utf8;
+  options.backup = backup == "none"     ? BackupKind::none
+                   : backup == "simple" ? BackupKind::simple
+                                        : BackupKind::numbered;
   return runImport(options);
 }
 

@@ -59,7 +59,9 @@ std::string folderNames(const Workdir& w) {
   DIR* d = opendir(w.path("").c_str());
   for (const dirent* e = d != nullptr ? readdir(d) : nullptr; e != nullptr; e = readdir(d)) {
     const std::string name = e->d_name;
-    if (name != "." && name != ".." && name != ".stdout" && name != ".stderr") {
+    // listconv.lock: the file the Windows build locks the folder by.
+    if (name != "." && name != ".." && name != ".stdout" && name != ".stderr" &&
+        name != "listconv.lock") {
       names.push_back(name);
     }
   }
@@ -166,7 +168,7 @@ TEST(ImportEndToEnd, TheReplacedFilesAreKeptAsBackups) {
   putSample(w);
   w.put("in.csv", std::string(kRecordHeader) + kRecordRow);
   w.put("words.csv", "key,word,kanji\r\nKATANA,katana,\xE5\x88\x80\r\n");
-  w.put("list.rec.bak", "an older backup");
+  w.put("list.rec.~1~", "an older backup");
 
   RunResult r = runImport(w, "--check in.csv words.csv");
   EXPECT_EQ(r.status, 0) << r.err;
@@ -185,13 +187,28 @@ TEST(ImportEndToEnd, TheReplacedFilesAreKeptAsBackups) {
   EXPECT_EQ(r.out,
             "1 record (1 listed) written to list.rec: 1 changed, 0 added, 13 removed, "
             "0 unchanged\n"
-            "1 dictionary entry written to words.txt\n");
+            "1 dictionary entry written to words.txt\n"
+            "list.rec kept as list.rec.~2~\n"
+            "words.txt kept as words.txt.~1~\n");
   EXPECT_EQ(readFile(w.path("list.rec")).size(), 666u);
-  EXPECT_EQ(readFile(w.path("list.rec.bak")), sampleFile("list.rec"));
-  EXPECT_EQ(readFile(w.path("words.txt.bak")), sampleFile("words.txt"));
+  EXPECT_EQ(readFile(w.path("list.rec.~1~")), "an older backup");
+  EXPECT_EQ(readFile(w.path("list.rec.~2~")), sampleFile("list.rec"));
+  EXPECT_EQ(readFile(w.path("words.txt.~1~")), sampleFile("words.txt"));
   EXPECT_EQ(readFile(w.path("words.txt")), "KATANA katana 530\r\n");
   EXPECT_EQ(folderNames(w),
-            "in.csv kanjis.dat list.rec list.rec.bak words.csv words.txt words.txt.bak ");
+            "in.csv kanjis.dat list.rec list.rec.~1~ list.rec.~2~ words.csv words.txt "
+            "words.txt.~1~ ");
+
+  // Every backup is kept: the next one takes the next number.
+  r = runImport(w, "--backup=simple words.csv");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "1 dictionary entry written to words.txt\nwords.txt kept as words.txt~\n");
+  r = runImport(w, "--backup=none words.csv");
+  EXPECT_EQ(r.out, "1 dictionary entry written to words.txt\n");
+  r = runImport(w, "words.csv");
+  EXPECT_EQ(r.out, "1 dictionary entry written to words.txt\nwords.txt kept as words.txt.~2~\n");
+  EXPECT_EQ(readFile(w.path("words.txt~")), "KATANA katana 530\r\n");
+  EXPECT_EQ(runImport(w, "--backup=all words.csv").status, 2);
 }
 
 TEST(ImportEndToEnd, ALinkedDataFileIsReplacedThroughTheLinkKeepingItsMode) {
@@ -201,19 +218,28 @@ TEST(ImportEndToEnd, ALinkedDataFileIsReplacedThroughTheLinkKeepingItsMode) {
   Workdir w;
   putSample(w);
   w.put("in.csv", std::string(kRecordHeader) + kRecordRow);
-  ASSERT_EQ(rename(w.path("list.rec").c_str(), w.path("real.rec").c_str()), 0);
-  ASSERT_EQ(symlink("real.rec", w.path("list.rec").c_str()), 0);
-  ASSERT_EQ(chmod(w.path("real.rec").c_str(), 0640), 0);
+  ASSERT_EQ(mkdir(w.path("real").c_str(), 0755), 0);
+  ASSERT_EQ(rename(w.path("list.rec").c_str(), w.path("real/data.bin").c_str()), 0);
+  ASSERT_EQ(symlink("real/data.bin", w.path("list.rec").c_str()), 0);
+  ASSERT_EQ(chmod(w.path("real/data.bin").c_str(), 0640), 0);
   const RunResult r = runImport(w, "in.csv");
   EXPECT_EQ(r.status, 0) << r.err;
   struct stat st;
   ASSERT_EQ(lstat(w.path("list.rec").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays";
-  ASSERT_EQ(stat(w.path("real.rec").c_str(), &st), 0);
+  ASSERT_EQ(stat(w.path("real/data.bin").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(st.st_size, 666);
-  EXPECT_EQ(readFile(w.path("real.rec.bak")), sampleFile("list.rec"));
-  EXPECT_EQ(folderNames(w), "in.csv kanjis.dat list.rec real.rec real.rec.bak words.txt ");
+  // The backup lies beside the name the user knows, not beside the link's target.
+  EXPECT_EQ(readFile(w.path("list.rec.~1~")), sampleFile("list.rec"));
+  EXPECT_EQ(folderNames(w), "in.csv kanjis.dat list.rec list.rec.~1~ real words.txt ");
+  DIR* d = opendir(w.path("real").c_str());
+  int entries = 0;
+  while (readdir(d) != nullptr) {
+    ++entries;
+  }
+  closedir(d);
+  EXPECT_EQ(entries, 3) << "., .. and data.bin: nothing new beside the target";
 }
 
 TEST(ImportEndToEnd, AnExportThatIsADataFileToBeWrittenIsRefused) {

@@ -63,8 +63,9 @@ TEST(LetterCase, TheImportWritesTheFileByTheNameItHas) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out,
             "14 records (12 listed) written to LIST.REC: 1 changed, 0 added, 0 removed, "
-            "13 unchanged\n");
-  EXPECT_TRUE(exists(w.path("LIST.REC.bak")));
+            "13 unchanged\n"
+            "LIST.REC kept as LIST.REC.~1~\n");
+  EXPECT_TRUE(exists(w.path("LIST.REC.~1~")));
   EXPECT_FALSE(exists(w.path("list.rec")));
   EXPECT_EQ(w.run().listing, sampleFile("list.txt"));
 }

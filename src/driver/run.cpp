@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "io/data_folder.h"
 #include "records/era_annotation.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
@@ -172,6 +173,18 @@ void reportFailures(const char* program, const std::vector<FileError>& failures)
   }
 }
 
+bool openDataFolderOf(const char* program, FolderLock& lock, const std::string& dir) {
+  std::string said;
+  const FileError e = openDataFolderToRead(lock, dir, dir.empty() ? "." : dir, said);
+  if (!said.empty()) {
+    std::fprintf(stderr, "%s: %s\n", program, said.c_str());
+  }
+  if (failed(e)) {
+    reportFailures(program, {e});
+  }
+  return !failed(e);
+}
+
 namespace {
 
 // Prints "listconv: cannot WHAT list.txt: reason".
@@ -190,6 +203,10 @@ void flushConsole(int& error) {
 // Loads the tables and converts list.rec into list.txt; returns the exit
 // status. The console output is checked by the caller.
 int convert() {
+  FolderLock lock;
+  if (!openDataFolderOf(kConverterName, lock, "")) {
+    return 1;
+  }
   const DataFiles files = dataFilesIn("");
   // A clash leaves its data file missing, as a file that fails to open does.
   const bool clashed = reportNameClashes(kConverterName, files);
@@ -199,7 +216,8 @@ int convert() {
   bool readsOk = inputs.failures.empty() && !clashed;
   if (const std::string* input = inputUnderOutput(fileIdAt(kListingFile), files, inputs)) {
     closeInput(inputs.records);
-    std::fprintf(stderr, "%s: %s is the same file as %s\n", kConverterName, kListingFile, input->c_str());
+    std::fprintf(stderr, "%s: %s is the same file as %s\n", kConverterName, kListingFile,
+                 input->c_str());
     return 1;
   }
   OutputFile listing;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "io/folder_lock.h"
 #include "io/input_file.h"
 #include "io/output_file.h"
 #include "io/platform.h"
@@ -98,6 +99,12 @@ bool closeRunInputs(const char* program, const DataFiles& files, RunInputs& inpu
 
 // Prints "PROGRAM: MESSAGE" on standard error for every failure.
 void reportFailures(const char* program, const std::vector<FileError>& failures);
+
+// Takes the shared lock on the data folder `dir` ("" for the current one)
+// and finishes or undoes an interrupted import there, saying so under the
+// name `program`; false (a message printed) when the data files cannot be
+// read as one change.
+bool openDataFolderOf(const char* program, FolderLock& lock, const std::string& dir);
 
 // The working values of one record on its way from list.rec to its block,
 // reused from record to record. A listed record's block refers to `record`.

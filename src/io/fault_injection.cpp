@@ -16,3 +16,10 @@ int takeInjectedRenameFailure() {
   gInjectedFaults.renameFailError = 0;
   return error;
 }
+
+int takeInjectedCommitFailure() {
+  if (gInjectedFaults.commitFailStep <= 0 || --gInjectedFaults.commitFailStep > 0) {
+    return 0;
+  }
+  return gInjectedFaults.commitFailError;
+}

@@ -14,6 +14,10 @@ std::string describeFailure(const char* operation, const std::string& name, cons
 }
 
 std::string describeFailure(const FileError& e) {
+  if (e.error == kNotRegularFile) {
+    return describeFailure(e.operation, e.name,
+                           "not a regular file (a data file is replaced as a whole)");
+  }
   return describeFailure(e.operation, e.name, std::strerror(e.error));
 }
 

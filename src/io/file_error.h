@@ -13,6 +13,10 @@ struct FileError {
   int error = 0;
 };
 
+// The reason of a FileError for a file that is to be replaced as a whole but
+// is not a regular file (a device, a FIFO); no errno has this value.
+const int kNotRegularFile = -2;
+
 // True when a failure is recorded.
 inline bool failed(const FileError& e) {
   return e.error != 0;

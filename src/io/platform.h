@@ -76,3 +76,35 @@ bool namesToMatchIn(const std::string& dir, std::vector<std::string>& names);
 // limit, fail as any other write does, instead of ending the program by a
 // signal.
 void failWritesInsteadOfSignals();
+
+// ---- What a change of the data files needs ----------------------------------
+
+// True when `path` names a file from the root (or, on Windows, a drive).
+bool isAbsolutePath(const std::string& path);
+
+// True when something of the name `path` is there (a link itself counts,
+// whether or not it leads anywhere).
+bool nameExists(const std::string& path);
+
+// Sets `names` to the names of the entries of the folder `dir` ("" for the
+// current one); false when it cannot be listed.
+bool listFolder(const std::string& dir, std::vector<std::string>& names);
+
+// Renames `from` to `to`, replacing a file of that name (a link of that name
+// itself, never what it leads to); 0 or the system's reason.
+int renameReplacing(const std::string& from, const std::string& to);
+
+// Gives the regular file `from` the new name `to` too: a second name of the
+// same file where the file system allows it, else a synced copy with its
+// permission bits. Never writes through or over anything already named
+// `to`: EEXIST then. 0 or the system's reason.
+int linkOrCopyNew(const std::string& from, const std::string& to);
+
+// Removes the file `path` (a link itself); 0, or the system's reason (ENOENT
+// when there was none).
+int removeFile(const std::string& path);
+
+// Has the system write the folder's names to its disk, so that a rename or
+// a removal in it survives a crash; 0 or the system's reason. A system that
+// cannot sync a folder counts as synced.
+int syncFolder(const std::string& dir);

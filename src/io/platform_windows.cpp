@@ -130,3 +130,74 @@ bool namesToMatchIn(const std::string&, std::vector<std::string>& names) {
 
 // Windows ends no program for a failed write.
 void failWritesInsteadOfSignals() {}
+
+bool isAbsolutePath(const std::string& path) {
+  return (!path.empty() && isSeparator(path[0])) || (path.size() > 1 && path[1] == ':');
+}
+
+bool nameExists(const std::string& path) {
+  return GetFileAttributesW(widened(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+namespace {
+
+// The UTF-8 of a UTF-16 name the wide API gave.
+std::string narrowed(const wchar_t* wide) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) {
+    return std::string();
+  }
+  std::string text(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], n, nullptr, nullptr);
+  text.pop_back();  // the terminating zero
+  return text;
+}
+
+}  // namespace
+
+bool listFolder(const std::string& dir, std::vector<std::string>& names) {
+  names.clear();
+  WIN32_FIND_DATAW found;
+  const HANDLE h = FindFirstFileW(
+      widened(dir.empty() ? std::string("*") : pathInFolder(dir, "*")).c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  do {
+    names.push_back(narrowed(found.cFileName));
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  return true;
+}
+
+int renameReplacing(const std::string& from, const std::string& to) {
+  SetFileAttributesW(widened(from).c_str(), FILE_ATTRIBUTE_NORMAL);  // a replacement is hidden
+  if (MoveFileExW(widened(from).c_str(), widened(to).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return 0;
+  }
+  return errnoOf(GetLastError());
+}
+
+int linkOrCopyNew(const std::string& from, const std::string& to) {
+  const std::wstring source = widened(from);
+  const std::wstring kept = widened(to);
+  // Both refuse an existing name: CopyFileW is told to fail if it exists.
+  if (CreateHardLinkW(kept.c_str(), source.c_str(), nullptr) ||
+      CopyFileW(source.c_str(), kept.c_str(), TRUE)) {
+    return 0;
+  }
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? EEXIST : errnoOf(error);
+}
+
+int removeFile(const std::string& path) {
+  const std::wstring wide = widened(path);
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileW(wide.c_str()) ? 0 : errnoOf(GetLastError());
+}
+
+// Windows writes a folder's names with the rename (MOVEFILE_WRITE_THROUGH).
+int syncFolder(const std::string&) {
+  return 0;
+}

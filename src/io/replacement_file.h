@@ -37,19 +37,36 @@ bool isReplacement(const OutputFile& out);
 // false (with `error` set, and the new file still there) on failure.
 bool replaceWithOutput(OutputFile& out);
 
-// Before replaceWithOutput: keeps the file that the replacement `out` is to
-// replace under the name `backup` (an older file of that name replaced), as a
-// second name of the same file where the file system allows it, else as a
-// copy. Nothing to keep, when the file is not there yet, is no failure.
-// False, with `error` set, when it cannot be kept.
-bool keepBackup(OutputFile& out, const std::string& backup);
-
 // Removes the file of a replacement that is not to be put in place.
 void discardReplacement(OutputFile& out);
 
-// Removes the file of the replacement being written, if any, as the end
-// signals do: for a failure met far from its OutputFile (out of memory).
+// Removes the files of the replacements being written (and the journal of a
+// change not yet committed), as the end signals do: for a failure met far
+// from its OutputFile (out of memory).
 void discardPendingReplacement();
+
+// ---- The replacements of a change of the data files (data_change.h) ---------
+
+// The first half of opening a data file's replacement: sets `out` for the
+// output `path` and finds the file to replace (`out.target`, links followed
+// as openExportOutput follows them) without creating anything. A device, a
+// FIFO or anything else that cannot be replaced as a whole is refused
+// (kNotRegularFile), as are a folder and a read-only file.
+FileError findDataTarget(OutputFile& out, const std::string& path, bool text);
+
+// The second half: creates the replacement of `out.target` as the new file
+// `temp` (in the target's folder), which the end signals then remove. An
+// existing `temp` is a failure (EEXIST), never opened.
+FileError createDataReplacement(OutputFile& out, const std::string& temp);
+
+// Holds the end signals back (`hold`), or lets them through again, for the
+// time a committed change is put in place, so that a signal cannot stop it
+// half done.
+void holdEndSignalsForCommit(bool hold);
+
+// Has the end signals remove the file `path` (`remove`), or no longer
+// (a journal once committed); false when it cannot be taken on.
+bool removeOnEndSignal(const std::string& path, bool remove);
 
 // ---- Shared by the platforms' sources ---------------------------------------
 
@@ -68,5 +85,4 @@ std::string replacementName();
 // The failure of creating a replacement for `target` with `error`: for an
 // existing file (`exists`), its folder refused, and the folder is named, not
 // the file; else the output could not be created.
-FileError creationFailure(const OutputFile& out, const std::string& target, bool exists,
-                          int error);
+FileError creationFailure(const OutputFile& out, const std::string& target, bool exists, int error);

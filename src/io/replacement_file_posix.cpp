@@ -19,9 +19,11 @@
 
 namespace {
 
-// The replacement that the signal handlers remove ("" when none), kept where
-// a handler may read it.
-char gTempToRemove[PATH_MAX + 1];
+// The files that the signal handlers remove (each "" when none), kept where
+// a handler may read them: the replacements being written and the journal of
+// a change not yet committed.
+const int kMaxFilesToRemove = 8;
+char gFilesToRemove[kMaxFilesToRemove][PATH_MAX + 1];
 
 // The signals that end the program and should not leave a replacement behind.
 const int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -29,14 +31,55 @@ const int kEndSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // The most links followed from an output's name.
 const int kMaxLinks = 40;
 
-// Removes the replacement, then ends the program by the same signal as it
-// would have ended without this handler.
-void removeTempAndEnd(int signal) {
-  if (gTempToRemove[0] != '\0') {
-    unlink(gTempToRemove);
+// Removes every file to remove, the last named first (the journal of a change
+// goes after its replacements).
+void removeFilesToRemove() {
+  for (int i = kMaxFilesToRemove - 1; i >= 0; --i) {
+    if (gFilesToRemove[i][0] != '\0') {
+      unlink(gFilesToRemove[i]);
+      gFilesToRemove[i][0] = '\0';
+    }
   }
+}
+
+// Removes the files to remove, then ends the program by the same signal as
+// it would have ended without this handler.
+void removeTempAndEnd(int signal) {
+  removeFilesToRemove();
   std::signal(signal, SIG_DFL);
   raise(signal);
+}
+
+// Adds `path` to the files the handlers remove, in the first free slot
+// after every taken one; false when it is too long or no slot is free. End
+// signals must be held.
+bool addFileToRemove(const std::string& path) {
+  if (path.size() >= sizeof gFilesToRemove[0]) {
+    return false;
+  }
+  for (const auto& slot : gFilesToRemove) {
+    if (path == slot) {
+      return true;  // already there
+    }
+  }
+  int free = kMaxFilesToRemove;
+  while (free > 0 && gFilesToRemove[free - 1][0] == '\0') {
+    --free;
+  }
+  if (free == kMaxFilesToRemove) {
+    return false;
+  }
+  std::memcpy(gFilesToRemove[free], path.c_str(), path.size() + 1);
+  return true;
+}
+
+// Takes `path` off the files the handlers remove. End signals must be held.
+void dropFileToRemove(const std::string& path) {
+  for (auto& slot : gFilesToRemove) {
+    if (path == slot) {
+      slot[0] = '\0';
+    }
+  }
 }
 
 // Installs removeTempAndEnd for every end signal the program was not told
@@ -137,8 +180,10 @@ void takeOwnerAndMode(int fd, const struct stat& old) {
 }
 
 // Creates a replacement for `target`, which is the regular file `old`
-// describes, or nothing when `old` is nullptr.
-FileError createReplacement(OutputFile& out, const std::string& target, const struct stat* old) {
+// describes, or nothing when `old` is nullptr: of the name `named`, or of a
+// new random name when that is "".
+FileError createReplacement(OutputFile& out, const std::string& target, const struct stat* old,
+                            const std::string& named = std::string()) {
   out.target = target;
   const bool exists = old != nullptr;
   if (exists) {
@@ -146,23 +191,25 @@ FileError createReplacement(OutputFile& out, const std::string& target, const st
   }
   watchEndSignals();
   for (int attempt = 0; attempt < kReplacementNameAttempts; ++attempt) {
-    const std::string temp = folderOf(target) + replacementName();
-    if (temp.size() >= sizeof gTempToRemove) {
-      return creationFailure(out, target, exists, ENAMETOOLONG);
-    }
+    const std::string temp = named.empty() ? folderOf(target) + replacementName() : named;
     sigset_t saved;
     holdEndSignals(saved);
+    if (!addFileToRemove(temp)) {
+      releaseEndSignals(saved);
+      return creationFailure(out, target, exists, ENAMETOOLONG);
+    }
     // A new file gets the usual mode under the umask; a replacement starts
     // as the user's alone and then takes the mode of the file it replaces.
     const int fd =
         open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
     const int error = errno;
     if (fd >= 0) {
-      std::memcpy(gTempToRemove, temp.c_str(), temp.size() + 1);
       out.temp = temp;
+    } else {
+      dropFileToRemove(temp);
     }
     releaseEndSignals(saved);
-    if (fd < 0 && error == EEXIST) {
+    if (fd < 0 && error == EEXIST && named.empty()) {
       continue;
     }
     if (fd < 0) {
@@ -192,23 +239,24 @@ uint64_t replacementSeed() {
          static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&now));
 }
 
-FileError openExportOutput(OutputFile& out, const std::string& path, bool text) {
-  assert(!path.empty());
-  out = OutputFile();
-  out.text = text;
-  out.path = path;
-  std::string target = path;
-  struct stat st;
+namespace {
+
+// Follows the links from `path` as far as the user may, to `target`, which
+// `st` then describes (when `there`); a link into /proc ends at the link
+// (`inProc`). Returns what failed.
+FileError followLinks(const std::string& path, std::string& target, struct stat& st, bool& there,
+                      bool& inProc) {
+  target = path;
+  there = false;
+  inProc = false;
   for (int links = 0;; ++links) {
     if (lstat(target.c_str(), &st) != 0) {
       const int error = errno;
-      if (error == ENOENT) {
-        return createReplacement(out, target, nullptr);
-      }
-      return FileError{"create", path, error};
+      return error == ENOENT ? FileError() : FileError{"create", path, error};
     }
     if (!S_ISLNK(st.st_mode)) {
-      break;
+      there = true;
+      return FileError();
     }
     if (links == kMaxLinks) {
       return FileError{"create", path, ELOOP};
@@ -217,9 +265,8 @@ FileError openExportOutput(OutputFile& out, const std::string& path, bool text) 
       return FileError{"write", path, refused};
     }
     if (isInProc(folderOf(target))) {
-      // A file the program has open (standard output, say): written as it is.
-      struct stat to;
-      return openInPlace(out, target, stat(target.c_str(), &to) == 0 && S_ISREG(to.st_mode));
+      inProc = true;  // a file the program has open (standard output, say)
+      return FileError();
     }
     char text[PATH_MAX];
     const ssize_t n = readlink(target.c_str(), text, sizeof text);
@@ -229,16 +276,99 @@ FileError openExportOutput(OutputFile& out, const std::string& path, bool text) 
     const std::string to(text, static_cast<size_t>(n));
     target = to[0] == '/' ? to : folderOf(target) + to;
   }
+}
+
+// What is wrong with replacing the existing file `target`, which `st`
+// describes, as the output `path`: a folder, or a file the user may not write.
+FileError replacingFailure(const std::string& path, const std::string& target,
+                           const struct stat& st) {
   if (S_ISDIR(st.st_mode)) {
     return FileError{"write", path, EISDIR};
-  }
-  if (!S_ISREG(st.st_mode)) {
-    return openInPlace(out, target, false);  // a device, a FIFO, a socket
   }
   if (access(target.c_str(), W_OK) != 0) {
     return FileError{"write", path, errno};  // a read-only file stays as it is
   }
-  return createReplacement(out, target, &st);
+  return FileError();
+}
+
+}  // namespace
+
+FileError openExportOutput(OutputFile& out, const std::string& path, bool text) {
+  assert(!path.empty());
+  out = OutputFile();
+  out.text = text;
+  out.path = path;
+  std::string target;
+  struct stat st;
+  bool there = false;
+  bool inProc = false;
+  const FileError e = followLinks(path, target, st, there, inProc);
+  if (failed(e)) {
+    return e;
+  }
+  if (inProc) {
+    struct stat to;
+    return openInPlace(out, target, stat(target.c_str(), &to) == 0 && S_ISREG(to.st_mode));
+  }
+  if (!there) {
+    return createReplacement(out, target, nullptr);
+  }
+  if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) {
+    return openInPlace(out, target, false);  // a device, a FIFO, a socket
+  }
+  const FileError refused = replacingFailure(path, target, st);
+  return failed(refused) ? refused : createReplacement(out, target, &st);
+}
+
+FileError findDataTarget(OutputFile& out, const std::string& path, bool text) {
+  assert(!path.empty());
+  out = OutputFile();
+  out.text = text;
+  out.path = path;
+  struct stat st;
+  bool there = false;
+  bool inProc = false;
+  const FileError e = followLinks(path, out.target, st, there, inProc);
+  if (failed(e)) {
+    return e;
+  }
+  if (inProc || (there && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode))) {
+    return FileError{"replace", path, kNotRegularFile};
+  }
+  return there ? replacingFailure(path, out.target, st) : FileError();
+}
+
+FileError createDataReplacement(OutputFile& out, const std::string& temp) {
+  assert(!out.target.empty() && !temp.empty());
+  struct stat st;
+  if (lstat(out.target.c_str(), &st) != 0) {
+    return createReplacement(out, out.target, nullptr, temp);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    return FileError{"replace", out.path, kNotRegularFile};
+  }
+  return createReplacement(out, out.target, &st, temp);
+}
+
+void holdEndSignalsForCommit(bool hold) {
+  static sigset_t saved;
+  if (hold) {
+    holdEndSignals(saved);
+  } else {
+    releaseEndSignals(saved);
+  }
+}
+
+bool removeOnEndSignal(const std::string& path, bool remove) {
+  sigset_t saved;
+  holdEndSignals(saved);
+  watchEndSignals();
+  const bool added = remove ? addFileToRemove(path) : true;
+  if (!remove) {
+    dropFileToRemove(path);
+  }
+  releaseEndSignals(saved);
+  return added;
 }
 
 bool replaceWithOutput(OutputFile& out) {
@@ -253,7 +383,7 @@ bool replaceWithOutput(OutputFile& out) {
   const bool renamed = std::rename(out.temp.c_str(), out.target.c_str()) == 0;
   const int error = errno;
   if (renamed) {
-    gTempToRemove[0] = '\0';
+    dropFileToRemove(out.temp);
     out.temp.clear();
   }
   releaseEndSignals(saved);
@@ -263,71 +393,12 @@ bool replaceWithOutput(OutputFile& out) {
   return renamed;
 }
 
-namespace {
-
-// Copies the file at `from` to a new file at `to`, synced; 0 or the
-// system's reason.
-int copyFile(const std::string& from, const std::string& to) {
-  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
-    return errno;
-  }
-  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (out < 0) {
-    const int error = errno;
-    close(in);
-    return error;
-  }
-  static char block[1 << 16];
-  int error = 0;
-  for (ssize_t n; error == 0 && (n = read(in, block, sizeof block)) != 0;) {
-    if (n < 0 || write(out, block, static_cast<size_t>(n)) != n) {
-      error = errno != 0 ? errno : EIO;
-    }
-  }
-  struct stat st;
-  if (error == 0 && fstat(in, &st) == 0 && fchmod(out, st.st_mode & 0777) != 0) {
-    // The copy stays the user's alone.
-  }
-  if (error == 0 && fsync(out) != 0 && errno != EINVAL) {
-    error = errno;
-  }
-  close(in);
-  if (close(out) != 0 && error == 0) {
-    error = errno;
-  }
-  if (error != 0) {
-    unlink(to.c_str());
-  }
-  return error;
-}
-
-}  // namespace
-
-bool keepBackup(OutputFile& out, const std::string& backup) {
-  assert(isReplacement(out));
-  struct stat st;
-  if (stat(out.target.c_str(), &st) != 0) {
-    return true;  // nothing there yet
-  }
-  if (unlink(backup.c_str()) != 0 && errno != ENOENT) {
-    out.error = errno;
-    return false;
-  }
-  if (link(out.target.c_str(), backup.c_str()) == 0) {
-    return true;
-  }
-  const int error = copyFile(out.target, backup);
-  out.error = error;
-  return error == 0;
-}
-
 void discardReplacement(OutputFile& out) {
   if (isReplacement(out)) {
     sigset_t saved;
     holdEndSignals(saved);
     unlink(out.temp.c_str());
-    gTempToRemove[0] = '\0';
+    dropFileToRemove(out.temp);
     releaseEndSignals(saved);
     out.temp.clear();
   }
@@ -336,9 +407,6 @@ void discardReplacement(OutputFile& out) {
 void discardPendingReplacement() {
   sigset_t saved;
   holdEndSignals(saved);
-  if (gTempToRemove[0] != '\0') {
-    unlink(gTempToRemove);
-    gTempToRemove[0] = '\0';
-  }
+  removeFilesToRemove();
   releaseEndSignals(saved);
 }

@@ -17,17 +17,72 @@
 
 namespace {
 
-// The replacement that a console break removes ("" when none), as a path of
-// the wide API.
-wchar_t gTempToRemove[32768];
+// The files that a console break removes (each "" when none), as paths of
+// the wide API: the replacements being written and the journal of a change
+// not yet committed.
+const int kMaxFilesToRemove = 8;
+wchar_t gFilesToRemove[kMaxFilesToRemove][32768];
 
-// Removes the replacement when the console asks the program to end; the
-// program then ends as it would have.
-BOOL WINAPI removeTempOnBreak(DWORD) {
-  if (gTempToRemove[0] != L'\0') {
-    DeleteFileW(gTempToRemove);
+// True while a committed change is put in place: a break then waits.
+volatile LONG gCommitting = 0;
+
+// Removes every file to remove, the last named first.
+void removeFilesToRemove() {
+  for (int i = kMaxFilesToRemove - 1; i >= 0; --i) {
+    if (gFilesToRemove[i][0] != L'\0') {
+      DeleteFileW(gFilesToRemove[i]);
+      gFilesToRemove[i][0] = L'\0';
+    }
   }
+}
+
+// Removes the files when the console asks the program to end; the program
+// then ends as it would have. A committed change is let finish first (the
+// handler runs on a thread of its own).
+BOOL WINAPI removeTempOnBreak(DWORD) {
+  while (gCommitting != 0) {
+    Sleep(10);
+  }
+  removeFilesToRemove();
   return FALSE;
+}
+
+// Adds `path` to the files a break removes; false when no slot is free.
+bool addFileToRemove(const std::string& path) {
+  const std::wstring wide = widened(path);
+  if (wide.size() >= sizeof gFilesToRemove[0] / sizeof gFilesToRemove[0][0]) {
+    return false;
+  }
+  for (const auto& slot : gFilesToRemove) {
+    if (wide == slot) {
+      return true;  // already there
+    }
+  }
+  int free = kMaxFilesToRemove;
+  while (free > 0 && gFilesToRemove[free - 1][0] == L'\0') {
+    --free;
+  }
+  if (free == kMaxFilesToRemove) {
+    return false;
+  }
+  std::wmemcpy(gFilesToRemove[free], wide.c_str(), wide.size() + 1);
+  return true;
+}
+
+// Takes `path` off the files a break removes.
+void dropFileToRemove(const std::string& path) {
+  const std::wstring wide = widened(path);
+  for (auto& slot : gFilesToRemove) {
+    if (wide == slot) {
+      slot[0] = L'\0';
+    }
+  }
+}
+
+// Has removeTempOnBreak watch the console's breaks; once.
+void watchBreaks() {
+  static const bool watching = SetConsoleCtrlHandler(removeTempOnBreak, TRUE) != 0;
+  (void)watching;
 }
 
 // Opens the file at `path` in place, as it is.
@@ -40,15 +95,16 @@ FileError openInPlace(OutputFile& out, const std::string& path) {
   return FileError();
 }
 
-// Creates a replacement for `target`.
-FileError createReplacement(OutputFile& out, const std::string& target, bool exists) {
-  static const bool watching = SetConsoleCtrlHandler(removeTempOnBreak, TRUE) != 0;
-  (void)watching;
+// Creates a replacement for `target`: of the name `named`, or of a new
+// random name when that is "".
+FileError createReplacement(OutputFile& out, const std::string& target, bool exists,
+                            const std::string& named = std::string()) {
+  watchBreaks();
   out.target = target;
   for (int attempt = 0; attempt < kReplacementNameAttempts; ++attempt) {
-    const std::string temp = folderOf(target) + replacementName();
+    const std::string temp = named.empty() ? folderOf(target) + replacementName() : named;
     const std::wstring wide = widened(temp);
-    if (wide.size() >= sizeof gTempToRemove / sizeof gTempToRemove[0]) {
+    if (!addFileToRemove(temp)) {
       return creationFailure(out, target, exists, ENAMETOOLONG);
     }
     // Others may read it, and a console break may delete it while it is open.
@@ -56,12 +112,13 @@ FileError createReplacement(OutputFile& out, const std::string& target, bool exi
                                  nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
-      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+      dropFileToRemove(temp);
+      const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+      if (taken && named.empty()) {
         continue;
       }
-      return creationFailure(out, target, exists, errnoOf(error));
+      return creationFailure(out, target, exists, taken ? EEXIST : errnoOf(error));
     }
-    std::wmemcpy(gTempToRemove, wide.c_str(), wide.size() + 1);
     out.temp = temp;
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
     if (fd < 0) {
@@ -136,27 +193,8 @@ bool replaceWithOutput(OutputFile& out) {
   if (ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                    nullptr) ||
       MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    gTempToRemove[0] = L'\0';
+    dropFileToRemove(out.temp);
     out.temp.clear();
-    return true;
-  }
-  out.error = errnoOf(GetLastError());
-  return false;
-}
-
-bool keepBackup(OutputFile& out, const std::string& backup) {
-  assert(isReplacement(out));
-  const std::wstring target = widened(out.target);
-  const std::wstring kept = widened(backup);
-  if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    return true;  // nothing there yet
-  }
-  if (!DeleteFileW(kept.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
-    out.error = errnoOf(GetLastError());
-    return false;
-  }
-  if (CreateHardLinkW(kept.c_str(), target.c_str(), nullptr) ||
-      CopyFileW(target.c_str(), kept.c_str(), TRUE)) {
     return true;
   }
   out.error = errnoOf(GetLastError());
@@ -166,14 +204,60 @@ bool keepBackup(OutputFile& out, const std::string& backup) {
 void discardReplacement(OutputFile& out) {
   if (isReplacement(out)) {
     DeleteFileW(widened(out.temp).c_str());
-    gTempToRemove[0] = L'\0';
+    dropFileToRemove(out.temp);
     out.temp.clear();
   }
 }
 
 void discardPendingReplacement() {
-  if (gTempToRemove[0] != L'\0') {
-    DeleteFileW(gTempToRemove);
-    gTempToRemove[0] = L'\0';
+  removeFilesToRemove();
+}
+
+FileError findDataTarget(OutputFile& out, const std::string& path, bool text) {
+  out = OutputFile();
+  out.text = text;
+  out.path = path;
+  out.target = path;  // Windows' links are not followed: the name is replaced
+  const HANDLE h =
+      CreateFileW(widened(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? FileError() : FileError{"create", path, errnoOf(error)};
   }
+  const DWORD type = GetFileType(h);
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  if (type != FILE_TYPE_DISK) {
+    return FileError{"replace", path, kNotRegularFile};
+  }
+  if (known && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return FileError{"write", path, EISDIR};
+  }
+  if (known && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return FileError{"write", path, EACCES};
+  }
+  if (known) {
+    out.over = FileId{true, info.dwVolumeSerialNumber,
+                      (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  }
+  return FileError();
+}
+
+FileError createDataReplacement(OutputFile& out, const std::string& temp) {
+  return createReplacement(out, out.target, nameExists(out.target), temp);
+}
+
+void holdEndSignalsForCommit(bool hold) {
+  InterlockedExchange(&gCommitting, hold ? 1 : 0);
+}
+
+bool removeOnEndSignal(const std::string& path, bool remove) {
+  watchBreaks();
+  if (!remove) {
+    dropFileToRemove(path);
+    return true;
+  }
+  return addFileToRemove(path);
 }
