@@ -7,6 +7,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 #include "driver/run.h"
 #include "import_problems.h"
@@ -151,8 +152,10 @@ void refuseInputsAsOutputs(const std::vector<ImportFile>& files, const std::stri
 }
 
 // Closes an output and puts it in place, or removes it; false (a message
-// printed) when it could not be written.
-bool finishImportOutput(ImportOutput& output, bool keep) {
+// printed) when it could not be written, or `readBack`, given the written
+// file's name, finds it other than meant.
+bool finishImportOutput(ImportOutput& output, bool keep,
+                        const std::function<bool(const std::string&)>& readBack = {}) {
   if (!output.open) {
     return true;
   }
@@ -169,6 +172,10 @@ bool finishImportOutput(ImportOutput& output, bool keep) {
   }
   if (!isReplacement(output.file)) {
     return true;  // a device or FIFO, written in place
+  }
+  if (readBack && !readBack(output.file.temp)) {
+    discardReplacement(output.file);
+    return false;
   }
   const std::string backup = output.path + kBackupSuffix;
   if (!keepBackup(output.file, output.file.target + kBackupSuffix)) {
@@ -207,8 +214,8 @@ int runImport(const ImportOptions& options) {
                         words != nullptr ? data.words : "", problems);
   ok = ok && problems.count == 0;
   KanjiIndex index;
+  KanjiTable kanji;
   if (ok && words != nullptr) {
-    KanjiTable kanji;
     const FileError e = loadKanjiTableFrom(data.kanji.c_str(), kanji);
     if (failed(e)) {
       reportFailures(kProgram, {e});
@@ -220,7 +227,7 @@ int runImport(const ImportOptions& options) {
   ImportOutput recordOut{data.records, {}, false};
   ImportOutput wordOut{data.words, {}, false};
   RecordCounts counts;
-  int64_t entries = 0;
+  WordChanges wordChanges;
   if (ok && records != nullptr) {
     ok = openImportOutput(recordOut, false, options.check);
     if (ok) {
@@ -228,9 +235,11 @@ int runImport(const ImportOptions& options) {
     }
   }
   if (ok && words != nullptr) {
-    ok = openImportOutput(wordOut, true, options.check);
+    // Binary: the lines kept are written as they stand, and new ones end in CR LF.
+    ok = openImportOutput(wordOut, false, options.check);
     if (ok) {
-      importWords(words->reader, words->path, options.utf8, index, wordOut, entries, problems);
+      importWords(words->reader, words->path, options.utf8, kanji, index, wordOut, wordChanges,
+                  problems);
     }
   }
   for (ImportFile& f : files) {
@@ -239,7 +248,11 @@ int runImport(const ImportOptions& options) {
   const bool whole = ok && problems.count == 0;
   printProblems(problems);
   bool written = finishImportOutput(recordOut, whole);
-  written = finishImportOutput(wordOut, whole && written) && written;
+  written = finishImportOutput(wordOut, whole && written && !wordChanges.same,
+                               [&](const std::string& temp) {
+                                 return wordsReadBack(temp, data.words, wordChanges);
+                               }) &&
+            written;
   if (!whole || !written) {
     if (problems.count > 0) {
       std::fprintf(stderr, "%s: nothing was written\n", kProgram);
@@ -252,7 +265,7 @@ int runImport(const ImportOptions& options) {
                 verb, data.records.c_str());
   }
   if (words != nullptr) {
-    std::printf("%" PRId64 " dictionary entries %s %s\n", entries, verb, data.words.c_str());
+    printWordChanges(wordChanges, data.words, options.check, options.check);
   }
   return 0;
 }
