@@ -73,7 +73,7 @@ void listChange(Merge& m, int64_t line, const WordLine& before, const WordLine& 
 }
 
 // Notes that the row cannot be written, at the cell of the part at fault.
-void refuseRow(Merge& m, const WordRow& row, WordPart part, const char* reason) {
+void refuseRow(Merge& m, const WordRow& row, WordPart part, const std::string& reason) {
   const size_t i = part == WordPart::word ? 1 : part == WordPart::codes ? 2 : 0;
   note(m.problems, placeOf(m.file, row.cellLine[i], row.column[i]) + row.shown[i] + ": " + reason);
 }
@@ -102,7 +102,12 @@ void writeRow(Merge& m, const WordRow& row, bool checked) {
     fault = wordEntryFault(row.entry, m.kanji, m.keys.count(row.entry.key) > 0);
   }
   if (fault.reason != nullptr) {
-    refuseRow(m, row, fault.part, fault.reason);
+    // A row nobody changed fails only where a line before it changed.
+    refuseRow(m, row, fault.part,
+              std::string(fault.reason) +
+                  (checked ? ""
+                           : " (its line took the word or codes of a line that changed: "
+                             "change them in its row too)"));
     return;
   }
   m.writer = std::move(trial);

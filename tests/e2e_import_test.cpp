@@ -108,7 +108,7 @@ TEST(ImportEndToEnd, RefusedInputsAreReportedWithTheirPlaceAndNothingIsWritten) 
        "in.csv:2: key: \"TWO KEYS\": a key that the reader would split or change"},
       {"a line the reader cuts", "key,word,codes\r\n" + std::string(71, 'K') + ",word,600 601\r\n",
        "a line longer than the 79 bytes the reader takes at a time"},
-      {"codes the reader would fill in", "key,word,codes\r\nA,a,600\r\nB,b,\r\n",
+      {"codes the reader would fill in", "key,word,codes\r\nA,a,530\r\nB,b,\r\n",
        "in.csv:3: codes: \"\": an entry without codes would take the codes of the line before"},
       {"neither kind", "kind,text,count,first\r\n", "in.csv: neither records"},
   };
@@ -150,18 +150,28 @@ TEST(ImportEndToEnd, TheReplacedFilesAreKeptAsBackups) {
   w.put("words.csv", "key,word,kanji\r\nKATANA,katana,\xE5\x88\x80\r\n");
   w.put("list.rec.bak", "an older backup");
 
+  // An export without lines is the whole dictionary: every old entry goes.
   RunResult r = runImport(w, "--check in.csv words.csv");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "1 records (1 listed) would be written to list.rec\n"
-            "1 dictionary entries would be written to words.txt\n");
+  EXPECT_EQ(r.out.rfind("1 records (1 listed) would be written to list.rec\n"
+                        "words.txt: line 1: \"KATANA\": removed\n",
+                        0),
+            0u)
+      << r.out;
+  const std::string last =
+      "words.txt: line 34: \"MISSING\": removed\n"
+      "words.txt: new entry \"KATANA\": added\n"
+      "1 dictionary entries would be written to words.txt: 0 changed, 1 added, 34 removed, 0 "
+      "unchanged\n";
+  EXPECT_EQ(r.out.substr(r.out.size() - std::min(r.out.size(), last.size())), last) << r.out;
   EXPECT_EQ(readFile(w.path("list.rec")), sampleFile("list.rec"));
 
   r = runImport(w, "in.csv words.csv");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "1 records (1 listed) written to list.rec\n"
-            "1 dictionary entries written to words.txt\n");
+            "1 dictionary entries written to words.txt: 0 changed, 1 added, 34 removed, 0 "
+            "unchanged\n");
   EXPECT_EQ(readFile(w.path("list.rec")).size(), 666u);
   EXPECT_EQ(readFile(w.path("list.rec.bak")), sampleFile("list.rec"));
   EXPECT_EQ(readFile(w.path("words.txt.bak")), sampleFile("words.txt"));
