@@ -13,6 +13,7 @@
 #include "io/input_file.h"
 #include "table_rows.h"
 #include "tables/word_file_writer.h"
+#include "tables/word_rules.h"
 
 namespace {
 
@@ -37,11 +38,6 @@ WordColumns wordColumnsOf(const TableReader& reader, std::vector<TableProblem>& 
     problems.push_back(TableProblem{1, 0, "", "neither a codes nor a kanji column"});
   }
   return columns;
-}
-
-// The length of the CP932 character that starts with `lead`.
-size_t cp932CharLength(unsigned char lead) {
-  return (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC) ? 2 : 1;
 }
 
 // Scratch space of a dictionary import, kept from row to row.

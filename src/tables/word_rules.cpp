@@ -7,16 +7,15 @@ const char kRepeatedKey[] = "words.txt has this word already; only its first ent
 
 namespace {
 
-// The length of the CP932 character that starts with `lead`.
-size_t cp932CharLength(unsigned char lead) {
-  return (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC) ? 2 : 1;
-}
-
 bool isSmallLetter(char c) {
   return c >= 'a' && c <= 'z';
 }
 
 }  // namespace
+
+size_t cp932CharLength(unsigned char lead) {
+  return (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC) ? 2 : 1;
+}
 
 const char* unfindableKey(std::string_view key) {
   // The look-up upper-cases every byte, the second byte of a two-byte

@@ -4,11 +4,16 @@
 // The import and the page refuse an entry by these rules before writing it.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
 #include "tables/word_file_writer.h"
+
+// The length of the CP932 character that starts with the byte `lead`: 2
+// for a lead byte of a two-byte character, else 1.
+size_t cp932CharLength(unsigned char lead);
 
 // Why a look-up can never find `key` (stored bytes), or nullptr. Words are
 // looked up upper-cased byte by byte, their commas made blanks and their
