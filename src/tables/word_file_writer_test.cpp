@@ -154,6 +154,9 @@ TEST(WordFileWriter, StoredLinesReadAsTheDictionarysReaderReadsThem) {
       "A a 530\r\n",
       std::string("A a\0 530\r\nB\r\n", 14),
       "X \"two words\" 530\r\n  Y   y   531 532  \r\n",
+      "A a 530\r\x1A",
+      "A a 530\r",
+      "A a 530\n\r\n\r\r\nB\r\n",
   };
   for (const std::string& bytes : cases) {
     SCOPED_TRACE(bytes);
@@ -169,9 +172,14 @@ TEST(WordFileWriter, StoredLinesReadAsTheDictionarysReaderReadsThem) {
 
 TEST(WordFileWriter, SplitsAStoredFileIntoItsLinesAndWhatFollows0x1A) {
   StoredWordFile file;
-  splitWordFile("A\r\n\nB\rC\x1A" "D\r\n", file);
+  splitWordFile(
+      "A\r\n\nB\rC\x1A"
+      "D\r\n",
+      file);
   EXPECT_EQ(file.lines, (std::vector<std::string>{"A\r\n", "\n", "B\rC"}));
-  EXPECT_EQ(file.tail, "\x1A" "D\r\n");
+  EXPECT_EQ(file.tail,
+            "\x1A"
+            "D\r\n");
   splitWordFile("A\r\nB", file);
   EXPECT_EQ(file.lines, (std::vector<std::string>{"A\r\n", "B"}));
   EXPECT_EQ(file.tail, "");
