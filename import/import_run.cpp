@@ -18,6 +18,7 @@
 #include "io/folder_lock.h"
 #include "io/output_file.h"
 #include "io/platform.h"
+#include "io/replacement_file.h"
 #include "table_reader.h"
 #include "table_rows.h"
 #include "tables/kanji_index.h"
@@ -274,7 +275,7 @@ int importLocked(const ImportOptions& options) {
   ImportOutput recordOut{data.records, {}, false};
   ImportOutput wordOut{data.words, {}, false};
   RecordCounts counts;
-  int64_t entries = 0;
+  WordChanges wordChanges;
   if (ok && records != nullptr) {
     ok = openImportOutput(writes, recordOut, false, options.check);
     if (ok) {
@@ -283,9 +284,11 @@ int importLocked(const ImportOptions& options) {
     }
   }
   if (ok && words != nullptr) {
-    ok = openImportOutput(writes, wordOut, true, options.check);
+    // Binary: the lines kept are written as they stand, and new ones end in CR LF.
+    ok = openImportOutput(writes, wordOut, false, options.check);
     if (ok) {
-      importWords(words->reader, words->path, options.utf8, index, wordOut, entries, problems);
+      importWords(words->reader, words->path, options.utf8, kanji, index, wordOut, wordChanges,
+                  problems);
     }
   }
   for (ImportFile& f : files) {
@@ -295,6 +298,11 @@ int importLocked(const ImportOptions& options) {
     checkRecordsWritten(recordOut, counts, problems);
   }
   recordOut.unchanged = counts.same;
+  wordOut.unchanged = wordChanges.same;
+  if (ok && problems.count == 0 && wordOut.open && !wordOut.unchanged &&
+      closeOutput(wordOut.file) && isReplacement(wordOut.file)) {
+    ok = wordsReadBack(wordOut.file.temp, data.words, wordChanges);
+  }
   const bool whole = ok && problems.count == 0;
   printProblems(problems);
   const bool begun = !writes.outputs.empty();
@@ -307,13 +315,11 @@ int importLocked(const ImportOptions& options) {
     }
     return 1;
   }
-  const char* verb = options.check ? "would be written to" : "written to";
   if (records != nullptr) {
     printRecordSummary(counts, data.records, options.check);
   }
   if (words != nullptr) {
-    std::printf("%" PRId64 " dictionary %s %s %s\n", entries, entries == 1 ? "entry" : "entries",
-                verb, data.words.c_str());
+    printWordChanges(wordChanges, data.words, options.check, options.check);
   }
   sayBackups(writes.change);
   return 0;

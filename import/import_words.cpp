@@ -2,17 +2,25 @@
 #include "import_words.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
 
 #include "column_match.h"
 #include "cp932.h"
+#include "driver/run.h"
+#include "io/file_error.h"
+#include "io/input_file.h"
 #include "table_rows.h"
 #include "tables/word_file_writer.h"
+#include "tables/word_rules.h"
 #include "textutil/shown_text.h"
 
 namespace {
 
 // Where the values of an entry stand in a dictionary export's rows.
 struct WordColumns {
+  size_t line = kNoColumn;
   size_t key = kNoColumn;
   size_t word = kNoColumn;
   size_t codes = kNoColumn;
@@ -20,26 +28,22 @@ struct WordColumns {
 };
 
 WordColumns wordColumnsOf(const TableReader& reader, std::vector<TableProblem>& problems) {
-  const std::vector<WantedColumn> wanted = {{kWordColumns[kKeyColumn], true},
+  const std::vector<WantedColumn> wanted = {{kWordColumns[kLineColumn], false},
+                                            {kWordColumns[kKeyColumn], true},
                                             {kWordColumns[kWordColumn], true},
                                             {kWordColumns[kCodesColumn], false},
                                             {kWordColumns[kKanjiColumn], false}};
   const std::vector<size_t> at = matchColumns(reader.header, wanted, problems);
-  WordColumns columns{at[0], at[1], at[2], at[3]};
+  WordColumns columns{at[0], at[1], at[2], at[3], at[4]};
   if (columns.codes == kNoColumn && columns.kanji == kNoColumn) {
     problems.push_back(TableProblem{1, 0, "", "neither a codes nor a kanji column"});
   }
   return columns;
 }
 
-// The length of the CP932 character that starts with `lead`.
-size_t cp932CharLength(unsigned char lead) {
-  return (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC) ? 2 : 1;
-}
-
 // Scratch space of a dictionary import, kept from row to row.
 struct WordScratch {
-  WordLine entry;
+  WordRow row;
   std::string codes;
   std::string kanji;
   std::string line;
@@ -73,6 +77,19 @@ bool codesOfKanji(const std::string& kanji, const KanjiIndex& index, TextList& c
   return true;
 }
 
+// Reads the line a row stands on: empty for none (0), else a number from 1.
+bool lineOfRow(const std::string& cell, int64_t& line) {
+  line = 0;
+  if (cell.empty()) {
+    return true;
+  }
+  if (cell.size() > 15 || cell.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  line = std::stoll(cell);
+  return line > 0;
+}
+
 // The context of a dictionary import.
 struct WordImport {
   const TableReader& reader;
@@ -98,12 +115,17 @@ bool takeWordRow(const WordImport& w, WordScratch& s) {
       refuse(column, name, s.reason);
     }
   };
-  take(w.columns.key, kWordColumns[kKeyColumn], s.entry.key);
-  take(w.columns.word, kWordColumns[kWordColumn], s.entry.word);
+  s.row.line = 0;
+  if (w.columns.line != kNoColumn && !lineOfRow(w.reader.cells[w.columns.line], s.row.line)) {
+    refuse(w.columns.line, kWordColumns[kLineColumn],
+           "not a line of words.txt: a number from 1, or nothing for a new entry");
+  }
+  take(w.columns.key, kWordColumns[kKeyColumn], s.row.entry.key);
+  take(w.columns.word, kWordColumns[kWordColumn], s.row.entry.word);
   take(w.columns.codes, kWordColumns[kCodesColumn], s.codes);
-  splitCodes(s.codes, s.group, s.entry.codes);
+  splitCodes(s.codes, s.group, s.row.entry.codes);
   // The kanji say what the codes are only where the codes are not given.
-  if (ok && s.entry.codes.empty()) {
+  if (ok && s.row.entry.codes.empty()) {
     take(w.columns.kanji, kWordColumns[kKanjiColumn], s.kanji);
   } else {
     s.kanji.clear();
@@ -111,9 +133,9 @@ bool takeWordRow(const WordImport& w, WordScratch& s) {
   if (!ok) {
     return false;
   }
-  if (s.entry.codes.empty() && !s.kanji.empty()) {
+  if (s.row.entry.codes.empty() && !s.kanji.empty()) {
     std::string missing;
-    if (!codesOfKanji(s.kanji, w.index, s.entry.codes, missing)) {
+    if (!codesOfKanji(s.kanji, w.index, s.row.entry.codes, missing)) {
       std::string shown;
       size_t undecodable = 0;
       appendCp932AsUtf8(shown, missing, undecodable);
@@ -124,60 +146,132 @@ bool takeWordRow(const WordImport& w, WordScratch& s) {
   return ok;
 }
 
-// The column of a part of an entry.
-size_t columnOfPart(const WordColumns& columns, WordPart part) {
-  switch (part) {
-    case WordPart::word:
-      return columns.word;
-    case WordPart::codes:
-      return columns.codes != kNoColumn ? columns.codes : columns.kanji;
-    default:
-      return columns.key;
+// Notes where the row's key, word and codes (or kanji) stand, for the
+// messages of the merge.
+void placeCells(const WordImport& w, WordRow& row) {
+  const size_t codes = w.columns.codes != kNoColumn ? w.columns.codes : w.columns.kanji;
+  const size_t at[3] = {w.columns.key, w.columns.word, codes};
+  const char* names[3] = {
+      kWordColumns[kKeyColumn], kWordColumns[kWordColumn],
+      codes == w.columns.codes ? kWordColumns[kCodesColumn] : kWordColumns[kKanjiColumn]};
+  for (size_t i = 0; i < 3; ++i) {
+    row.column[i] = names[i];
+    row.cellLine[i] = at[i] != kNoColumn ? w.reader.cellLines[at[i]] : w.reader.cellLines[0];
+    row.shown[i] = shownValue(at[i] != kNoColumn ? w.reader.cells[at[i]] : "", w.utf8);
   }
 }
 
-const char* nameOfColumn(const WordColumns& columns, size_t column) {
-  if (column == columns.word) {
-    return kWordColumns[kWordColumn];
+// The whole file at `path` as bytes, nothing when there is none; false (a
+// problem noted) when it cannot be read.
+bool readOldWords(const std::string& path, std::string& bytes, Problems& problems) {
+  bytes.clear();
+  InputFile in;
+  if (!openInput(in, path.c_str(), false)) {
+    if (in.error == ENOENT) {
+      return true;
+    }
+    note(problems, describeFailure(openFailure(path, in.error)));
+    return false;
   }
-  if (column == columns.codes) {
-    return kWordColumns[kCodesColumn];
+  unsigned char block[1 << 14];
+  for (size_t n; (n = readRecordBytes(in, block, sizeof block)) > 0;) {
+    bytes.append(reinterpret_cast<const char*>(block), n);
   }
-  if (column == columns.kanji) {
-    return kWordColumns[kKanjiColumn];
+  closeInput(in);
+  if (in.error != 0) {
+    note(problems, describeFailure(readFailure(path, in)));
+    return false;
   }
-  return kWordColumns[kKeyColumn];
+  return true;
 }
+
 }  // namespace
 
-void importWords(TableReader& reader, const std::string& file, bool utf8, const KanjiIndex& index,
-                 ImportOutput& output, int64_t& entries, Problems& problems) {
+void importWords(TableReader& reader, const std::string& file, bool utf8, const KanjiTable& kanji,
+                 const KanjiIndex& index, ImportOutput& output, WordChanges& changes,
+                 Problems& problems) {
   std::vector<TableProblem> found;
   const WordColumns columns = wordColumnsOf(reader, found);
   noteTableProblems(problems, file, found);
-  if (!found.empty()) {
+  std::string old;
+  if (!found.empty() || !readOldWords(output.path, old, problems)) {
     return;
   }
   const WordImport w{reader, columns, file, utf8, index, problems};
-  WordFileWriter writer;
+  std::vector<WordRow> rows;
   WordScratch s;
   for (TableStatus status = readTableRow(reader);; status = readTableRow(reader)) {
     noteTableProblems(problems, file, reader.problems);
     if (status == TableStatus::end || status == TableStatus::stopped) {
-      return;
+      break;
     }
-    if (status != TableStatus::ok || !takeWordRow(w, s)) {
-      continue;
+    if (status == TableStatus::ok && takeWordRow(w, s)) {
+      placeCells(w, s.row);
+      rows.push_back(s.row);
     }
-    const WordLineFault fault = writeWordLine(writer, s.entry, s.line);
-    if (fault.reason != nullptr) {
-      const size_t column = columnOfPart(columns, fault.part);
-      note(problems, placeOf(file, reader.cellLines[column], nameOfColumn(columns, column)) +
-                         shownValue(reader.cells[column], utf8) + ": " + fault.reason);
-      continue;
-    }
-    ++entries;
-    s.line += '\n';  // written as CR LF
-    writeOutput(output, s.line);
   }
+  if (problems.count > 0) {
+    return;
+  }
+  std::string out;
+  mergeWords(rows, columns.line != kNoColumn, old, kanji, file, output.path, out, changes,
+             problems);
+  changes.same = out == old;
+  if (problems.count == 0 && !changes.same) {
+    writeOutput(output, out);
+  }
+}
+
+bool wordsReadBack(const std::string& temp, const std::string& path, const WordChanges& changes) {
+  InputFile in;
+  if (!openInput(in, temp.c_str(), true)) {
+    reportFailures(kImportProgram, {openFailure(temp, in.error)});
+    return false;
+  }
+  const KanjiTable noKanji;  // only the code tokens are compared
+  int64_t entries = 0;
+  uint64_t digest = 0;
+  listWordEntriesIn(in, noKanji, [&](const ListedWordEntry& e) {
+    ++entries;
+    digest = digestWordEntry(digest, *e.values);
+  });
+  closeInput(in);
+  const FileError e = readFailure(temp, in);
+  if (failed(e)) {
+    reportFailures(kImportProgram, {e});
+    return false;
+  }
+  if (entries != changes.entries || digest != changes.digest) {
+    std::fprintf(stderr,
+                 "%s: %s as written reads back as other entries than those meant (%" PRId64
+                 " read, %" PRId64 " meant): it is not put in place\n",
+                 kImportProgram, path.c_str(), entries, changes.entries);
+    return false;
+  }
+  return true;
+}
+
+void printWordChanges(const WordChanges& changes, const std::string& path, bool check,
+                      bool listing) {
+  if (listing) {
+    for (const std::string& line : changes.listed) {
+      std::printf("%s\n", line.c_str());
+    }
+    if (changes.unlisted > 0) {
+      std::printf("%s: and %" PRId64 " more changes\n", path.c_str(), changes.unlisted);
+    }
+  }
+  if (changes.same) {
+    std::printf("%" PRId64 " dictionary entries in %s unchanged: nothing written\n",
+                changes.entries, path.c_str());
+    return;
+  }
+  std::printf("%" PRId64 " dictionary entries %s %s: %" PRId64 " changed, %" PRId64
+              " added, %" PRId64 " removed, ",
+              changes.entries, check ? "would be written to" : "written to", path.c_str(),
+              changes.changed, changes.added, changes.removed);
+  if (changes.rewritten > 0) {
+    std::printf("%" PRId64 " written anew, ", changes.rewritten);
+  }
+  std::printf("%" PRId64 " unchanged\n", changes.unchanged);
 }

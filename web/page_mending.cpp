@@ -16,6 +16,7 @@
 #include "tables/kanji_index.h"
 #include "tables/kanji_table.h"
 #include "tables/word_file_writer.h"
+#include "tables/word_rules.h"
 
 namespace {
 
@@ -197,7 +198,8 @@ struct KanjiCode {
 std::vector<KanjiCode> codesOfKanji(const KanjiIndex& index, std::string_view kanji) {
   std::vector<KanjiCode> out;
   for (size_t p = 0; p < kanji.size();) {
-    const size_t n = std::min(utf8CharLength(static_cast<unsigned char>(kanji[p])), kanji.size() - p);
+    const size_t n =
+        std::min(utf8CharLength(static_cast<unsigned char>(kanji[p])), kanji.size() - p);
     KanjiCode k;
     k.kanji.assign(kanji.substr(p, n));
     std::string cp932;
@@ -294,8 +296,9 @@ bool typedAsStored(const char* what, std::string_view utf8, std::string& stored,
   if (appendUtf8AsCp932(stored, utf8, error)) {
     return true;
   }
-  reason = std::string("the ") + what + " holds " +
-           (error.malformed ? "bytes that are not text" : error.text + ", which Shift-JIS cannot hold");
+  reason =
+      std::string("the ") + what + " holds " +
+      (error.malformed ? "bytes that are not text" : error.text + ", which Shift-JIS cannot hold");
   const std::string_view advice = cp932Advice(error.codePoint);
   if (!advice.empty()) {
     reason += " (" + std::string(advice) + ")";
@@ -360,8 +363,13 @@ std::string addWordJson(const std::string& dir, std::string_view key, std::strin
   if (!lastReadState(files.words.c_str(), table, entry.key, writer.working, hasKey, entries)) {
     return refused("words.txt could not be read");
   }
-  if (hasKey) {
-    return refused("words.txt has this word already; only its first entry is ever found");
+  // The same rules as listconv-import's for an entry it adds.
+  const WordLineFault rule = wordEntryFault(entry, table, hasKey);
+  if (rule.reason == kRepeatedKey) {
+    return refused(kRepeatedKey);
+  }
+  if (rule.reason != nullptr) {
+    return refused(std::string(partName(rule.part)) + ": " + rule.reason);
   }
   std::string line;
   const WordLineFault fault = writeWordLine(writer, entry, line);
@@ -374,8 +382,9 @@ std::string addWordJson(const std::string& dir, std::string_view key, std::strin
     return refused("words.txt could not be read");
   }
   if (bytes.find(kCtrlZ) != std::string::npos) {
-    return refused("words.txt holds the byte 0x1A, where its reader stops: a line after it "
-                   "would never be read");
+    return refused(
+        "words.txt holds the byte 0x1A, where its reader stops: a line after it "
+        "would never be read");
   }
   // A last line without its line end would run into the new one.
   if (!bytes.empty() && bytes.back() != '\n') {
@@ -384,7 +393,8 @@ std::string addWordJson(const std::string& dir, std::string_view key, std::strin
   bytes += line;
   bytes += kWordLineEnd;
   std::FILE* out = std::fopen(output.c_str(), "wb");
-  const bool written = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  const bool written =
+      out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
   if (out == nullptr || std::fclose(out) != 0 || !written) {
     std::remove(output.c_str());
     return refused("the new words.txt could not be written");

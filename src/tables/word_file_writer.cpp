@@ -1,6 +1,7 @@
 // Writing lines of words.txt, each checked by the reader's own code.
 #include "tables/word_file_writer.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -95,4 +96,47 @@ WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::
   }
   std::swap(writer.working, writer.readBack);  // readBack is set afresh before its next use
   return {};
+}
+
+void splitWordFile(std::string_view bytes, StoredWordFile& file) {
+  file.lines.clear();
+  const size_t end = std::min(bytes.find(kCtrlZ), bytes.size());
+  file.tail.assign(bytes.substr(end));
+  for (size_t p = 0; p < end;) {
+    const size_t lineEnd = std::min(bytes.find('\n', p), end - 1) + 1;
+    file.lines.emplace_back(bytes.substr(p, lineEnd - p));
+    p = lineEnd;
+  }
+}
+
+void readStoredWordLine(std::string_view bytes, WordLine& working, std::string& group,
+                        const std::function<void(const WordLine&)>& take) {
+  // The reader drops the CR directly before the line feed, and only it.
+  std::string text(bytes);
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) {
+    text.erase(text.size() - 2, 1);
+  }
+  for (size_t p = 0; p < text.size(); p += kWordLinePieceMax) {
+    takeWordLine(std::string_view(text).substr(p, kWordLinePieceMax), working, group);
+    if (!working.key.empty()) {
+      take(working);
+    }
+  }
+}
+
+bool keepWordLine(WordFileWriter& writer, std::string_view bytes,
+                  const std::vector<WordLine>& meant) {
+  writer.readBack = writer.working;
+  size_t n = 0;
+  bool same = true;
+  readStoredWordLine(bytes, writer.readBack, writer.group, [&](const WordLine& got) {
+    same = same && n < meant.size() && got.key == meant[n].key && got.word == meant[n].word &&
+           got.codes == meant[n].codes;
+    ++n;
+  });
+  if (!same || n != meant.size()) {
+    return false;
+  }
+  std::swap(writer.working, writer.readBack);
+  return true;
 }

@@ -2,7 +2,10 @@
 // whole and gives back exactly the entry it was written for.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "tables/word_dictionary.h"
 
@@ -33,3 +36,27 @@ struct WordLineFault {
 // would split or change, a byte that ends or cuts the reader's line, a line longer than the reader
 // takes at a time, or a missing word or codes that the reader would fill in from the line before.
 WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line);
+
+// A words.txt as it is stored: every line's bytes, its line end included (a
+// last line may have none), and the bytes from the first 0x1A on, where the
+// reader's file ends.
+struct StoredWordFile {
+  std::vector<std::string> lines;
+  std::string tail;
+};
+
+// Splits the bytes of a words.txt into its lines, as the reader counts them.
+void splitWordFile(std::string_view bytes, StoredWordFile& file);
+
+// Reads one stored line (its line end included when it has one) as the
+// dictionary's reader does, a CR before its LF dropped and the rest taken in
+// pieces of at most kWordLinePieceMax bytes, into `working`; calls `take`
+// with the values after every piece that gives an entry.
+void readStoredWordLine(std::string_view bytes, WordLine& working, std::string& group,
+                        const std::function<void(const WordLine&)>& take);
+
+// Takes the stored line `bytes` as it stands when the reader, after the
+// lines written so far, gets exactly the entries `meant` from it; false,
+// with nothing taken, when it would get others.
+bool keepWordLine(WordFileWriter& writer, std::string_view bytes,
+                  const std::vector<WordLine>& meant);
