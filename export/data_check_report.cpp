@@ -186,11 +186,21 @@ void appendUnknownPart(std::string& out, const RecordFileCheck& check, bool inPa
     out += "none; every word and code of the listed records has its kanji\n";
     return;
   }
+  if (check.unknownLeftOut > 0) {
+    out += "at least ";  // the count stopped at its limit
+  }
   appendCount(out, check.unknownWords, "word", "words");
   out += " and ";
   appendCount(out, check.unknownCodes, "code", "codes");
   out += inPage ? " show as ?; once converted, Mending below lists them\n"
                 : " show as ?; listconv-export --format unknown lists them\n";
+  if (check.unknownLeftOut > 0) {
+    out += "  the count stopped at ";
+    appendNumber(out, check.unknownWords + check.unknownCodes);
+    out += " words and codes: others show as ? ";
+    appendCount(out, check.unknownLeftOut, "more time", "more times");
+    out += '\n';
+  }
 }
 
 }  // namespace
