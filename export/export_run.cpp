@@ -339,9 +339,10 @@ int runExport(const ExportOptions& options) {
   if (state.report.leftOut > 0) {
     // The report is whole but for what the memory bound left out.
     std::fprintf(stderr,
-                 "%s: the report lists the first %zu words and codes that show as ?; others "
-                 "show as ? %" PRId64 " more times\n",
-                 kProgram, state.report.words.size() + state.report.codes.size(),
+                 "%s: the report lists the first %" PRIu64
+                 " words and codes that show as ?; others show as ? %" PRId64 " more times\n",
+                 kProgram,
+                 static_cast<uint64_t>(state.report.words.size() + state.report.codes.size()),
                  state.report.leftOut);
   }
   if (state.encoding.undecodable > 0) {

@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -507,6 +508,9 @@ TEST(ExportOutputFiles, UnknownWordsWithoutEndKeepTheMemoryBounded) {
     const std::string out = readFile(w.path("out"));
     ASSERT_GE(out.size(), c.outEnd.size());
     EXPECT_EQ(out.substr(out.size() - c.outEnd.size()), c.outEnd);
+    if (std::string(c.format) == "unknown") {
+      EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 100001) << "a header and 100000 rows";
+    }
   }
 }
 

@@ -239,6 +239,33 @@ bool isAnInput(const FileId& listing, const DataFiles& files, RunInputs& inputs)
   return true;
 }
 
+// Opens list.txt, emptied, as `listing`; false, with the inputs closed and
+// the message printed, when it cannot be or must not be written. It is
+// opened as it is and emptied only once the file really opened is known not
+// to be one of the inputs.
+bool openListing(const DataFiles& files, RunInputs& inputs, OutputFile& listing) {
+  if (isAnInput(fileIdAt(kListingFile), files, inputs)) {
+    return false;
+  }
+  const FileError opened = openOutputInPlace(listing, kListingFile, kListingLinesEndInCrLf);
+  if (failed(opened)) {
+    closeInput(inputs.records);
+    reportFailures(kConverterName, {opened});
+    return false;
+  }
+  if (isAnInput(listing.over, files, inputs)) {
+    closeOutput(listing);
+    return false;
+  }
+  if (!emptyOutput(listing)) {
+    closeInput(inputs.records);
+    closeOutput(listing);
+    reportListingFailure("write", listing.error);
+    return false;
+  }
+  return true;
+}
+
 // Loads the tables and converts list.rec into list.txt; returns the exit
 // status. The console output is checked by the caller.
 int convert() {
@@ -256,26 +283,8 @@ int convert() {
     return 1;
   }
   reportMissingTables(files, inputs);
-  if (isAnInput(fileIdAt(kListingFile), files, inputs)) {
-    return 1;
-  }
-  // list.txt is opened as it is and emptied only once the file really opened
-  // is known not to be one of the inputs.
   OutputFile listing;
-  const FileError opened = openOutputInPlace(listing, kListingFile, kListingLinesEndInCrLf);
-  if (failed(opened)) {
-    closeInput(inputs.records);
-    reportFailures(kConverterName, {opened});
-    return 1;
-  }
-  if (isAnInput(listing.over, files, inputs)) {
-    closeOutput(listing);
-    return 1;
-  }
-  if (!emptyOutput(listing)) {
-    closeInput(inputs.records);
-    closeOutput(listing);
-    reportListingFailure("write", listing.error);
+  if (!openListing(files, inputs, listing)) {
     return 1;
   }
   if (!inputs.haveRecords) {
