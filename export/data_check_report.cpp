@@ -182,7 +182,7 @@ void appendUnknownPart(std::string& out, const RecordFileCheck& check, bool inPa
     return;
   }
   out += "unknown words and codes: ";
-  if (check.unknownWords == 0 && check.unknownCodes == 0) {
+  if (check.unknownWords == 0 && check.unknownCodes == 0 && check.unknownLeftOut == 0) {
     out += "none; every word and code of the listed records has its kanji\n";
     return;
   }
