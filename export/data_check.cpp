@@ -107,7 +107,7 @@ void checkWordFile(const DataFiles& files, RunTables& tables, WordFileCheck& che
 // Converts every record of list.rec as the listing does, counting the listed
 // ones and what they show as "?".
 void checkRecordFile(const DataFiles& files, const RunTables& tables, RecordFileCheck& check,
-                     std::vector<FileError>& failures) {
+                     std::vector<FileError>& failures, size_t unknownLimit) {
   InputFile in;
   if (!openChecked(files, kRecordFile, files.records, false, in, check.file, failures)) {
     return;
@@ -115,6 +115,7 @@ void checkRecordFile(const DataFiles& files, const RunTables& tables, RecordFile
   RecordWork work;
   UnknownWords unknown;
   UnknownReport report;
+  report.limit = unknownLimit;
   do {
     clearUnknownWords(unknown);
     if (convertNextRecord(in, tables, work, check.listed, &unknown)) {
@@ -123,14 +124,16 @@ void checkRecordFile(const DataFiles& files, const RunTables& tables, RecordFile
   } while (!in.atEnd);
   check.unknownWords = static_cast<int64_t>(report.words.size());
   check.unknownCodes = static_cast<int64_t>(report.codes.size());
+  check.unknownLeftOut = report.leftOut;
   closeChecked(files.records, in, check.file, failures);
 }
 
 }  // namespace
 
-void checkDataFiles(const DataFiles& files, DataCheck& check, std::vector<FileError>& failures) {
+void checkDataFiles(const DataFiles& files, DataCheck& check, std::vector<FileError>& failures,
+                    size_t unknownLimit) {
   RunTables tables;
   checkKanjiFile(files, tables, check.kanji, failures);
   checkWordFile(files, tables, check.words, failures);
-  checkRecordFile(files, tables, check.records, failures);
+  checkRecordFile(files, tables, check.records, failures, unknownLimit);
 }

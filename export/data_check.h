@@ -10,6 +10,7 @@
 #include "driver/run.h"
 #include "export_rows.h"
 #include "file_kind.h"
+#include "unknown_report.h"
 
 // How far the check got with one data file.
 enum class CheckedState {
@@ -59,6 +60,7 @@ struct RecordFileCheck {
   int64_t listed = 0;
   int64_t unknownWords = 0;  // distinct, as --format unknown lists them
   int64_t unknownCodes = 0;
+  int64_t unknownLeftOut = 0;  // times others showed "?" once the count of them stopped
 };
 
 // The check of the three data files.
@@ -70,8 +72,11 @@ struct DataCheck {
 
 // Reads kanjis.dat, words.txt and list.rec of `files`, each once from start
 // to end (a FIFO too), with the readers of the conversion, into `check`;
-// every failure to open or read a file is added to `failures`.
-void checkDataFiles(const DataFiles& files, DataCheck& check, std::vector<FileError>& failures);
+// every failure to open or read a file is added to `failures`. At most
+// `unknownLimit` distinct unknown words and codes are counted (see
+// UnknownReport).
+void checkDataFiles(const DataFiles& files, DataCheck& check, std::vector<FileError>& failures,
+                    size_t unknownLimit = kUnknownLimit);
 
 // Appends the report of `check`: a line for each data file, then indented
 // lines of what looks wrong in it, and a line of the unknown words and

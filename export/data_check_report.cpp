@@ -182,15 +182,25 @@ void appendUnknownPart(std::string& out, const RecordFileCheck& check, bool inPa
     return;
   }
   out += "unknown words and codes: ";
-  if (check.unknownWords == 0 && check.unknownCodes == 0) {
+  if (check.unknownWords == 0 && check.unknownCodes == 0 && check.unknownLeftOut == 0) {
     out += "none; every word and code of the listed records has its kanji\n";
     return;
+  }
+  if (check.unknownLeftOut > 0) {
+    out += "at least ";  // the count stopped at its limit
   }
   appendCount(out, check.unknownWords, "word", "words");
   out += " and ";
   appendCount(out, check.unknownCodes, "code", "codes");
   out += inPage ? " show as ?; once converted, Mending below lists them\n"
                 : " show as ?; listconv-export --format unknown lists them\n";
+  if (check.unknownLeftOut > 0) {
+    out += "  the count stopped at ";
+    appendNumber(out, check.unknownWords + check.unknownCodes);
+    out += " words and codes: others show as ? ";
+    appendCount(out, check.unknownLeftOut, "more time", "more times");
+    out += '\n';
+  }
 }
 
 }  // namespace

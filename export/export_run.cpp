@@ -118,7 +118,7 @@ int64_t exportWordEntries(const DataFiles& files, RunInputs& inputs, const Expor
 int64_t exportDataCheck(const DataFiles& files, const ExportFormat& format, ExportState& state,
                         OutputFile& out, std::string& chunk, std::vector<FileError>& failures) {
   DataCheck check;
-  checkDataFiles(files, check, failures);
+  checkDataFiles(files, check, failures, state.report.limit);
   ExportItem item;
   item.check = &check;
   writeRow(format, item, state, out, chunk);
@@ -312,6 +312,7 @@ int runExport(const ExportOptions& options) {
   state.escapeFormulas = options.escapeFormulas;
   state.jsonLines = options.jsonLines;
   state.inPage = options.inPage;
+  state.report.limit = options.unknownLimit;
   if (format.catalogue) {
     state.heading.title = options.title;
     state.heading.sources = sourceNames(files);
@@ -338,6 +339,15 @@ int runExport(const ExportOptions& options) {
   readsOk = closeRunInputs(kProgram, files, inputs) && readsOk;
   if (!finishOutput(out, readsOk)) {
     return 1;
+  }
+  if (state.report.leftOut > 0) {
+    // The report is whole but for what the memory bound left out.
+    std::fprintf(stderr,
+                 "%s: the report lists the first %" PRIu64
+                 " words and codes that show as ?; others show as ? %" PRId64 " more times\n",
+                 kProgram,
+                 static_cast<uint64_t>(state.report.words.size() + state.report.codes.size()),
+                 state.report.leftOut);
   }
   if (state.encoding.undecodable > 0) {
     std::fprintf(stderr,

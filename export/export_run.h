@@ -16,7 +16,9 @@ struct ExportOptions {
   bool escapeFormulas = false;    // a CSV value that starts like a formula gets a leading '
   bool jsonLines = false;         // a table format (records, dictionary, kanji) as JSON Lines
   std::string title = "Listing";  // the HTML catalogue's title
-  bool inPage = false;            // run by the browser page: the catalogue and the check point to its list of unknowns
+  bool inPage =
+      false;  // run by the browser page: the catalogue and the check point to its list of unknowns
+  size_t unknownLimit = kUnknownLimit;  // the most distinct unknowns kept (tests set a small one)
 };
 
 // Runs the export; returns the exit status: 0 on success, 1 when a data file

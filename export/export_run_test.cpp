@@ -135,4 +135,78 @@ TEST(ExportRun, AFailedExportLeavesTheOldFileAndNoTemporaryFile) {
   std::filesystem::remove_all(dir);
 }
 
+// Runs the export of `format` from `dir` into the file `out` with at most
+// `limit` distinct unknowns; sets `err` to what it printed on standard error
+// and returns what it wrote.
+std::string exportWithLimit(const std::filesystem::path& dir, const char* format, size_t limit,
+                            std::string& err) {
+  ExportOptions options;
+  options.format = findExportFormat(format);
+  options.dir = dir.string();
+  options.output = (dir / "out").string();
+  options.unknownLimit = limit;
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(runExport(options), 0);
+  err = ::testing::internal::GetCapturedStderr();
+  std::ifstream in(options.output, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The report of unknowns and the check stop collecting new words and codes
+// at their limit, so that endless input keeps a bounded memory, and say so;
+// up to the limit, what they write is what they always wrote.
+TEST(ExportRun, UnknownsAreCollectedUpToALimitAndTheCutIsTold) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("listconv-export-limit-" + std::to_string(std::random_device()()));
+  std::filesystem::create_directories(dir);
+  // 200 records, each showing SAME and a word of its own: 201 distinct
+  // words, shown 400 times.
+  std::string records;
+  for (int i = 0; i < 200; ++i) {
+    records += Record()
+                   .set(fixtures::kEntryId, "A")
+                   .set(fixtures::kWordText, "same w" + std::to_string(i));
+  }
+  std::ofstream(dir / "list.rec", std::ios::binary) << records;
+  std::string err;
+  const std::string whole = exportWithLimit(dir, "unknown", kUnknownLimit, err);
+  ASSERT_EQ(err, "");
+  ASSERT_EQ(std::count(whole.begin(), whole.end(), '\n'), 202);
+  const std::string wholeCheck = exportWithLimit(dir, "check", kUnknownLimit, err);
+  ASSERT_EQ(err, "");
+  const char kUnknownLine[] = "unknown words and codes: ";
+  ASSERT_NE(wholeCheck.find(kUnknownLine), std::string::npos);
+  EXPECT_EQ(wholeCheck.substr(wholeCheck.find(kUnknownLine)),
+            "unknown words and codes: 201 words and 0 codes show as ?; listconv-export --format "
+            "unknown lists them\n");
+
+  // Just up to the limit, nothing is left out.
+  EXPECT_EQ(exportWithLimit(dir, "unknown", 201, err), whole);
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(exportWithLimit(dir, "check", 201, err), wholeCheck);
+  EXPECT_EQ(err, "");
+
+  // The first ten met are kept, and SAME goes on being counted.
+  const std::string cut = exportWithLimit(dir, "unknown", 10, err);
+  EXPECT_EQ(err,
+            "listconv-export: the report lists the first 10 words and codes that show as ?; "
+            "others show as ? 191 more times\n");
+  std::string rows = "kind,text,count,first\r\nword,SAME,200,1\r\n";
+  for (int i = 0; i < 9; ++i) {
+    rows += "word,W" + std::to_string(i) + ",1," + std::to_string(i + 1) + "\r\n";
+  }
+  EXPECT_EQ(cut, rows);
+  const std::string cutCheck = exportWithLimit(dir, "check", 10, err);
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(cutCheck.substr(0, cutCheck.find(kUnknownLine)),
+            wholeCheck.substr(0, wholeCheck.find(kUnknownLine)));
+  EXPECT_EQ(
+      cutCheck.substr(cutCheck.find(kUnknownLine)),
+      "unknown words and codes: at least 10 words and 0 codes show as ?; listconv-export "
+      "--format unknown lists them\n  the count stopped at 10 words and codes: others show as "
+      "? 191 more times\n");
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace

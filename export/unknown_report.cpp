@@ -7,11 +7,15 @@
 #include <vector>
 
 void noteUnknowns(UnknownReport& report, int64_t number, const UnknownWords& unknown) {
-  const auto note = [number](std::unordered_map<std::string, UnknownTally>& tallies,
-                             const std::string& text) {
-    UnknownTally& tally = tallies[text];
-    if (tally.count++ == 0) {
-      tally.first = number;
+  const auto note = [number, &report](std::unordered_map<std::string, UnknownTally>& tallies,
+                                      const std::string& text) {
+    const auto known = tallies.find(text);
+    if (known != tallies.end()) {
+      ++known->second.count;
+    } else if (report.words.size() + report.codes.size() < report.limit) {
+      tallies.emplace(text, UnknownTally{1, number});
+    } else {
+      ++report.leftOut;
     }
   };
   for (const std::string& code : unknown.codes) {

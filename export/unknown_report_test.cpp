@@ -58,4 +58,38 @@ TEST(UnknownReport, OnlyTheTextColumnCanStartLikeAFormula) {
   EXPECT_EQ(out, "kind,text,count,first\r\nword,'+A,1,3\r\ncode,'-1,1,3\r\nword,B,1,3\r\n");
 }
 
+// Once the report holds `limit` texts, a new one is only counted as left
+// out; the texts it holds go on being tallied.
+TEST(UnknownReport, KeepsAtMostItsLimitOfTextsAndCountsTheRest) {
+  struct Case {
+    size_t limit;
+    const char* rows;
+    int64_t leftOut;
+  };
+  const Case cases[] = {
+      {100, "word,A,3,1\r\ncode,1,2,1\r\ncode,2,1,2\r\nword,B,1,1\r\nword,C,1,2\r\n", 0},
+      {5, "word,A,3,1\r\ncode,1,2,1\r\ncode,2,1,2\r\nword,B,1,1\r\nword,C,1,2\r\n", 0},
+      {3, "word,A,3,1\r\ncode,1,2,1\r\nword,B,1,1\r\n", 2},
+      {0, "", 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.limit);
+    UnknownReport report;
+    report.limit = c.limit;
+    UnknownWords unknown;
+    unknown.codes = {"1"};  // codes are noted before words
+    unknown.words = {"A", "B", "A"};
+    noteUnknowns(report, 1, unknown);
+    unknown.codes = {"2", "1"};
+    unknown.words = {"C", "A"};
+    noteUnknowns(report, 2, unknown);
+    EXPECT_LE(report.words.size() + report.codes.size(), c.limit);
+    EXPECT_EQ(report.leftOut, c.leftOut);
+    TextEncoding encoding;
+    std::string out;
+    appendUnknownReport(out, report, encoding, false);
+    EXPECT_EQ(out, std::string("kind,text,count,first\r\n") + c.rows);
+  }
+}
+
 }  // namespace

@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -339,8 +340,9 @@ TEST(ExportOutputFiles, AStandardOutputThatIsAnInputIsRefused) {
     SCOPED_TRACE(input);
     Workdir w;
     putSample(w);
-    const std::string cmd = "cd '" + w.path("") + "' && " + e2e::envOr("LISTCONV_RUNNER", "") + " '" +
-                            exportExe() + "' --format jsonl >>" + input + " 2>.stderr </dev/null";
+    const std::string cmd = "cd '" + w.path("") + "' && " + e2e::envOr("LISTCONV_RUNNER", "") +
+                            " '" + exportExe() + "' --format jsonl >>" + input +
+                            " 2>.stderr </dev/null";
     const int raw = std::system(cmd.c_str());
     EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
     EXPECT_EQ(e2e::withoutCr(readFile(w.path(".stderr"))),
@@ -403,9 +405,9 @@ TEST(ExportOutputFiles, AFileSizeLimitIsAFailedWriteThatLeavesTheOldFile) {
 }
 
 // An export that runs out of memory says so and fails, leaving the old file
-// and no temporary file. The report of unknown words grows with every new
-// word: list.rec is a FIFO fed with records of new words until the export,
-// held to a small address space, runs out.
+// and no temporary file. The dictionary grows with every new entry:
+// words.txt is a FIFO fed with new words until the export, held to a small
+// address space, runs out.
 TEST(ExportOutputFiles, RunningOutOfMemoryIsAMessageAndLeavesTheOldFile) {
   SKIP_UNDER_RUNNER();
   const rlim_t kLimit = rlim_t{96} << 20;
@@ -417,22 +419,22 @@ TEST(ExportOutputFiles, RunningOutOfMemoryIsAMessageAndLeavesTheOldFile) {
                  << " MiB of address space (a sanitizer build?)";
   }
   w.put("out.csv", "old\n");
-  ASSERT_EQ(mkfifo(w.path("list.rec").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo(w.path("words.txt").c_str(), 0644), 0);
   const pid_t child =
       startProgram(e2e::exportExe(), {"--format", "unknown", "-o", "out.csv"}, w.path(""), how);
   ASSERT_GT(child, 0);
-  const int fifo = open(w.path("list.rec").c_str(), O_WRONLY);
+  const int fifo = open(w.path("words.txt").c_str(), O_WRONLY);
   ASSERT_GE(fifo, 0);
   const auto oldPipeSignal = std::signal(SIGPIPE, SIG_IGN);
   uint64_t word = 0;
   bool ended = false;  // the reader has gone
-  for (int record = 0; record < 400000 && !ended; ++record) {
-    std::string text;
-    while (text.size() < 115) {
-      text += "w" + std::to_string(1000000000 + word++) + " ";
+  // The dictionary keeps every entry: it grows with every new word.
+  for (; word < 20000000 && !ended; word += 100) {
+    std::string lines;
+    for (uint64_t i = word; i < word + 100; ++i) {
+      lines += "W" + std::to_string(1000000000 + i) + " kanji 600 601 602\r\n";
     }
-    const std::string bytes = Record().set(fixtures::kEntryId, "A").set(fixtures::kWordText, text);
-    ended = write(fifo, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size());
+    ended = write(fifo, lines.data(), lines.size()) != static_cast<ssize_t>(lines.size());
   }
   close(fifo);
   std::signal(SIGPIPE, oldPipeSignal);
@@ -442,6 +444,74 @@ TEST(ExportOutputFiles, RunningOutOfMemoryIsAMessageAndLeavesTheOldFile) {
   EXPECT_EQ(readFile(w.path(".stderr")), "listconv-export: out of memory\n");
   EXPECT_EQ(readFile(w.path("out.csv")), "old\n");
   EXPECT_EQ(temporaryFilesIn(w.path("")), "");
+}
+
+// The report of unknowns and the check keep a bounded memory on endless
+// input (/dev/urandom as list.rec), where nearly every record shows new
+// words: list.rec is a FIFO fed with far more new words than the small
+// address space could hold, and both exports end, saying where they stopped
+// counting. (The limit itself is tried in the unit tests.)
+TEST(ExportOutputFiles, UnknownWordsWithoutEndKeepTheMemoryBounded) {
+  SKIP_UNDER_RUNNER();
+  const rlim_t kLimit = rlim_t{96} << 20;
+  const int kRecords = 250000;
+  const int64_t kWordsPerRecord = 10;  // 2.5 million words, about 200 MiB as a report
+  Start how;
+  how.addressSpace = kLimit;
+  const int64_t leftOut = kRecords * kWordsPerRecord - 100000;
+  const struct {
+    const char* format;
+    std::string err;
+    std::string outEnd;
+  } cases[] = {
+      {"unknown",
+       "listconv-export: the report lists the first 100000 words and codes that show as ?; "
+       "others show as ? " +
+           std::to_string(leftOut) + " more times\n",
+       "\r\n"},
+      {"check", "",
+       "unknown words and codes: at least 100000 words and 0 codes show as ?; listconv-export "
+       "--format unknown lists them\n  the count stopped at 100000 words and codes: others show "
+       "as ? " +
+           std::to_string(leftOut) + " more times\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.format);
+    Workdir w;
+    if (exitStatusOf(startProgram(e2e::exportExe(), {"--version"}, w.path(""), how)) != 0) {
+      GTEST_SKIP() << "the program does not start in " << (kLimit >> 20)
+                   << " MiB of address space (a sanitizer build?)";
+    }
+    ASSERT_EQ(mkfifo(w.path("list.rec").c_str(), 0644), 0);
+    const pid_t child =
+        startProgram(e2e::exportExe(), {"--format", c.format, "-o", "out"}, w.path(""), how);
+    ASSERT_GT(child, 0);
+    const int fifo = open(w.path("list.rec").c_str(), O_WRONLY);
+    ASSERT_GE(fifo, 0);
+    const auto oldPipeSignal = std::signal(SIGPIPE, SIG_IGN);
+    uint64_t word = 0;
+    bool ended = false;  // the reader has gone
+    for (int record = 0; record < kRecords && !ended; ++record) {
+      std::string text;
+      for (int i = 0; i < kWordsPerRecord; ++i) {
+        text += "w" + std::to_string(1000000000 + word++) + " ";
+      }
+      const std::string bytes =
+          Record().set(fixtures::kEntryId, "A").set(fixtures::kWordText, text);
+      ended = write(fifo, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size());
+    }
+    close(fifo);
+    std::signal(SIGPIPE, oldPipeSignal);
+    EXPECT_FALSE(ended) << "the export stopped reading after " << word << " words";
+    EXPECT_EQ(exitStatusOf(child), 0);
+    EXPECT_EQ(readFile(w.path(".stderr")), c.err);
+    const std::string out = readFile(w.path("out"));
+    ASSERT_GE(out.size(), c.outEnd.size());
+    EXPECT_EQ(out.substr(out.size() - c.outEnd.size()), c.outEnd);
+    if (std::string(c.format) == "unknown") {
+      EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 100001) << "a header and 100000 rows";
+    }
+  }
 }
 
 TEST(ExportOutputFiles, AFolderThatIsNotThereOrHasNoRecordsIsAnError) {

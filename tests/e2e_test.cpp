@@ -40,23 +40,80 @@ std::string plainBlock(int number, const std::string& id) {
 
 const char kSummaryOf0[] = "\n0 records written to file LIST.TXT\n";
 
-TEST(EndToEnd, NoInputFilesGivesAnEmptyListing) {
-  Workdir w;
-  const RunResult r = w.run();
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "\n");
-  EXPECT_EQ(r.err, "");
-  EXPECT_TRUE(r.listingExists);
-  EXPECT_EQ(r.listing, "");
+const char kNoRecordFile[] = "listconv: no list.rec in this folder: list.txt left as it was\n";
+const char kNoKanjiFile[] =
+    "listconv: no kanjis.dat in this folder: the listing shows ? for every kanji code (and 1037 "
+    "for code 3867)\n";
+const char kNoWordFile[] =
+    "listconv: no words.txt in this folder: words get kanji only from codes in brackets and from "
+    "the record's own name, the others show ?\n";
+
+// A run in a folder without list.rec (the wrong folder, or one whose list.rec
+// is gone) leaves list.txt as it was, which may be the only listing left,
+// and fails with a message; the tables are not worth a word then.
+TEST(EndToEnd, WithoutRecordFileTheListingIsLeftAsItWas) {
+  const std::string listing = "00001 an earlier listing\r\n\x1a\xff";
+  for (const bool before : {false, true}) {
+    for (const bool tables : {false, true}) {
+      SCOPED_TRACE(std::string(before ? "a listing" : "no listing") + (tables ? ", tables" : ""));
+      Workdir w;
+      if (before) {
+        w.put("list.txt", listing);
+      }
+      if (tables) {
+        w.put("kanjis.dat", fixtures::kanjiFile(603, {{600, "P"}}));
+        w.put("words.txt", "AB x 600\r\n");
+      }
+      const RunResult r = w.run();
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.out, "\n");
+      EXPECT_EQ(e2e::withoutCr(r.err), kNoRecordFile);  // CR LF on Windows
+      EXPECT_EQ(r.listingExists, before);
+      EXPECT_EQ(r.listing, before ? listing : "");
+    }
+  }
 }
 
-TEST(EndToEnd, ExistingListingIsEmptiedEvenWithoutRecords) {
-  Workdir w;
-  w.put("list.txt", "old contents\r\n");
-  const RunResult r = w.run();
-  EXPECT_EQ(r.out, "\n");
-  EXPECT_TRUE(r.listingExists);
-  EXPECT_EQ(r.listing, "");
+// A missing table is no failure, but the listing's question marks need a
+// reason: one line says what the listing shows instead.
+TEST(EndToEnd, AMissingTableIsToldWithWhatTheListingShows) {
+  struct Case {
+    bool kanji;
+    bool words;
+    std::string err;
+    const char* nameKanji;  // of codes 600 and 3867
+    const char* wordKanji;  // of "ab cd[600]", AB being 600 in words.txt
+  };
+  const Case cases[] = {
+      {false, true, kNoKanjiFile, "(? 1037 )", "?  ?"},
+      {true, false, kNoWordFile, "(P    1037 )", "?  P"},
+      {false, false, std::string(kNoKanjiFile) + kNoWordFile, "(? 1037 )", "?  ?"},
+      {true, true, "", "(P    1037 )", "P     P"},
+  };
+  Record r;
+  r.set(fixtures::kEntryId, "A").set(fixtures::kNameCode1, "600").set(fixtures::kNameCode2, "3867");
+  r.set(fixtures::kWordText, "ab cd[600]");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.err);
+    Workdir w;
+    w.put("list.txt", "old\r\n");
+    w.put("list.rec", r);
+    if (c.kanji) {
+      w.put("kanjis.dat", fixtures::kanjiFile(603, {{600, "P"}}));
+    }
+    if (c.words) {
+      w.put("words.txt", "AB x 600\r\n");
+    }
+    const RunResult run = w.run();
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "\n1 records written to file LIST.TXT\n");
+    EXPECT_EQ(e2e::withoutCr(run.err), c.err);
+    const std::string head = "00001 A       ,                       " + std::string(c.nameKanji);
+    EXPECT_EQ(run.listing.substr(0, head.size()), head);
+    EXPECT_NE(run.listing.find("\r\nAB CD \r\n" + std::string(c.wordKanji) + "\r\n"),
+              std::string::npos)
+        << run.listing;
+  }
 }
 
 TEST(EndToEnd, EmptyRecordFileGivesZeroRecords) {

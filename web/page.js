@@ -743,8 +743,37 @@
     }
   }
 
+  // Why a text of the form cannot go to words.txt, or '' when it can. The
+  // text becomes UTF-8 on its way to the module, where a zero byte would end
+  // it early and an unpaired surrogate would take the next character into
+  // one that was never typed.
+  function unwritableText(name, text) {
+    for (var i = 0; i < text.length; i++) {
+      var unit = text.charCodeAt(i);
+      if (unit === 0) {
+        return 'the ' + name + ' holds a zero byte, which ends a line of words.txt';
+      }
+      var next = i + 1 < text.length ? text.charCodeAt(i + 1) : 0;
+      if (unit >= 0xD800 && unit <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+        i++;  // a pair: one character
+      } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+        return 'the ' + name + ' holds a lone surrogate (U+' +
+          unit.toString(16).toUpperCase() + '), not a character';
+      }
+    }
+    return '';
+  }
+
   $('mend-button').addEventListener('click', function () {
     if (!chosenRow) {
+      return;
+    }
+    var why = unwritableText('key', chosenRow.text) ||
+      unwritableText('word', $('mend-word').value) ||
+      unwritableText('kanji', $('mend-kanji').value);
+    if (why) {
+      $('mend-result').textContent = 'Not added: ' + why + '.';
+      $('mend-result').className = 'refused';
       return;
     }
     $('mend-button').disabled = true;

@@ -18,7 +18,7 @@
 namespace {
 
 // A data file as the page lists it: its name, and what converting without it
-// gives (the run takes a missing file for an empty one).
+// gives.
 struct PageInput {
   const char* name;
   const char* whenMissing;
@@ -27,7 +27,7 @@ struct PageInput {
 const PageInput kPageInputs[] = {
     {kKanjiFile, "without the kanji table every kanji code shows as ?"},
     {kWordFile, "without the dictionary every word is unknown and shows as ?"},
-    {kRecordFile, "without the records list.txt stays empty and no summary line is printed"},
+    {kRecordFile, "without the records there is nothing to convert and no list.txt is made"},
 };
 
 // Whether the page's export in `format`, made with the export's default

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "io/data_folder.h"
+#include "io/in_place_output.h"
 #include "records/era_annotation.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
@@ -200,6 +201,84 @@ void flushConsole(int& error) {
   }
 }
 
+// True when the data file `dataFile` clashed: several files could be it.
+bool clashedOver(const DataFiles& files, const char* dataFile) {
+  for (const NameClash& clash : files.clashes) {
+    if (std::string_view(clash.file) == dataFile) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// True when the data file at `path` is simply not there: no clash, no
+// failure to open it (which was reported already), and nothing at its name.
+bool isMissing(const DataFiles& files, const char* dataFile, const std::string& path,
+               const RunInputs& inputs) {
+  for (const FileError& e : inputs.failures) {
+    if (e.name == path) {
+      return false;
+    }
+  }
+  return !clashedOver(files, dataFile) && !fileIdAt(path).known;
+}
+
+// Prints what the listing shows for lack of a table file that is not there.
+void reportMissingTables(const DataFiles& files, const RunInputs& inputs) {
+  if (isMissing(files, kKanjiFile, files.kanji, inputs)) {
+    std::fprintf(stderr,
+                 "%s: no kanjis.dat in this folder: the listing shows ? for every kanji code "
+                 "(and 1037 for code 3867)\n",
+                 kConverterName);
+  }
+  if (isMissing(files, kWordFile, files.words, inputs)) {
+    std::fprintf(stderr,
+                 "%s: no words.txt in this folder: words get kanji only from codes in brackets "
+                 "and from the record's own name, the others show ?\n",
+                 kConverterName);
+  }
+}
+
+// True, with the inputs closed and the message printed, when `listing` is one
+// of the inputs: writing it would destroy that input.
+bool isAnInput(const FileId& listing, const DataFiles& files, RunInputs& inputs) {
+  const std::string* input = inputUnderOutput(listing, files, inputs);
+  if (input == nullptr) {
+    return false;
+  }
+  closeInput(inputs.records);
+  std::fprintf(stderr, "%s: %s is the same file as %s\n", kConverterName, kListingFile,
+               input->c_str());
+  return true;
+}
+
+// Opens list.txt, emptied, as `listing`; false, with the inputs closed and
+// the message printed, when it cannot be or must not be written. It is
+// opened as it is and emptied only once the file really opened is known not
+// to be one of the inputs.
+bool openListing(const DataFiles& files, RunInputs& inputs, OutputFile& listing) {
+  if (isAnInput(fileIdAt(kListingFile), files, inputs)) {
+    return false;
+  }
+  const FileError opened = openOutputInPlace(listing, kListingFile, kListingLinesEndInCrLf);
+  if (failed(opened)) {
+    closeInput(inputs.records);
+    reportFailures(kConverterName, {opened});
+    return false;
+  }
+  if (isAnInput(listing.over, files, inputs)) {
+    closeOutput(listing);
+    return false;
+  }
+  if (!emptyOutput(listing)) {
+    closeInput(inputs.records);
+    closeOutput(listing);
+    reportListingFailure("write", listing.error);
+    return false;
+  }
+  return true;
+}
+
 // Loads the tables and converts list.rec into list.txt; returns the exit
 // status. The console output is checked by the caller.
 int convert() {
@@ -214,16 +293,15 @@ int convert() {
   openRunInputs(files, inputs);
   reportFailures(kConverterName, inputs.failures);
   bool readsOk = inputs.failures.empty() && !clashed;
-  if (const std::string* input = inputUnderOutput(fileIdAt(kListingFile), files, inputs)) {
-    closeInput(inputs.records);
-    std::fprintf(stderr, "%s: %s is the same file as %s\n", kConverterName, kListingFile,
-                 input->c_str());
+  if (!inputs.haveRecords && inputs.records.error == ENOENT && !clashedOver(files, kRecordFile)) {
+    // A run in the wrong folder: list.txt may be the only listing left.
+    std::fprintf(stderr, "%s: no list.rec in this folder: list.txt left as it was\n",
+                 kConverterName);
     return 1;
   }
+  reportMissingTables(files, inputs);
   OutputFile listing;
-  if (!openOutput(listing, kListingFile, kListingLinesEndInCrLf)) {
-    closeInput(inputs.records);
-    reportListingFailure("create", listing.error);
+  if (!openListing(files, inputs, listing)) {
     return 1;
   }
   if (!inputs.haveRecords) {

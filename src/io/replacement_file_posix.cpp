@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "io/fault_injection.h"
+#include "io/in_place_output.h"
 #include "io/platform.h"
 #include "io/replacement_file.h"
 
@@ -118,34 +119,6 @@ void holdEndSignals(sigset_t& saved) {
 // Lets the end signals held by holdEndSignals through again.
 void releaseEndSignals(const sigset_t& saved) {
   sigprocmask(SIG_SETMASK, &saved, nullptr);
-}
-
-// True when the folder `folder` ("" for the current one) lies in /proc, where
-// a link names a file the program has open (/dev/stdout leads there).
-bool isInProc(const std::string& folder) {
-  char real[PATH_MAX];
-  if (realpath(folder.empty() ? "." : folder.c_str(), real) == nullptr) {
-    return false;
-  }
-  return std::strncmp(real, "/proc/", 6) == 0;
-}
-
-// 0 when the user may follow the link `link`, which `st` describes; else
-// EACCES, as the kernel refuses (fs.protected_symlinks): in a sticky folder
-// that all may write, only the user's own links and those of the folder's
-// owner are followed, so that nobody can lay a link there for another user
-// to write through.
-int linkRefusal(const std::string& link, const struct stat& st) {
-  const std::string folder = folderOf(link);
-  struct stat in;
-  if (stat(folder.empty() ? "." : folder.c_str(), &in) != 0) {
-    return errno;
-  }
-  const bool shared = (in.st_mode & S_ISVTX) != 0 && (in.st_mode & S_IWOTH) != 0;
-  if (!shared || st.st_uid == geteuid() || st.st_uid == in.st_uid) {
-    return 0;
-  }
-  return EACCES;
 }
 
 // Opens the file at `path` in place, as it is: appended to when it is a
@@ -261,7 +234,7 @@ FileError followLinks(const std::string& path, std::string& target, struct stat&
     if (links == kMaxLinks) {
       return FileError{"create", path, ELOOP};
     }
-    if (const int refused = linkRefusal(target, st)) {
+    if (const int refused = linkRefusalAt(target)) {
       return FileError{"write", path, refused};
     }
     if (isInProc(folderOf(target))) {

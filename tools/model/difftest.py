@@ -3,7 +3,8 @@
 
 Every case builds kanjis.dat, words.txt and list.rec from its own seed in a
 scratch folder, runs the program there and the model on the same files, and
-compares list.txt and the console output byte for byte. A case that differs
+compares list.txt, the console output and the messages byte for byte, and
+the exit status. A case that differs
 is reported with its seed and a short diff, and its folder is kept.
 
   difftest.py [--exe PATH] [--count N] [--seed S] [--keep DIR] [--self-test]
@@ -330,7 +331,7 @@ def write_inputs(folder, files):
                 f.write(data)
 
 
-def run_program(exe, folder):
+def run_program(exe, folder, expected_err, expected_status):
     """(list.txt bytes or None, stdout, problem text or None)."""
     try:
         proc = subprocess.run([exe], cwd=folder, stdin=subprocess.DEVNULL,
@@ -340,8 +341,10 @@ def run_program(exe, folder):
     problem = None
     if proc.returncode < 0:
         problem = "killed by signal %d" % -proc.returncode
-    elif proc.stderr:
+    elif proc.stderr != expected_err:
         problem = "wrote to stderr: %r" % proc.stderr[:200]
+    elif proc.returncode != expected_status:
+        problem = "exit status: %d, not %d" % (proc.returncode, expected_status)
     path = os.path.join(folder, "list.txt")
     listing = None
     if os.path.exists(path):
@@ -369,16 +372,22 @@ def compare(exe, seed, keep_root, keep, nul_in_words=False):
     files = CaseGenerator(seed, nul_in_words).case()
     lines, expected_console = model.convert_lines(*files)
     expected_listing = b"".join(text for _, _, text in lines)
+    # Without list.rec, the list.txt there before (none) is left as it was.
+    expected_kept = files[2] is None
     folder = tempfile.mkdtemp(prefix="listconv-case-")
     try:
         write_inputs(folder, files)
-        listing, console, problem = run_program(exe, folder)
+        listing, console, problem = run_program(exe, folder, *model.messages(*files))
         reports = []
         kind = None
         if problem:
             reports.append("  program " + problem)
             kind = problem.split(":")[0]
-        if listing is None:
+        if expected_kept:
+            if listing is not None:
+                reports.append("  program made a list.txt without list.rec")
+                kind = kind or "list.txt made"
+        elif listing is None:
             reports.append("  program left no list.txt")
             kind = kind or "no list.txt"
         elif listing != expected_listing:

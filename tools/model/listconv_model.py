@@ -10,7 +10,8 @@ All texts are bytes objects; nothing is ever decoded.
 
 Usage: listconv_model.py [FOLDER]
   converts the inputs in FOLDER (default: the current folder), writes what
-  list.txt would hold to FOLDER/list.model.txt and prints the console output.
+  list.txt would hold to FOLDER/list.model.txt (nothing without list.rec,
+  which leaves list.txt as it was) and prints the console output.
 """
 
 import os
@@ -705,9 +706,29 @@ def convert_lines(kanjis, words, listrec):
 
 
 def convert(kanjis, words, listrec):
-    """Contents of the three inputs (None: file missing) -> (list.txt, console)."""
+    """Contents of the three inputs (None: file missing) -> (list.txt, console);
+    list.txt is None when the run leaves it as it was (no list.rec)."""
     lines, console = convert_lines(kanjis, words, listrec)
+    if listrec is None:
+        return None, console
     return b"".join(text for _, _, text in lines), console
+
+
+def messages(kanjis, words, listrec):
+    """(standard error, exit status) of a run on inputs that are missing
+    (None) or there and readable: a run without list.rec leaves list.txt as
+    it was and fails; a missing table is told with what the listing shows
+    instead."""
+    if listrec is None:
+        return b"listconv: no list.rec in this folder: list.txt left as it was\n", 1
+    err = b""
+    if kanjis is None:
+        err += (b"listconv: no kanjis.dat in this folder: the listing shows ? for every kanji "
+                b"code (and 1037 for code 3867)\n")
+    if words is None:
+        err += (b"listconv: no words.txt in this folder: words get kanji only from codes in "
+                b"brackets and from the record's own name, the others show ?\n")
+    return err, 0
 
 
 def read_optional(path):
@@ -728,8 +749,9 @@ def convert_folder(folder):
 def main(argv):
     folder = argv[1] if len(argv) > 1 else "."
     listing, console = convert_folder(folder)
-    with open(os.path.join(folder, "list.model.txt"), "wb") as f:
-        f.write(listing)
+    if listing is not None:
+        with open(os.path.join(folder, "list.model.txt"), "wb") as f:
+            f.write(listing)
     sys.stdout.buffer.write(console)
     return 0
 

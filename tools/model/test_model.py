@@ -224,7 +224,7 @@ class RunTest(unittest.TestCase):
         self.assertIn(b"(  )", blocks[0])
         self.assertEqual(console, b"\n2 records written to file LIST.TXT\n")
         self.assertEqual(m.convert(None, None, b""), (b"", b"\n0 records written to file LIST.TXT\n"))
-        self.assertEqual(m.convert(None, None, None), (b"", b"\n"))
+        self.assertEqual(m.convert(None, None, None), (None, b"\n"))
         # The second record is cut short after the fifth slot byte of its id.
         partial = named + source_record({"entryId": b"ABCDEFGH"})[:10]
         listing, _ = m.convert(None, None, partial)
