@@ -71,16 +71,7 @@ std::string folderOf(const std::string& path) {
 }
 
 bool namesToMatchIn(const std::string& dir, std::vector<std::string>& names) {
-  names.clear();
-  DIR* folder = opendir(dir.empty() ? "." : dir.c_str());
-  if (folder == nullptr) {
-    return false;
-  }
-  while (const dirent* entry = readdir(folder)) {
-    names.emplace_back(entry->d_name);
-  }
-  closedir(folder);
-  return true;
+  return listFolder(dir, names);
 }
 
 void failWritesInsteadOfSignals() {
