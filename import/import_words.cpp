@@ -258,17 +258,19 @@ void printWordChanges(const WordChanges& changes, const std::string& path, bool 
       std::printf("%s\n", line.c_str());
     }
     if (changes.unlisted > 0) {
-      std::printf("%s: and %" PRId64 " more changes\n", path.c_str(), changes.unlisted);
+      std::printf("%s: and %" PRId64 " more %s\n", path.c_str(), changes.unlisted,
+                  changes.unlisted == 1 ? "change" : "changes");
     }
   }
+  const char* entries = changes.entries == 1 ? "entry" : "entries";
   if (changes.same) {
-    std::printf("%" PRId64 " dictionary entries in %s unchanged: nothing written\n",
-                changes.entries, path.c_str());
+    std::printf("%" PRId64 " dictionary %s in %s unchanged: nothing written\n", changes.entries,
+                entries, path.c_str());
     return;
   }
-  std::printf("%" PRId64 " dictionary entries %s %s: %" PRId64 " changed, %" PRId64
-              " added, %" PRId64 " removed, ",
-              changes.entries, check ? "would be written to" : "written to", path.c_str(),
+  std::printf("%" PRId64 " dictionary %s %s %s: %" PRId64 " changed, %" PRId64 " added, %" PRId64
+              " removed, ",
+              changes.entries, entries, check ? "would be written to" : "written to", path.c_str(),
               changes.changed, changes.added, changes.removed);
   if (changes.rewritten > 0) {
     std::printf("%" PRId64 " written anew, ", changes.rewritten);
