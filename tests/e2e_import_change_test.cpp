@@ -34,8 +34,8 @@ std::string importExe() {
 const char kRecordHeader[] =
     "record,reserved,entryId,name1,name2,name3,nameCode1,nameCode2,nameCode3,detail1,detail2,"
     "period,detail3,detail4,detail5,detail6,detail7,wordText,note\r\n";
-const char kRecordRow[] =
-    "1,00000000,A-1,Masa,mune,,539,544,,d1,d2,Edo,d3,d4,d5,d6,d7,KATANA,n\r\n";
+// A new record: its `record` is left empty, as no two rows may name the same one.
+const char kRecordRow[] = ",00000000,A-1,Masa,mune,,539,544,,d1,d2,Edo,d3,d4,d5,d6,d7,KATANA,n\r\n";
 
 // Exports of `rows` records and dictionary entries, long enough that an
 // import takes a while to write them.
@@ -383,7 +383,9 @@ TEST(ImportChange, KilledImportsLeaveBothFilesOldOrBothNew) {
     std::string state = stateOf(readFile(w.path("list.rec")), readFile(w.path("words.txt")), fresh);
     EXPECT_TRUE(state == "old" || state == "new") << state;
     EXPECT_EQ(leftovers(w), "");
-    // A second import makes the same backup of both: what it found.
+    // A second import, of other exports so that both files change, makes
+    // the same backup of both: what it found.
+    putExports(w, 1);
     const RunResult again = w.runProgram(importExe(), "in.csv words.csv");
     EXPECT_EQ(again.status, 0) << again.err;
     const std::string seen =

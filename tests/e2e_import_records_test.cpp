@@ -162,7 +162,7 @@ TEST(ImportRecords, AnUnchangedExportWritesNothingAndKeepsEveryByte) {
       EXPECT_EQ(r.status, 0) << r.err;
       EXPECT_EQ(r.out, std::string(c.counts) + " in list.rec unchanged: nothing written\n");
       EXPECT_EQ(readFile(w.path("list.rec")), c.records);
-      EXPECT_FALSE(exists(w.path("list.rec.bak")));
+      EXPECT_FALSE(exists(w.path("list.rec.~1~")));
       r = runImport(w, "--check " + importOptions(format));
       EXPECT_EQ(r.out,
                 std::string(c.counts) + " in list.rec unchanged: nothing would be written\n");
@@ -189,7 +189,8 @@ TEST(ImportRecords, OneEditedFieldRewritesOnlyItsCountAndSlot) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "5 records (5 listed) written to list.rec: 1 changed, 0 added, 0 removed, "
-            "4 unchanged\n");
+            "4 unchanged\n"
+            "list.rec kept as list.rec.~1~\n");
   const std::string now = readFile(w.path("list.rec"));
   ASSERT_EQ(now.size(), old.size());
   const size_t count = 2 * kRecordSize + fixtures::kNote.countOffset;
@@ -200,7 +201,7 @@ TEST(ImportRecords, OneEditedFieldRewritesOnlyItsCountAndSlot) {
   }
   EXPECT_EQ(now.substr(count, 1 + fixtures::kNote.capacity),
             "\x08NEW NOTE" + std::string(fixtures::kNote.capacity - 8, ' '));
-  EXPECT_EQ(readFile(w.path("list.rec.bak")), old);
+  EXPECT_EQ(readFile(w.path("list.rec.~1~")), old);
 }
 
 TEST(ImportRecords, RowsAddRemoveAndReorderRecords) {

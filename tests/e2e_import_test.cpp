@@ -176,9 +176,14 @@ TEST(ImportEndToEnd, TheReplacedFilesAreKeptAsBackups) {
   // The changes listed first, then what would be written.
   EXPECT_EQ(r.out.rfind("list.rec: record 1: entryId: \"A-0001\" \xE2\x86\x92 \"A-1\"\n", 0), 0u)
       << r.out;
+  // The records' summary comes before the dictionary's changes.
+  EXPECT_NE(r.out.find("list.rec: record 14: removed\n"
+                       "1 record (1 listed) would be written to list.rec: 1 changed, 0 added, "
+                       "13 removed, 0 unchanged\n"
+                       "words.txt: line 1: \"KATANA\": removed\n"),
+            std::string::npos)
+      << r.out;
   const std::string last =
-      "1 record (1 listed) would be written to list.rec: 1 changed, 0 added, 13 removed, "
-      "0 unchanged\n"
       "words.txt: line 34: \"MISSING\": removed\n"
       "words.txt: new entry \"KATANA\": added\n"
       "1 dictionary entry would be written to words.txt: 0 changed, 1 added, 34 removed, 0 "
@@ -204,15 +209,29 @@ TEST(ImportEndToEnd, TheReplacedFilesAreKeptAsBackups) {
             "in.csv kanjis.dat list.rec list.rec.~1~ list.rec.~2~ words.csv words.txt "
             "words.txt.~1~ ");
 
-  // Every backup is kept: the next one takes the next number.
-  r = runImport(w, "--backup=simple words.csv");
+  // Every backup is kept: the next one takes the next number. Each import
+  // changes the word, since an unchanged file is neither written nor backed
+  // up; a row without a line is a new entry, and the old one is removed.
+  const auto importWord = [&](const std::string& word, const std::string& options) {
+    w.put("words.csv", "key,word,kanji\r\nKATANA," + word + ",\xE5\x88\x80\r\n");
+    return runImport(w, options + "words.csv");
+  };
+  const std::string changed =
+      "1 dictionary entry written to words.txt: 0 changed, 1 added, 1 removed, 0 unchanged\n";
+  r = importWord("tachi", "--backup=simple ");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "1 dictionary entry written to words.txt\nwords.txt kept as words.txt~\n");
-  r = runImport(w, "--backup=none words.csv");
-  EXPECT_EQ(r.out, "1 dictionary entry written to words.txt\n");
-  r = runImport(w, "words.csv");
-  EXPECT_EQ(r.out, "1 dictionary entry written to words.txt\nwords.txt kept as words.txt.~2~\n");
+  EXPECT_EQ(r.out, changed + "words.txt kept as words.txt~\n");
+  r = importWord("tanto", "--backup=none ");
+  EXPECT_EQ(r.out, changed);
+  r = importWord("tanto", "");
+  EXPECT_EQ(r.out, "1 dictionary entry in words.txt unchanged: nothing written\n");
+  r = importWord("katana", "");
+  EXPECT_EQ(r.out, changed + "words.txt kept as words.txt.~2~\n");
   EXPECT_EQ(readFile(w.path("words.txt~")), "KATANA katana 530\r\n");
+  EXPECT_EQ(readFile(w.path("words.txt.~2~")), "KATANA tanto 530\r\n");
+  EXPECT_EQ(folderNames(w),
+            "in.csv kanjis.dat list.rec list.rec.~1~ list.rec.~2~ words.csv words.txt "
+            "words.txt.~1~ words.txt.~2~ words.txt~ ");
   EXPECT_EQ(runImport(w, "--backup=all words.csv").status, 2);
 }
 
@@ -277,7 +296,10 @@ TEST(ImportEndToEnd, AHyphenReadsStandardInputByteForByte) {
   piped.put("in.csv", file);
   r = runImportFromPipe(piped, "in.csv", "--encoding cp932 -");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "1 record (1 listed) written to list.rec\n");
+  EXPECT_EQ(r.out,
+            "1 record (1 listed) written to list.rec: 0 changed, 1 added, 14 removed, "
+            "0 unchanged\n"
+            "list.rec kept as list.rec.~1~\n");
   EXPECT_EQ(readFile(piped.path("list.rec")), readFile(byName.path("list.rec")));
 
   // Its problems are named by where they came from.
@@ -315,7 +337,11 @@ TEST(ImportEndToEnd, ACp932FileReadAsUtf8IsRefusedWithAHint) {
             "listconv-import: nothing was written\n");
   r = runImport(w, "--check --encoding cp932 in.csv");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "3 records (3 listed) would be written to list.rec\n");
+  const std::string summary =
+      "\n3 records (3 listed) would be written to list.rec: 1 changed, 2 added, 13 removed, "
+      "0 unchanged\n";
+  ASSERT_GE(r.out.size(), summary.size()) << r.out;
+  EXPECT_EQ(r.out.substr(r.out.size() - summary.size()), summary) << r.out;
 }
 
 TEST(ImportEndToEnd, ColumnsOfNoFormatAreNamedAsIgnored) {

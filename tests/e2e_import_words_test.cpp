@@ -91,7 +91,7 @@ TEST(ImportWordsEndToEnd, AnUnchangedExportLeavesWordsTxtByteForByte) {
                 std::string::npos)
           << r.out;
       EXPECT_EQ(readFile(w.path("words.txt")), c.words);
-      EXPECT_FALSE(fileExists(w.path("words.txt.bak"))) << "nothing replaced, nothing backed up";
+      EXPECT_FALSE(fileExists(w.path("words.txt.~1~"))) << "nothing replaced, nothing backed up";
     }
   }
   Workdir w;
@@ -116,10 +116,11 @@ TEST(ImportWordsEndToEnd, AnEditedEntryChangesOnlyItsOwnLine) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "34 dictionary entries written to words.txt: 1 changed, 0 added, 0 removed, "
-            "33 unchanged\n");
+            "33 unchanged\n"
+            "words.txt kept as words.txt.~1~\n");
   EXPECT_EQ(readFile(w.path("words.txt")),
             replaced(sampleFile("words.txt"), "KATANA katana 530\r\n", "KATANA katanas 530\r\n"));
-  EXPECT_EQ(readFile(w.path("words.txt.bak")), sampleFile("words.txt"));
+  EXPECT_EQ(readFile(w.path("words.txt.~1~")), sampleFile("words.txt"));
 }
 
 TEST(ImportWordsEndToEnd, OldLinesStandAsTheyAreAroundAnEdit) {
@@ -221,7 +222,7 @@ TEST(ImportWordsEndToEnd, EntriesTheLookUpCouldNeverUseAreRefused) {
       EXPECT_NE(r.err.find("listconv-import: " + c.message), std::string::npos) << r.err;
       EXPECT_EQ(r.out, "");
       EXPECT_EQ(readFile(w.path("words.txt")), sampleFile("words.txt"));
-      EXPECT_FALSE(fileExists(w.path("words.txt.bak")));
+      EXPECT_FALSE(fileExists(w.path("words.txt.~1~")));
     }
   }
 }
