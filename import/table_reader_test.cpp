@@ -18,6 +18,7 @@
 namespace {
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 // A file holding `bytes`, private to the running test; removed by the next
 // call or at the end of the test program.
@@ -294,7 +295,7 @@ const std::string_view kStoredTexts[] = {
     "\x95\x5C",
     "",
     "  padded  ",
-    "zero\0byte"s,
+    "zero\0byte"sv,
     "\"",
     "\\ and /",
     "\x1F\x7F",
