@@ -26,7 +26,6 @@ const char* const kEraNames[] = {
     "KEICHO", "KANEI",  "KANSEI", "TENPO",    "BUNKA",        "SHOTOKU",      "KOWA",
     "EISHO",  "TENSHO", "KYOHO",  "ANSEI",    "TENPYO-SHOHO", "SHOWA(1926-)", "GENNA",
 };
-const size_t kEraNameCount = sizeof(kEraNames) / sizeof(kEraNames[0]);
 
 // Periods that name no table row: dates, qualified periods, small letters.
 const char* const kOtherPeriods[] = {
@@ -36,7 +35,6 @@ const char* const kOtherPeriods[] = {
     "1868",      "KANBUN 3",  "SHINTO ERA", "MODERN",
     "1700-1750", "?",
 };
-const size_t kOtherPeriodCount = sizeof(kOtherPeriods) / sizeof(kOtherPeriods[0]);
 
 const char* const kDetail3Texts[] = {
     "signed",        "unsigned", "dated", "signed and dated", "attributed", "mumei", "kinzogan mei",

@@ -264,8 +264,8 @@ void printWordChanges(const WordChanges& changes, const std::string& path, bool 
   }
   const char* entries = changes.entries == 1 ? "entry" : "entries";
   if (changes.same) {
-    std::printf("%" PRId64 " dictionary %s in %s unchanged: nothing written\n", changes.entries,
-                entries, path.c_str());
+    std::printf("%" PRId64 " dictionary %s in %s unchanged: nothing %s\n", changes.entries,
+                entries, path.c_str(), check ? "would be written" : "written");
     return;
   }
   std::printf("%" PRId64 " dictionary %s %s %s: %" PRId64 " changed, %" PRId64 " added, %" PRId64

@@ -97,7 +97,7 @@ TEST(ImportWordsEndToEnd, AnUnchangedExportLeavesWordsTxtByteForByte) {
   Workdir w;
   putWords(w, sampleFile("words.txt"));
   EXPECT_EQ(runImport(w, "--check words.csv").out,
-            "34 dictionary entries in words.txt unchanged: nothing written\n");
+            "34 dictionary entries in words.txt unchanged: nothing would be written\n");
 }
 
 TEST(ImportWordsEndToEnd, AnEditedEntryChangesOnlyItsOwnLine) {
