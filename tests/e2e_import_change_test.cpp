@@ -27,10 +27,6 @@
 namespace e2e {
 namespace {
 
-std::string importExe() {
-  return envOr("LISTCONV_IMPORT_EXE", LISTCONV_IMPORT_EXE_DEFAULT);
-}
-
 const char kRecordHeader[] =
     "record,reserved,entryId,name1,name2,name3,nameCode1,nameCode2,nameCode3,detail1,detail2,"
     "period,detail3,detail4,detail5,detail6,detail7,wordText,note\r\n";

@@ -20,19 +20,6 @@ const char kRecordHeader[] =
     "record,reserved,entryId,name1,name2,name3,nameCode1,nameCode2,nameCode3,detail1,detail2,"
     "period,detail3,detail4,detail5,detail6,detail7,wordText,note\r\n";
 
-std::string importExe() {
-  return envOr("LISTCONV_IMPORT_EXE", LISTCONV_IMPORT_EXE_DEFAULT);
-}
-
-RunResult runImport(const Workdir& w, const std::string& args) {
-  RunResult r = w.runProgram(importExe(), args);
-  if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
-    r.err = withoutCr(r.err);
-    r.out = withoutCr(r.out);
-  }
-  return r;
-}
-
 // `n` records of every oddity a list.rec written by other programs holds:
 // non-blank bytes after each count, counts above the capacity, negative
 // counts, zero bytes inside a value, name codes that are no codes; every

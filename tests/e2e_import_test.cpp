@@ -21,20 +21,6 @@ const char kRecordHeader[] =
 const char kRecordRow[] =
     "1,00000000,A-1,Masa,mune,,539,544,,d1,d2,Edo,d3,d4,d5,d6,d7,KATANA,n\r\n";
 
-// The listconv-import under test.
-std::string importExe() {
-  return envOr("LISTCONV_IMPORT_EXE", LISTCONV_IMPORT_EXE_DEFAULT);
-}
-
-RunResult runImport(const Workdir& w, const std::string& args) {
-  RunResult r = w.runProgram(importExe(), args);
-  if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
-    r.err = withoutCr(r.err);
-    r.out = withoutCr(r.out);
-  }
-  return r;
-}
-
 // Runs listconv-import in `w` as runImport does, its standard input a pipe
 // from the folder's file `input`.
 RunResult runImportFromPipe(const Workdir& w, const std::string& input, const std::string& args) {

@@ -11,15 +11,6 @@
 namespace e2e {
 namespace {
 
-RunResult runImport(const Workdir& w, const std::string& args) {
-  RunResult r = w.runProgram(envOr("LISTCONV_IMPORT_EXE", LISTCONV_IMPORT_EXE_DEFAULT), args);
-  if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
-    r.err = withoutCr(r.err);
-    r.out = withoutCr(r.out);
-  }
-  return r;
-}
-
 // The sample's kanjis.dat with `words` as words.txt, and the folder's
 // dictionary export in words.csv.
 std::string putWords(const Workdir& w, const std::string& words) {

@@ -20,10 +20,6 @@ void putUpperCaseSample(const Workdir& w, const std::string& folder = "") {
   }
 }
 
-RunResult runImport(const Workdir& w, const std::string& args) {
-  return w.runProgram(envOr("LISTCONV_IMPORT_EXE", LISTCONV_IMPORT_EXE_DEFAULT), args);
-}
-
 // Runs on Windows too (under Wine), which finds such names by itself.
 TEST(LetterCase, UpperCaseDataFilesAreConvertedAndExportedAsLowerCaseOnes) {
   Workdir w;

@@ -1,5 +1,5 @@
-// What the end-to-end tests of listconv-export share: the program, how it is
-// run, and the sample data put into a test's folder.
+// What the end-to-end tests of listconv-export and listconv-import share: the
+// programs, how they are run, and the sample data put into a test's folder.
 #pragma once
 
 #include <cstdlib>
@@ -22,6 +22,22 @@ inline RunResult runExport(const Workdir& w, const std::string& args,
   RunResult r = w.runProgram(exportExe(), args, prepare);
   if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
     r.err = withoutCr(r.err);
+  }
+  return r;
+}
+
+// The listconv-import under test.
+inline std::string importExe() {
+  return envOr("LISTCONV_IMPORT_EXE", LISTCONV_IMPORT_EXE_DEFAULT);
+}
+
+// Runs listconv-import in the folder with `args`; both outputs with the
+// console's CR LF taken as LF.
+inline RunResult runImport(const Workdir& w, const std::string& args) {
+  RunResult r = w.runProgram(importExe(), args);
+  if (std::getenv("LISTCONV_CONSOLE_CRLF") != nullptr) {
+    r.err = withoutCr(r.err);
+    r.out = withoutCr(r.out);
   }
   return r;
 }
