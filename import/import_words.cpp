@@ -148,7 +148,7 @@ bool takeWordRow(const WordImport& w, WordScratch& s) {
 
 // Notes where the row's key, word and codes (or kanji) stand, for the
 // messages of the merge.
-void placeCells(const WordImport& w, WordRow& row) {
+void placeCells(const WordImport& w, const std::string& kanji, WordRow& row) {
   const size_t codes = w.columns.codes != kNoColumn ? w.columns.codes : w.columns.kanji;
   const size_t at[3] = {w.columns.key, w.columns.word, codes};
   const char* names[3] = {
@@ -157,7 +157,11 @@ void placeCells(const WordImport& w, WordRow& row) {
   for (size_t i = 0; i < 3; ++i) {
     row.column[i] = names[i];
     row.cellLine[i] = at[i] != kNoColumn ? w.reader.cellLines[at[i]] : w.reader.cellLines[0];
-    row.shown[i] = shownValue(at[i] != kNoColumn ? w.reader.cells[at[i]] : "", w.utf8);
+  }
+  if (codes == w.columns.kanji) {
+    row.kanji = kanji;
+  } else {
+    row.kanji.clear();
   }
 }
 
@@ -206,7 +210,7 @@ void importWords(TableReader& reader, const std::string& file, bool utf8, const 
       break;
     }
     if (status == TableStatus::ok && takeWordRow(w, s)) {
-      placeCells(w, s.row);
+      placeCells(w, s.kanji, s.row);
       rows.push_back(s.row);
     }
   }
@@ -264,8 +268,8 @@ void printWordChanges(const WordChanges& changes, const std::string& path, bool 
   }
   const char* entries = changes.entries == 1 ? "entry" : "entries";
   if (changes.same) {
-    std::printf("%" PRId64 " dictionary %s in %s unchanged: nothing %s\n", changes.entries,
-                entries, path.c_str(), check ? "would be written" : "written");
+    std::printf("%" PRId64 " dictionary %s in %s unchanged: nothing %s\n", changes.entries, entries,
+                path.c_str(), check ? "would be written" : "written");
     return;
   }
   std::printf("%" PRId64 " dictionary %s %s %s: %" PRId64 " changed, %" PRId64 " added, %" PRId64

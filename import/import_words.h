@@ -29,13 +29,14 @@ struct WordChanges {
 
 // One row of a dictionary export: the line of words.txt it stands on (0 for
 // a new entry), its values as words.txt stores them, and where its cells
-// are, for messages.
+// are, for messages (which show the values from the stored ones: a row
+// keeps no copy of its cells).
 struct WordRow {
   int64_t line = 0;
   WordLine entry;
   int64_t cellLine[3] = {0, 0, 0};  // key, word, codes (or kanji)
-  std::string shown[3];             // those cells as messages show them
   const char* column[3] = {nullptr, nullptr, nullptr};
+  std::string kanji;  // the kanji as stored, where the codes were found from them for messages
 };
 
 // Reads every row of a dictionary export and lays the rows over the

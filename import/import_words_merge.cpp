@@ -75,7 +75,12 @@ void listChange(Merge& m, int64_t line, const WordLine& before, const WordLine& 
 // Notes that the row cannot be written, at the cell of the part at fault.
 void refuseRow(Merge& m, const WordRow& row, WordPart part, const std::string& reason) {
   const size_t i = part == WordPart::word ? 1 : part == WordPart::codes ? 2 : 0;
-  note(m.problems, placeOf(m.file, row.cellLine[i], row.column[i]) + row.shown[i] + ": " + reason);
+  const std::string& shown = i == 0               ? row.entry.key
+                             : i == 1             ? row.entry.word
+                             : !row.kanji.empty() ? row.kanji
+                                                  : joinedCodes(row.entry.codes);
+  note(m.problems,
+       placeOf(m.file, row.cellLine[i], row.column[i]) + shownValue(shown, false) + ": " + reason);
 }
 
 // The entry is written to the new file; counts and digests it.
