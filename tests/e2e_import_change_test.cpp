@@ -165,7 +165,6 @@ TEST(ImportChange, EveryProgramFinishesACommittedImportAndUndoesAnUncommittedOne
 }
 
 TEST(ImportChange, AJournalThatCannotBeFinishedStopsEveryProgram) {
-  SKIP_UNDER_RUNNER();
   Workdir w;
   putSample(w);
   putExports(w, 3);
@@ -176,12 +175,15 @@ TEST(ImportChange, AJournalThatCannotBeFinishedStopsEveryProgram) {
   ASSERT_EQ(unlink(w.path("list.rec").c_str()), 0);
   ASSERT_EQ(mkdir(w.path("list.rec").c_str(), 0755), 0);
   w.put("list.rec/x", "");
+  // Windows refuses a rename over a folder as access denied.
+  const std::string reason = runsThroughRunner() ? "Permission denied" : "Is a directory";
   for (const Reader& reader : readers()) {
     const RunResult r = w.runProgram(reader.exe, reader.args);
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(std::string(reader.name) +
-                         ": cannot finish the interrupted import in .: Is a directory\n"),
-              std::string::npos)
+    EXPECT_NE(
+        withoutCr(r.err).find(std::string(reader.name) +
+                              ": cannot finish the interrupted import in .: " + reason + "\n"),
+        std::string::npos)
         << r.err;
     EXPECT_FALSE(exists(w.path("out.csv"))) << "nothing read from a mixed pair";
   }
