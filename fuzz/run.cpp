@@ -6,11 +6,13 @@
 // 2 words.txt present, 4 list.rec present, 8 the kanji part is put behind
 // the 525 records that name no kanji (so its records are looked at).
 //
-// The run happens in a private folder. It must end with status 0 (no file
-// fault, so no message); standard output must be the empty line and, when list.rec
-// is there, the summary with the number of records whose id is not eight
-// blanks, counted here from the raw bytes. list.txt must hold that many
-// blocks' worth of text with every line feed stored as CR LF.
+// The run happens in a private folder, where an old list.txt is waiting. With
+// list.rec it must end with status 0 (no file fault); standard output must be
+// the empty line and the summary with the number of records whose id is not
+// eight blanks, counted here from the raw bytes, and list.txt must hold that
+// many blocks' worth of text with every line feed stored as CR LF. Without
+// list.rec the run ends with status 1 after the empty line and leaves the old
+// list.txt as it was.
 #include "driver/run.h"
 
 #include <fcntl.h>
@@ -32,6 +34,10 @@ namespace {
 
 const size_t kRecordSize = 666;
 const size_t kUnnamedKanjiRecords = 525;
+
+// A listing of an earlier run, which a run without list.rec must keep and a
+// run with it must replace in full.
+const char kOldListing[] = "00001 an earlier listing\r\n";
 
 int gHome = -1;        // the folder the fuzzer was started in
 std::string gWorkdir;  // the private folder of the runs
@@ -150,19 +156,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   putFile("kanjis.dat", kanjis, (flags & 1) != 0);
   putFile("words.txt", words, (flags & 2) != 0);
   putFile("list.rec", recs, haveRecords);
-  putFile("list.txt", "", false);
+  putFile("list.txt", kOldListing, true);
   const int status = runConversion();
   const std::string console = takeConsole();
   const std::string listing = readFile("list.txt");
   FUZZ_CHECK(fchdir(gHome) == 0);
 
-  FUZZ_CHECK(status == 0);
-  const int64_t listed = haveRecords ? listedRecords(recs) : 0;
-  std::string wantConsole = "\n";
-  if (haveRecords) {
-    wantConsole += std::to_string(listed) + " records written to file LIST.TXT\n";
+  if (!haveRecords) {
+    FUZZ_CHECK(status == 1);
+    FUZZ_CHECK(console == "\n");
+    FUZZ_CHECK(listing == kOldListing);
+    return 0;
   }
-  FUZZ_CHECK(console == wantConsole);
+  FUZZ_CHECK(status == 0);
+  const int64_t listed = listedRecords(recs);
+  FUZZ_CHECK(console == "\n" + std::to_string(listed) + " records written to file LIST.TXT\n");
 
   FUZZ_CHECK((listed == 0) == listing.empty());
   if (listed > 0) {
