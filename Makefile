@@ -15,7 +15,7 @@ FUZZ_CMAKE_FLAGS ?=
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all build run catalogue web test sanitize fuzz difftest clean bench bench-build bench-profile windows test-windows test-windows64 \
+.PHONY: all build run catalogue web test test-interrupt sanitize fuzz difftest clean bench bench-build bench-profile windows test-windows test-windows64 \
   wine32-check package test-package package-windows
 
 all: build
@@ -96,6 +96,14 @@ fuzz:
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLISTCONV_FUZZ=ON -DLISTCONV_TESTS=OFF $(FUZZ_CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# The import interrupted at many random points (SIGKILL and SIGINT), each
+# time the pair of data files checked by every program: make test runs a
+# few, this target KILL_RUNS of them.
+KILL_RUNS ?= 200
+test-interrupt: build
+	LISTCONV_KILL_RUNS=$(KILL_RUNS) $(BUILD)/tests/e2e_tests \
+	  --gtest_filter='ImportChange.Killed*'
 
 # Compares the program with the reference model on many random inputs.
 DIFFTEST_CASES ?= 2000
