@@ -40,11 +40,12 @@ const char kExamplesAndStatuses[] =
 int runCommandLine(int argc, char** argv) {
   CLI::App app(
       "Reads exports of the records and dictionary formats of listconv-export (CSV, with or "
-      "without a byte-order mark, or JSON Lines), edited or not, and writes list.rec and "
-      "words.txt from them as the old program reads them, both as one change; the file "
-      "replaced is kept as list.rec.~N~ or words.txt.~N~ (N one above the highest there). "
-      "Nothing is written when any row is refused, and a failed or interrupted import leaves "
-      "the old files as they were.",
+      "without a byte-order mark, or JSON Lines), edited or not, and writes what their rows "
+      "change into list.rec and words.txt as the old program reads them (records and lines "
+      "that no row changes stay byte for byte), both as one change; the file replaced is kept "
+      "as list.rec.~N~ or words.txt.~N~ (N one above the highest there). Nothing is written "
+      "when any row is refused, and a failed or interrupted import leaves the old files as "
+      "they were.",
       "listconv-import");
   // A FILE may be an absolute path, which starts with / as an option of
   // Windows' own style would.
@@ -55,7 +56,8 @@ int runCommandLine(int argc, char** argv) {
                  "the folder of the data files to write (default: this one)")
       ->type_name("DIR");
   app.add_flag("--check", options.check,
-               "check the files and say what would be written, writing nothing");
+               "check the files and list what would change, record by record and field by "
+               "field, entry by entry, then the counts, writing nothing");
   app.add_option("--encoding", encoding,
                  "utf-8 (the texts encoded into CP932) or cp932 (the bytes as they stand)")
       ->type_name("ENCODING")
