@@ -227,7 +227,7 @@ TEST(DataChange, RecoveryUndoesAPendingOrTornJournalAndFinishesACommittedOne) {
   const Case cases[] = {
       {"pending", "old",
        "undid an interrupted import in d: list.rec and words.txt left as they were"},
-      {"torn", "old", "undid an interrupted import in d: list.rec left as they were"},
+      {"torn", "old", "undid an interrupted import in d: list.rec left as it was"},
       {"committed", "new", "finished an interrupted import in d: list.rec and words.txt replaced"},
   };
   for (const Case& c : cases) {

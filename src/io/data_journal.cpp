@@ -368,7 +368,8 @@ FileError recoverDataFolder(const std::string& dir, const std::string& shown, st
   if (failed(e)) {
     return FileError{"undo the interrupted import in", shown, e.error};
   }
-  said = "undid an interrupted import in " + shown + ": " + namesOf(journal) + " left as they were";
+  said = "undid an interrupted import in " + shown + ": " + namesOf(journal) +
+         (journal.entries.size() == 1 ? " left as it was" : " left as they were");
   return FileError();
 }
 
