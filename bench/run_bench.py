@@ -366,7 +366,7 @@ def run_browser(args, listconv):
     pages = os.path.abspath(os.path.join(args.data, "catalogue"))
     run_browser_bench("the catalogue page", [
         os.path.join(ROOT, "tests", "browser", "catalogue_test.py"), "--bench",
-        "--template", os.path.join(ROOT, "export", "catalogue.html"),
+        "--template", os.path.join(ROOT, "src", "formats", "catalogue.html"),
         "--page", os.path.join(pages, "page.html"), "--big", os.path.join(pages, "big.html"),
         "--screenshot", os.path.join(pages, "catalogue.png")])
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "cp932.h"
+#include "cp932/cp932.h"
 #include "driver/command_line.h"
-#include "export_run.h"
-#include "help_text.h"
+#include "formats/export_run.h"
+#include "cli/help_text.h"
 #include "io/file_error.h"
 
 namespace {

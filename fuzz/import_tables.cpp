@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "check.h"
-#include "cp932.h"
+#include "cp932/cp932.h"
 #include "table_reader.h"
 
 namespace {

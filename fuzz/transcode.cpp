@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "check.h"
-#include "cp932.h"
+#include "cp932/cp932.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cp932.h"
+#include "cp932/cp932.h"
 #include "table_parts.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "column_match.h"
-#include "cp932.h"
-#include "cp932_encode.h"
+#include "cp932/cp932.h"
+#include "cp932/cp932_encode.h"
 #include "textutil/shown_text.h"
 
 const char kImportProgram[] = "listconv-import";

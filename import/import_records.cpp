@@ -11,7 +11,7 @@
 #include "records/listing_writer.h"
 #include "records/record_rules.h"
 #include "records/stored_record.h"
-#include "table_rows.h"
+#include "formats/table_rows.h"
 
 namespace {
 

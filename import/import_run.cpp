@@ -20,7 +20,7 @@
 #include "io/platform.h"
 #include "io/replacement_file.h"
 #include "table_reader.h"
-#include "table_rows.h"
+#include "formats/table_rows.h"
 #include "tables/kanji_index.h"
 #include "tables/kanji_table.h"
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cp932.h"
+#include "cp932/cp932.h"
 #include "table_parts.h"
 #include "textutil/shown_text.h"
 

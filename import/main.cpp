@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "driver/command_line.h"
-#include "export_formats.h"
-#include "help_text.h"
+#include "formats/export_formats.h"
+#include "cli/help_text.h"
 #include "import_run.h"
 #include "table_reader.h"
 

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <utility>
 
-#include "cp932.h"
+#include "cp932/cp932.h"
 #include "table_parts.h"
 
 namespace {

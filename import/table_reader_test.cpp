@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cp932.h"
-#include "export_formats.h"
+#include "cp932/cp932.h"
+#include "formats/export_formats.h"
 
 namespace {
 

@@ -15,7 +15,7 @@ a scratch folder and checks that:
   - the CSV is written as RFC 4180 writes it (minimal quoting, CR LF);
   - the U+FFFD notice on standard error counts the bytes that are no CP932.
 The transcoding is checked against a decoder built here from the tables in
-export/cp932_table.inc.
+src/cp932/cp932_table.inc.
 
   export_roundtrip_test.py --exe LISTCONV_EXPORT --listconv LISTCONV [--cases N]
 
@@ -280,7 +280,7 @@ def main():
     args = parser.parse_args()
 
     programs = Programs(os.path.abspath(args.exe), os.path.abspath(args.listconv))
-    decode = load_decoder(os.path.join(REPO, "export", "cp932_table.inc"))
+    decode = load_decoder(os.path.join(REPO, "src", "cp932", "cp932_table.inc"))
     cases = [("hand-made", hand_made())]
     cases += [("seed %d" % s, CaseGenerator(s).case())
               for s in range(args.seed, args.seed + args.cases)]

@@ -6,7 +6,7 @@ hashes; any edit to either changes its hash. Without --write, this checks the
 hashes in the policy and exits 1, saying which is stale, when they do not
 match. With --write it puts the current hashes into the template.
 
-Usage: catalogue_csp.py [--write] [TEMPLATE]   (default: export/catalogue.html)
+Usage: catalogue_csp.py [--write] [TEMPLATE]   (default: src/formats/catalogue.html)
 """
 import argparse
 import base64
@@ -15,8 +15,8 @@ import os
 import re
 import sys
 
-DEFAULT_TEMPLATE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "export",
-                                "catalogue.html")
+DEFAULT_TEMPLATE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src",
+                                "formats", "catalogue.html")
 
 POLICY = re.compile(r'(<meta http-equiv="Content-Security-Policy" content=")([^"]*)(")')
 # Only a bare <script> runs; the data block carries a type and is never executed.

@@ -5,7 +5,7 @@ the page's inline script and style by their SHA-256 hashes.
 
   make_page.py --template page.html --page-script page.js --worker-script worker.js
                --fs-script emscripten_fs.js --module listconv_web.js
-               --catalogue export/catalogue.html --output listconv.html
+               --catalogue src/formats/catalogue.html --output listconv.html
 
 The worker's script, its file system code (emscripten_fs.js), the module's
 script (listconv_web.js) and its WebAssembly (listconv_web.wasm, beside it) go

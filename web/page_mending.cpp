@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "cp932.h"
-#include "cp932_encode.h"
+#include "cp932/cp932.h"
+#include "cp932/cp932_encode.h"
 #include "driver/run.h"
 #include "io/input_file.h"
-#include "table_rows.h"
+#include "formats/table_rows.h"
 #include "tables/kanji_index.h"
 #include "tables/kanji_table.h"
 #include "tables/word_file_writer.h"

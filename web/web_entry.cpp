@@ -10,8 +10,8 @@
 #include <string>
 
 #include "driver/run.h"
-#include "export_formats.h"
-#include "export_run.h"
+#include "formats/export_formats.h"
+#include "formats/export_run.h"
 #include "io/platform.h"
 #include "page_mending.h"
 

@@ -3,7 +3,7 @@
 
   catalogue_test.py --page PAGE.html [--big BIG.html] --screenshot OUT.png
       checks pages written by listconv-export;
-  catalogue_test.py --template export/catalogue.html [--data ROWS.json]
+  catalogue_test.py --template src/formats/catalogue.html [--data ROWS.json]
                     [--page PAGE.html] [--big BIG.html] --screenshot OUT.png
       fills the template itself, as listconv-export does, with rows made here
       (a few hand-made ones with kanji and markup, then synthetic ones), and
