@@ -139,9 +139,6 @@ bool nameExists(const std::string& path) {
   return GetFileAttributesW(widened(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-namespace {
-
-// The UTF-8 of a UTF-16 name the wide API gave.
 std::string narrowed(const wchar_t* wide) {
   const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
   if (n <= 1) {
@@ -152,8 +149,6 @@ std::string narrowed(const wchar_t* wide) {
   text.pop_back();  // the terminating zero
   return text;
 }
-
-}  // namespace
 
 bool listFolder(const std::string& dir, std::vector<std::string>& names) {
   names.clear();

@@ -137,6 +137,44 @@ FileError createReplacement(OutputFile& out, const std::string& target, bool exi
   return creationFailure(out, target, exists, EEXIST);
 }
 
+// What stands at an output's name: nothing, or a file, on a disk or not (a
+// device, a pipe), with its identity where the system tells it.
+struct OutputTarget {
+  bool there = false;
+  bool disk = false;
+  FileId id;
+};
+
+// Looks at what stands at `path` for an output; a folder or a read-only file
+// there is a failure, as is a name that cannot be looked at.
+FileError lookAtTarget(const std::string& path, OutputTarget& target) {
+  const HANDLE h =
+      CreateFileW(widened(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? FileError() : FileError{"create", path, errnoOf(error)};
+  }
+  target.there = true;
+  const DWORD type = GetFileType(h);
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  target.disk = type == FILE_TYPE_DISK;
+  if (!target.disk || !known) {
+    return FileError();
+  }
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return FileError{"write", path, EISDIR};
+  }
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return FileError{"write", path, EACCES};
+  }
+  target.id = FileId{true, info.dwVolumeSerialNumber,
+                     (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+  return FileError();
+}
+
 }  // namespace
 
 uint64_t replacementSeed() {
@@ -150,33 +188,18 @@ FileError openExportOutput(OutputFile& out, const std::string& path, bool text) 
   out = OutputFile();
   out.text = text;
   out.path = path;
-  const HANDLE h =
-      CreateFileW(widened(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND) {
-      return createReplacement(out, path, false);
-    }
-    return FileError{"create", path, errnoOf(error)};
+  OutputTarget target;
+  const FileError e = lookAtTarget(path, target);
+  if (failed(e)) {
+    return e;
   }
-  const DWORD type = GetFileType(h);
-  BY_HANDLE_FILE_INFORMATION info;
-  const bool known = GetFileInformationByHandle(h, &info) != 0;
-  CloseHandle(h);
-  if (type != FILE_TYPE_DISK) {
+  if (!target.there) {
+    return createReplacement(out, path, false);
+  }
+  if (!target.disk) {
     return openInPlace(out, path);  // a device (NUL, CON) or a pipe
   }
-  if (known && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return FileError{"write", path, EISDIR};
-  }
-  if (known && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    return FileError{"write", path, EACCES};
-  }
-  if (known) {
-    out.over = FileId{true, info.dwVolumeSerialNumber,
-                      (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-  }
+  out.over = target.id;
   return createReplacement(out, path, true);
 }
 
@@ -218,30 +241,15 @@ FileError findDataTarget(OutputFile& out, const std::string& path, bool text) {
   out.text = text;
   out.path = path;
   out.target = path;  // Windows' links are not followed: the name is replaced
-  const HANDLE h =
-      CreateFileW(widened(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND ? FileError() : FileError{"create", path, errnoOf(error)};
+  OutputTarget target;
+  const FileError e = lookAtTarget(path, target);
+  if (failed(e) || !target.there) {
+    return e;
   }
-  const DWORD type = GetFileType(h);
-  BY_HANDLE_FILE_INFORMATION info;
-  const bool known = GetFileInformationByHandle(h, &info) != 0;
-  CloseHandle(h);
-  if (type != FILE_TYPE_DISK) {
+  if (!target.disk) {
     return FileError{"replace", path, kNotRegularFile};
   }
-  if (known && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return FileError{"write", path, EISDIR};
-  }
-  if (known && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    return FileError{"write", path, EACCES};
-  }
-  if (known) {
-    out.over = FileId{true, info.dwVolumeSerialNumber,
-                      (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-  }
+  out.over = target.id;
   return FileError();
 }
 
