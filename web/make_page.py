@@ -3,9 +3,14 @@
 script and the WebAssembly module, with a Content-Security-Policy that names
 the page's inline script and style by their SHA-256 hashes.
 
-  make_page.py --template page.html --page-script page.js --worker-script worker.js
-               --fs-script emscripten_fs.js --module listconv_web.js
-               --catalogue src/formats/catalogue.html --output listconv.html
+  make_page.py --template page.html --page-script page.js [page_files.js ...]
+               --worker-script worker.js --fs-script emscripten_fs.js
+               --module listconv_web.js --catalogue src/formats/catalogue.html
+               --output listconv.html
+
+The page's script files are joined in the order given inside one function,
+which calls startPage() (page.js defines it) once every file's code has run:
+they share one scope, and no name of theirs reaches the window.
 
 The worker's script, its file system code (emscripten_fs.js), the module's
 script (listconv_web.js) and its WebAssembly (listconv_web.wasm, beside it) go
@@ -45,9 +50,10 @@ def script_text(name, text):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("--template", "--page-script", "--worker-script", "--fs-script", "--module",
-                   "--catalogue", "--output"):
+    for option in ("--template", "--worker-script", "--fs-script", "--module", "--catalogue",
+                   "--output"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--page-script", required=True, nargs="+")
     args = parser.parse_args()
 
     template = read(args.template)
@@ -61,7 +67,7 @@ def main():
     worker_code = ("var WASM_BASE64 = '%s';\n" % wasm + script_text("worker.js", read(args.worker_script))
                    + script_text("emscripten_fs.js", read(args.fs_script))
                    + script_text(os.path.basename(args.module), read(args.module)))
-    page_script = script_text("page.js", read(args.page_script))
+    page_script = joined_page_script(args.page_script)
 
     styles = re.findall(r"<style>(.*?)</style>", template, re.S)
     if len(styles) != 1:
@@ -84,6 +90,13 @@ def main():
     os.replace(tmp, args.output)
     print("%s: %d bytes" % (args.output, len(page.encode("utf-8"))))
     return 0
+
+
+def joined_page_script(paths):
+    """The page's script files as one script: their code in one function."""
+    parts = [script_text(os.path.basename(p), read(p)) for p in paths]
+    return ("(function () {\n'use strict';\n\n" + "\n".join(parts)
+            + "\nstartPage();\n})();\n")
 
 
 def without_markers(text):

@@ -22,12 +22,18 @@ In one browser session:
     a progress bar that moves and a page that answers meanwhile.
   - the sample's unknown word UNKNOWNWORD is mended in the page by typing its
     kanji: the words.txt it offers is the one listconv-import writes for that
-    entry, and the listing converted again is listconv's from it;
+    entry, the listing converted again is listconv's from it and the check's
+    report is of the words.txt with the entry;
+  - the kanji look-up takes blanks as separators, and codes beside kanji;
+  - each unknown's "show block N" marks block N in view, where notes before
+    it hold line feeds too;
   - without list.rec, and with a PNG as list.rec, the page's messages name no
-    folder of its own, and say what was not made and why.
+    folder of its own, and say what was not made and why (the mending
+    section too, whose unknowns of the conversion before are gone).
 Screenshots are kept in DIR: before-files.png (the page as it opens),
 sample.png (the sample converted), mended.png (the mending section after a
-word was added) and wrong-file.png (a PNG given as list.rec).
+word was added), show-block.png (a block marked) and wrong-file.png (a PNG
+given as list.rec).
 
 With --bench it checks nothing: it prints the page's time and listconv's on
 the benchmark's data set (each FOLDER, or one made by the generator) and their
@@ -245,6 +251,12 @@ class Page:
         self.js("document.getElementById('status').dataset.state = ''")
         from selenium.webdriver.common.by import By
         self.driver.find_element(By.ID, "convert").click()
+        # The click's handlers have run once the click returns: a click that
+        # missed the button fails here, not as a wait for a conversion that
+        # never started.
+        state, fault = self.state()
+        assert state or fault, "Convert was clicked, but the page did not start converting " \
+            "(status %r)" % self.text("status")
         return self.wait_for(until)
 
     def wait_for_check(self, started):
@@ -486,7 +498,7 @@ def check_mending(page, args, sample, work):
     """UNKNOWNWORD mended by typing its kanji, as a person would; a word group
     offers only the record's fix; the kanji look-up by code."""
     from selenium.webdriver.common.by import By
-    words, listing, _ = native_mended(args, sample, os.path.join(work, "native"))
+    words, listing, mended_folder = native_mended(args, sample, os.path.join(work, "native"))
     with open(os.path.join(sample, "words.txt"), "rb") as f:
         original = f.read()
     # The page leaves the person's lines as they are and adds the line that
@@ -539,6 +551,12 @@ def check_mending(page, args, sample, work):
     assert "%s is gone from the list" % MENDED_KEY in changes, changes
     assert not page.js("return !!document.querySelector(arguments[0])", row % MENDED_KEY)
     assert page.text("listing") == listing.decode("utf-8"), "the listing after adding differs"
+    # The check's report is of the words.txt with the line added.
+    native_check = run([args.export, "-C", mended_folder, "--format", "check"]).stdout.decode()
+    words_line = [line for line in native_check.split("\n") if line.startswith("words.txt:")][0]
+    wait_until(page, "return document.getElementById('check').textContent.split('\\n')"
+                     ".indexOf(arguments[0]) >= 0", "the check of the words.txt with the line added",
+               words_line)
     page.driver.find_element(By.ID, "mending-heading").location_once_scrolled_into_view
     page.driver.save_screenshot(os.path.join(work, "mended.png"))
     got = page.download("get-words", "mended", len(original) + len(added))
@@ -546,13 +564,93 @@ def check_mending(page, args, sample, work):
     root = os.path.join(work, "native")
     assert dictionary_export(args, got, root) == dictionary_export(args, words, root), \
         "the entries of words.txt differ from those listconv-import wrote"
-    # The look-up by code: a kanji, and a code that names none.
-    page.driver.find_element(By.ID, "lookup-text").send_keys("525 600")
-    page.driver.find_element(By.ID, "lookup-button").click()
-    shown = wait_until(page, "return document.getElementById('lookup-result').textContent",
-                       "the look-up's answer")
-    assert shown == "525 \u2192 \u5c71 \u00b7 600 \u2192 names no kanji", shown
+    check_look_up(page)
     return "words.txt as listconv-import writes it"
+
+
+# What is typed in the look-up and what it answers: blanks (an ideographic
+# one too) only separate, and codes are looked up as codes beside kanji.
+LOOK_UPS = [
+    ("525 600", "525 \u2192 \u5c71 \u00b7 600 \u2192 names no kanji"),
+    ("\u5c71 527", "\u5c71 \u2192 525 \u00b7 527 \u2192 \u5ddd"),
+    ("\u5c71\u3000\u5ddd ", "\u5c71 \u2192 525 \u00b7 \u5ddd \u2192 527"),
+    ("527,525\u5c71", "527 \u2192 \u5ddd \u00b7 525 \u2192 \u5c71 \u00b7 \u5c71 \u2192 525"),
+    ("   ", "nothing to look up"),
+]
+
+
+def check_look_up(page):
+    """The look-up as a person types into it and clicks Look up."""
+    from selenium.webdriver.common.by import By
+    field = page.driver.find_element(By.ID, "lookup-text")
+    for typed, answer in LOOK_UPS:
+        page.js("document.getElementById('lookup-result').textContent = ''")
+        field.clear()
+        field.send_keys(typed)
+        page.driver.find_element(By.ID, "lookup-button").click()
+        shown = wait_until(page, "return document.getElementById('lookup-result').textContent",
+                           "the look-up's answer to %r" % typed)
+        assert shown == answer, (typed, shown)
+
+
+# Where the note of a record of list.rec lies: its count byte, then its bytes.
+NOTE_COUNT_OFFSET = 410
+RECORD_SIZE = 666
+
+
+def notes_with_line_feeds(sample, folder, records=(0, 1)):
+    """The sample in `folder`, the notes of the given records (from 0) with
+    their first blank made a line feed: their blocks have a line more."""
+    shutil.rmtree(folder, ignore_errors=True)
+    shutil.copytree(sample, folder)
+    path = os.path.join(folder, "list.rec")
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    for record in records:
+        note = record * RECORD_SIZE + NOTE_COUNT_OFFSET + 1
+        data[data.index(b" ", note)] = 0x0A
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def check_show_block(page, args, work):
+    """Each unknown's "show block N" shows and marks block N as the listing
+    has it, in view, also where notes before it hold line feeds."""
+    from selenium.webdriver.common.by import By
+    folder = os.path.join(work, "sets", "notes-with-line-feeds")
+    notes_with_line_feeds(args.sample, folder)
+    listing = os.path.join(work, "sets", "notes-with-line-feeds.txt")
+    proc = run([args.export, "-C", folder, "--format", "listing", "-o", listing])
+    assert proc.returncode == 0, proc.stderr
+    with open(listing, encoding="utf-8", newline="") as f:
+        text = f.read()
+    separator = "----------\r\n"
+    blocks = [b + separator for b in text.split(separator)[:-1]]
+    assert len(blocks) > 2 and blocks[0].count("\n") > 8, "no line feed in the first note"
+    page.open()
+    page.choose(folder)
+    state, fault = page.convert()
+    assert not fault and state == "done", (state, fault)
+    rows = page.driver.find_elements(By.CSS_SELECTOR, "#unknowns tbody tr")
+    numbers = sorted({int(r.find_elements(By.TAG_NAME, "td")[3].text) for r in rows})
+    assert len(numbers) > 1 and numbers[-1] > 2, numbers
+    for number in numbers:
+        page.js("var m = document.getElementById('listing-mark'); if (m) m.id = '';")
+        button = page.driver.find_element(
+            By.XPATH, "//button[@class='show-block' and text()='show block %d']" % number)
+        button.click()
+        marked = wait_until(page, "var m = document.getElementById('listing-mark');"
+                                  "return m && m.textContent", "block %d marked" % number)
+        assert marked == blocks[number - 1], (number, marked, blocks[number - 1])
+        # The mark is in view, in the window and in the listing's own box.
+        seen = page.js("var m = document.getElementById('listing-mark').getBoundingClientRect(),"
+                       "  box = document.getElementById('listing').getBoundingClientRect();"
+                       "return m.top >= Math.max(0, box.top) && "
+                       "  m.top < Math.min(window.innerHeight, box.bottom);")
+        assert seen, "block %d is marked but not in view" % number
+    page.driver.find_element(By.ID, "listing").location_once_scrolled_into_view
+    page.driver.save_screenshot(os.path.join(work, "show-block.png"))
+    return "blocks %s" % ", ".join(map(str, numbers))
 
 
 def check_messages(page, args, work):
@@ -578,10 +676,20 @@ def check_messages(page, args, work):
         # A PNG's signature and header, then bytes that are no whole record.
         f.write(b"\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR" + bytes(range(256)) * 302)
 
+    # The sample's unknowns first: a conversion without list.rec drops them
+    # and says why the mending section has nothing.
+    page.choose(sample)
+    state, fault = page.convert()
+    assert not fault and state == "done", (state, fault)
+    assert not page.js("return document.getElementById('unknowns').hidden")
     page.choose(no_records)
     assert page.file_states()["list.rec"].startswith("missing"), page.file_states()
     state, fault = page.convert()
     assert not fault and state == "done", (state, fault)
+    assert page.js("return document.getElementById('unknowns').hidden && "
+                   "!document.querySelector('#unknowns tbody tr')")
+    summary = page.text("unknown-summary")
+    assert summary.startswith("Nothing to mend: no list.rec was given"), summary
     text = page_text(page)
     exports = page.text("exports")
     assert "Not made, as no list.rec was given" in exports, exports
@@ -835,6 +943,8 @@ def run_checks(page, args):
               ("UNKNOWNWORD mended in the page as listconv-import mends it, with no request",
                lambda: (check_mending(page, args, args.sample, args.work),
                         check_no_requests(page))[0]),
+              ("show block N marks block N, notes with line feeds before it",
+               lambda: check_show_block(page, args, args.work)),
               ("files chosen before the module has started are taken",
                lambda: check_files_before_module(page, args.sample, natives["sample"])),
               ("a failure in the conversion leaves the page usable",

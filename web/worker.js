@@ -197,12 +197,45 @@ function check(request) {
   post({type: 'checked', id: request.id, status: status, report: blob});
 }
 
-// The codes of kanji, or the kanji of codes, in the kanjis.dat given.
+// The parts of a look-up's text that are looked up alone: a run of digits
+// and commas is codes, any other run kanji, and blanks (an ideographic one
+// too) only separate them. Runs of one kind in a row are one part (codes with
+// a blank between), so that the module reads kanjis.dat once for each part.
+function lookUpParts(text) {
+  var parts = [];
+  var lastIsCodes = null;
+  text.split(/\s+/).forEach(function (word) {
+    (word.match(/[0-9,]+|[^0-9,]+/g) || []).forEach(function (run) {
+      var isCodes = /^[0-9,]+$/.test(run);
+      if (isCodes && !/[0-9]/.test(run)) {
+        return;  // commas alone separate codes
+      }
+      if (isCodes === lastIsCodes) {
+        parts[parts.length - 1] += isCodes ? ' ' + run : run;
+      } else {
+        parts.push(run);
+      }
+      lastIsCodes = isCodes;
+    });
+  });
+  return parts;
+}
+
+// The codes of kanji, and the kanji of codes, in the kanjis.dat given, each
+// item marked byCode or not; the text whole (the kanji of a word to add), or
+// with request.words its parts (lookUpParts) each looked up alone.
 function lookUp(request) {
   placeSideInputs(request.files);
-  var answer = Module.ccall('web_kanji_lookup', 'string', ['string', 'string'],
-                            [SIDE_DIR, request.text]);
-  post({type: 'looked-up', id: request.id, text: request.text, answer: JSON.parse(answer)});
+  var items = [];
+  (request.words ? lookUpParts(request.text) : [request.text]).forEach(function (part) {
+    var answer = JSON.parse(Module.ccall('web_kanji_lookup', 'string', ['string', 'string'],
+                                         [SIDE_DIR, part]));
+    answer.items.forEach(function (item) {
+      item.byCode = answer.byCode;
+      items.push(item);
+    });
+  });
+  post({type: 'looked-up', id: request.id, text: request.text, answer: {items: items}});
 }
 
 // The words.txt given, with an entry added after its last line (or why it
