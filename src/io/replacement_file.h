@@ -1,7 +1,9 @@
 // The export's output file: a regular file is written as a replacement, a
 // new file put in place of the old one only once it is whole, so that a
-// failed or killed export leaves the old file as it was. Only
-// listconv-export links this unit (with its signal handling).
+// failed or killed export leaves the old file as it was. The export's run
+// (listconv-export's, and the page's) links this unit, with its signal
+// handling, and listconv-import does for the data files' replacements
+// (data_change.h); listconv links none of it.
 #pragma once
 
 #include <cstdint>

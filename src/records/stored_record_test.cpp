@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "io/counted_field.h"
 
@@ -25,6 +28,33 @@ RecordBytes recordWith(const StoredField& field, unsigned char count, const std:
   bytes[field.countOffset] = count;
   std::memcpy(bytes.data() + field.countOffset + 1, slot.data(), slot.size());
   return bytes;
+}
+
+// The cells of a Markdown table row, blanks around them removed.
+std::vector<std::string> tableCells(const std::string& line) {
+  std::vector<std::string> cells;
+  size_t start = line.find('|') + 1;
+  for (size_t bar = line.find('|', start); bar != std::string::npos;
+       start = bar + 1, bar = line.find('|', start)) {
+    const size_t first = line.find_first_not_of(' ', start);
+    const size_t last = line.find_last_not_of(' ', bar - 1);
+    cells.push_back(first < bar ? line.substr(first, last - first + 1) : "");
+  }
+  return cells;
+}
+
+// The rows of the README's table of a record's fields (the one headed
+// "| field | bytes |"), each as its cells; empty when there is none.
+std::vector<std::vector<std::string>> readmeFieldRows(std::ifstream& readme) {
+  std::vector<std::vector<std::string>> rows;
+  std::string line;
+  while (std::getline(readme, line) && line.rfind("| field | bytes |", 0) != 0) {
+  }
+  std::getline(readme, line);  // the row under the header
+  while (std::getline(readme, line) && line.rfind("|", 0) == 0) {
+    rows.push_back(tableCells(line));
+  }
+  return rows;
 }
 
 }  // namespace
@@ -136,4 +166,24 @@ TEST(StoredRecord, AnyRecordReadsBackAsItsStoredContent) {
   readStoredRecord(bytes, record);
   record.reserved[2] ^= 1;
   EXPECT_FALSE(readsBackAs(bytes, record));
+}
+
+// The README tells the people who keep the data what each field holds and how
+// many bytes fit; the import refuses a value by the same figures.
+TEST(StoredRecord, TheReadmeTableOfFieldsIsTheFieldTable) {
+  const std::string path = LISTCONV_README;
+  if (path.empty()) {
+    GTEST_SKIP() << "no README at hand in a cross build";
+  }
+  std::ifstream readme(path);
+  ASSERT_TRUE(readme) << path;
+  const std::vector<std::vector<std::string>> rows = readmeFieldRows(readme);
+  ASSERT_EQ(rows.size(), kStoredFieldCount) << "rows of the README's field table";
+  for (size_t i = 0; i < kStoredFieldCount; ++i) {
+    const StoredField& f = kStoredFields[i];
+    ASSERT_GE(rows[i].size(), 3u) << "row " << i + 1;
+    EXPECT_EQ(rows[i][0], "`" + std::string(f.name) + "`") << "row " << i + 1;
+    EXPECT_EQ(rows[i][1], std::to_string(storableBytes(f))) << f.name;
+    EXPECT_FALSE(rows[i][2].empty()) << f.name << " is not described";
+  }
 }

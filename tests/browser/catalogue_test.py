@@ -229,7 +229,8 @@ class Page:
         return self.js("""
             return Array.from(document.getElementById('rows').rows, tr =>
               Array.from(tr.cells).flatMap(td =>
-                td.children.length ? Array.from(td.children, c => c.textContent) : [td.textContent]));
+                td.querySelector(':scope > div') ? Array.from(td.children, c => c.textContent)
+                                                 : [td.textContent]));
         """)
 
     def numbers(self):
@@ -415,6 +416,50 @@ def check_sort(page, rows):
         dated = [y for y in years if y is not None]
         assert years[:len(dated)] == dated, "periods without a year are not last"
         assert dated == sorted(dated, reverse=direction < 0), dated[:20]
+
+
+# The lines each parenthesised year range of the shown periods takes, found
+# through the text itself, whatever the markup around it.
+RANGE_LINES = """
+    var ranges = [];
+    document.querySelectorAll('#rows td.period').forEach(function (td) {
+      var nodes = [], text = '';
+      var walk = document.createTreeWalker(td, NodeFilter.SHOW_TEXT);
+      for (var n = walk.nextNode(); n; n = walk.nextNode()) {
+        nodes.push({node: n, start: text.length});
+        text += n.data;
+      }
+      function at(offset, end) {
+        for (var i = nodes.length - 1; i >= 0; i--) {
+          var inside = end ? offset > nodes[i].start : offset >= nodes[i].start;
+          if (inside) return [nodes[i].node, offset - nodes[i].start];
+        }
+      }
+      var found, years = /\\([^()]*\\d[^()]*\\)/g;
+      while ((found = years.exec(text))) {
+        var range = document.createRange();
+        range.setStart.apply(range, at(found.index, false));
+        range.setEnd.apply(range, at(found.index + found[0].length, true));
+        var tops = new Set(Array.from(range.getClientRects(), r => Math.round(r.top)));
+        ranges.push([found[0], tops.size]);
+      }
+    });
+    return ranges;
+"""
+
+
+def check_year_ranges_stay_whole(page, rows):
+    """A period's year range is never broken over two lines, in a period column
+    narrowed to its least width."""
+    page.open()
+    if not any(re.search(r"\(\d", text(r, "period")) for r in rows[:PAGE_SIZE]):
+        return "no shown period has a year range"
+    # The narrowest the table lays the column out: every other column takes its room.
+    page.js("document.querySelectorAll('#rows td.note').forEach(td => td.style.minWidth = '200rem')")
+    ranges = page.js(RANGE_LINES)
+    assert ranges, "no year range found in the shown periods"
+    broken = [r for r, lines in ranges if lines != 1]
+    assert not broken, "year ranges broken over lines: %s" % broken[:10]
 
 
 def check_print(page, rows):
@@ -616,6 +661,7 @@ def main():
                    lambda: check_kanji_without_blanks(page, rows)),
                   ("the address carries the query", lambda: check_address(page, rows)),
                   ("headers sort", lambda: check_sort(page, rows)),
+                  ("a year range stays on one line", lambda: check_year_ranges_stay_whole(page, rows)),
                   ("printing takes every matching row", lambda: check_print(page, rows)),
                   ("the first rows show at once, early typing waits for the others",
                    lambda: check_early_search(page, rows)),
