@@ -90,10 +90,7 @@ TEST(ImportMessages, ShownValuesAreEscapedAndCut) {
   EXPECT_EQ(shownValue("\x1B[31mred\\"s, true), "\"\\x1B[31mred\\\\\"");
   EXPECT_EQ(shownValue("a\0b\r\n"s, true), "\"a\\x00b\\x0D\\x0A\"");
   // Invisible characters and overrides, which CP932 refuses, by their number.
-  EXPECT_EQ(shownValue("A\xE2\x80\x8B-\xE2\x80\xAE"
-                       "1",
-                       true),
-            "\"A\\u200B-\\u202E1\"");
+  EXPECT_EQ(shownValue("A\xE2\x80\x8B-\xE2\x80\xAEx", true), "\"A\\u200B-\\u202Ex\"");
   // CP932 bytes as their characters; one that is none as U+FFFD.
   EXPECT_EQ(shownValue("\x8A\xBF\x1B\xFF", false), "\"\xE6\xBC\xA2\\x1B\xEF\xBF\xBD\"");
   // Cut after 24 characters, counted before escaping.

@@ -131,7 +131,7 @@ std::string unknownListJson(const UnknownReport& report, const std::string& dir)
   const std::vector<UnknownRow> rows = unknownRows(report);
   std::string out = "{\"rows\":[";
   for (const UnknownRow& row : rows) {
-    const std::string text = cp932AsUtf8(row.text);
+    const std::string text = cp932AsUtf8(*row.text);
     const bool word = std::string_view(row.kind) == "word";
     const Mending m = word ? wordMending(text) : codeMending(text, table);
     out += &row == &rows.front() ? "{\"kind\":" : ",{\"kind\":";

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <string_view>
 
 void noteUnknowns(UnknownReport& report, int64_t number, const UnknownWords& unknown) {
   const auto note = [number, &report](std::unordered_map<std::string, UnknownTally>& tallies,
@@ -28,17 +29,17 @@ std::vector<UnknownRow> unknownRows(const UnknownReport& report) {
   std::vector<UnknownRow> rows;
   rows.reserve(report.words.size() + report.codes.size());
   for (const auto& [text, tally] : report.words) {
-    rows.push_back({"word", text, tally});
+    rows.push_back({"word", &text, tally});
   }
   for (const auto& [text, tally] : report.codes) {
-    rows.push_back({"code", text, tally});
+    rows.push_back({"code", &text, tally});
   }
-  // A string_view compares its bytes as unsigned char.
+  // std::string compares its bytes as unsigned char.
   std::sort(rows.begin(), rows.end(), [](const UnknownRow& a, const UnknownRow& b) {
     if (a.tally.count != b.tally.count) {
       return a.tally.count > b.tally.count;
     }
-    const int byText = a.text.compare(b.text);
+    const int byText = a.text->compare(*b.text);
     return byText != 0 ? byText < 0 : std::string_view(a.kind) < std::string_view(b.kind);
   });
   return rows;
@@ -51,7 +52,7 @@ void appendUnknownReport(std::string& out, const UnknownReport& report, TextEnco
     out += row.kind;
     out += ',';
     assert(row.tally.count >= 1 && row.tally.first >= 1);
-    appendCsvField(out, row.text, encoding, escapeFormulas);
+    appendCsvField(out, *row.text, encoding, escapeFormulas);
     out += ',';
     appendNumber(out, row.tally.count);
     out += ',';

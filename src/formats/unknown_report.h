@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -37,10 +36,10 @@ struct UnknownReport {
 void noteUnknowns(UnknownReport& report, int64_t number, const UnknownWords& unknown);
 
 // One word or code of a report: its kind ("word" or "code"), its text as
-// stored (a view into the report) and its tally.
+// stored (the report's own) and its tally.
 struct UnknownRow {
   const char* kind;
-  std::string_view text;
+  const std::string* text;
   UnknownTally tally;
 };
 

@@ -43,8 +43,8 @@ TEST(UnknownReport, CountsWhatGaveQuestionMarksAndSortsItByCountTextAndKind) {
   // The rows as a list, in the same order, their texts those the report holds.
   const std::vector<UnknownRow> rows = unknownRows(report);
   ASSERT_EQ(rows.size(), 8u);
-  EXPECT_EQ(std::string(rows[3].kind) + " " + std::string(rows[3].text), "word A,B");
-  EXPECT_EQ(rows[3].text.data(), report.words.find("A,B")->first.data());
+  EXPECT_EQ(std::string(rows[3].kind) + " " + *rows[3].text, "word A,B");
+  EXPECT_EQ(rows[3].text, &report.words.find("A,B")->first);
   EXPECT_EQ(rows[5].tally.first, 2);
 
   TextEncoding utf8;

@@ -12,13 +12,9 @@ namespace {
 TEST(TypedText, UTF8IsStoredAsCP932AndStoredBytesStayAsTheyStand) {
   std::string out = "left over";
   std::string reason;
-  ASSERT_TRUE(
-      storedBytes("\xE6\xBC\xA2"
-                  "A\xEF\xBD\xB1",
-                  true, out, reason));
-  EXPECT_EQ(out,
-            "\x8A\xBF"
-            "A\xB1");  // 漢, A and the half-width katakana ｱ
+  // 漢, a blank and the half-width katakana ｱ.
+  ASSERT_TRUE(storedBytes("\xE6\xBC\xA2 \xEF\xBD\xB1", true, out, reason));
+  EXPECT_EQ(out, "\x8A\xBF \xB1");
   // Bytes of the data files are taken as they are, even where they are no UTF-8.
   ASSERT_TRUE(storedBytes("\x8A\xBF\xFF", false, out, reason));
   EXPECT_EQ(out, "\x8A\xBF\xFF");
