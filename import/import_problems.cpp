@@ -5,7 +5,6 @@
 
 #include "column_match.h"
 #include "cp932/cp932.h"
-#include "cp932/cp932_encode.h"
 #include "textutil/shown_text.h"
 
 const char kImportProgram[] = "listconv-import";
@@ -71,30 +70,6 @@ void noteTableProblems(Problems& problems, const std::string& file,
   for (const TableProblem& p : found) {
     note(problems, placeOf(file, p.line, p.columnName) + p.reason);
   }
-}
-
-bool storedBytes(std::string_view value, bool utf8, std::string& out, std::string& reason) {
-  out.clear();
-  if (!utf8) {
-    out.assign(value);
-    return true;
-  }
-  Cp932EncodeError error;
-  if (appendUtf8AsCp932(out, value, error)) {
-    return true;
-  }
-  if (error.malformed) {
-    reason = "bytes that are not UTF-8";
-    return false;
-  }
-  reason = "a character that CP932 cannot hold: " + shownCharacter(error.text);
-  const std::string_view advice = cp932Advice(error.codePoint);
-  if (!advice.empty()) {
-    reason += " (";
-    reason += advice;
-    reason += ")";
-  }
-  return false;
 }
 
 void writeOutput(ImportOutput& output, std::string_view bytes) {

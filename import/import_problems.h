@@ -1,5 +1,4 @@
-// The problems of an import, each with its file, line and column, and the
-// values of an export as the data files store them.
+// The problems of an import, each with its file, line and column.
 #pragma once
 
 #include <cstddef>
@@ -46,11 +45,6 @@ void noteTableProblems(Problems& problems, const std::string& file,
 
 // Prints the problems noted, then how many more there were.
 void printProblems(const Problems& problems);
-
-// A value of an export as the data files store it: CP932 encoded from the
-// UTF-8, or the bytes as they stand. False, with `reason` set, when CP932
-// cannot hold it.
-bool storedBytes(std::string_view value, bool utf8, std::string& out, std::string& reason);
 
 // An output of the import while it is written: the data file it replaces,
 // open unless the import only checks.

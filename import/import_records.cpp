@@ -7,11 +7,12 @@
 #include <cstring>
 
 #include "column_match.h"
+#include "formats/table_rows.h"
 #include "io/replacement_file.h"
 #include "records/listing_writer.h"
 #include "records/record_rules.h"
 #include "records/stored_record.h"
-#include "formats/table_rows.h"
+#include "tables/typed_text.h"
 
 namespace {
 

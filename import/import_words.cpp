@@ -1,7 +1,6 @@
 // The dictionary of an import.
 #include "import_words.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -9,11 +8,11 @@
 #include "column_match.h"
 #include "cp932/cp932.h"
 #include "driver/run.h"
+#include "formats/table_rows.h"
 #include "io/file_error.h"
 #include "io/input_file.h"
-#include "formats/table_rows.h"
+#include "tables/typed_text.h"
 #include "tables/word_file_writer.h"
-#include "tables/word_rules.h"
 #include "textutil/shown_text.h"
 
 namespace {
@@ -56,25 +55,6 @@ struct WordScratch {
 void splitCodes(const std::string& text, std::string& group, TextList& codes) {
   codes.clear();
   forEachToken(text, group, [&codes](std::string_view token) { codes.emplace_back(token); });
-}
-
-// Sets the entry's codes to those of its kanji, character by character;
-// false, with `missing` set to the first kanji that no code shows.
-bool codesOfKanji(const std::string& kanji, const KanjiIndex& index, TextList& codes,
-                  std::string& missing) {
-  codes.clear();
-  for (size_t p = 0; p < kanji.size();) {
-    const size_t n =
-        std::min(cp932CharLength(static_cast<unsigned char>(kanji[p])), kanji.size() - p);
-    const int32_t code = findKanjiCode(index, std::string_view(kanji).substr(p, n));
-    if (code < 0) {
-      missing.assign(kanji, p, n);
-      return false;
-    }
-    codes.push_back(std::to_string(code));
-    p += n;
-  }
-  return true;
 }
 
 // Reads the line a row stands on: empty for none (0), else a number from 1.
@@ -134,8 +114,8 @@ bool takeWordRow(const WordImport& w, WordScratch& s) {
     return false;
   }
   if (s.row.entry.codes.empty() && !s.kanji.empty()) {
-    std::string missing;
-    if (!codesOfKanji(s.kanji, w.index, s.row.entry.codes, missing)) {
+    const std::string_view missing = codesOfKanji(w.index, s.kanji, s.row.entry.codes);
+    if (!missing.empty()) {
       std::string shown;
       size_t undecodable = 0;
       appendCp932AsUtf8(shown, missing, undecodable);

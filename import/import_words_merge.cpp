@@ -15,8 +15,6 @@ namespace {
 // keeps its memory small.
 const size_t kListedChangesMax = 1000;
 
-const char kLineEnd[] = "\r\n";
-
 bool sameValues(const WordLine& a, const WordLine& b) {
   return a.key == b.key && a.word == b.word && a.codes == b.codes;
 }
@@ -90,13 +88,6 @@ void took(Merge& m, const WordLine& entry) {
   m.changes.digest = digestWordEntry(m.changes.digest, entry);
 }
 
-// A stored line without its line end runs into whatever follows it.
-void endOpenLine(Merge& m) {
-  if (!m.out.empty() && m.out.back() != '\n') {
-    m.out += kLineEnd;
-  }
-}
-
 // Writes the row's entry as a line of its own; `checked` when the rules for
 // a new value apply. Refusals are noted.
 void writeRow(Merge& m, const WordRow& row, bool checked) {
@@ -116,9 +107,9 @@ void writeRow(Merge& m, const WordRow& row, bool checked) {
     return;
   }
   m.writer = std::move(trial);
-  endOpenLine(m);
+  endOpenWordLine(m.out);
   m.out += m.line;
-  m.out += kLineEnd;
+  m.out += kWordLineEnd;
   took(m, row.entry);
 }
 
@@ -135,7 +126,7 @@ void mergeLine(Merge& m, int64_t number, const std::string& stored,
     same = sameValues(meant[i], old[i]) && same;
   }
   if (same && keepWordLine(m.writer, stored, meant)) {
-    endOpenLine(m);
+    endOpenWordLine(m.out);
     m.out += stored;
     for (const WordLine& entry : meant) {
       took(m, entry);
@@ -197,7 +188,7 @@ void mergeByLine(Merge& m, const std::vector<WordRow>& rows, const StoredWordFil
     }
     // A line without an entry stays; it still resets what the reader holds.
     keepWordLine(m.writer, stored.lines[i], {});
-    endOpenLine(m);
+    endOpenWordLine(m.out);
     m.out += stored.lines[i];
   }
 }

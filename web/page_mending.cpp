@@ -4,26 +4,23 @@
 #include "page_mending.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "cp932/cp932.h"
-#include "cp932/cp932_encode.h"
 #include "driver/run.h"
-#include "io/input_file.h"
 #include "formats/table_rows.h"
+#include "io/input_file.h"
 #include "tables/kanji_index.h"
 #include "tables/kanji_table.h"
+#include "tables/typed_text.h"
 #include "tables/word_file_writer.h"
 #include "tables/word_rules.h"
 
 namespace {
 
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
 const char kCtrlZ = 0x1A;
-// What a line of words.txt ends with, as listconv-import writes it.
-const char kWordLineEnd[] = "\r\n";
 
 // The length of the UTF-8 character that starts with `lead`.
 size_t utf8CharLength(unsigned char lead) {
@@ -43,11 +40,12 @@ std::string cp932AsUtf8(std::string_view cp932) {
   return utf8;
 }
 
-// The whole file at `path` as bytes; false when it cannot be read.
+// The whole file at `path` as bytes, none when there is no such file; false
+// when it cannot be read.
 bool readWhole(const std::string& path, std::string& bytes) {
   InputFile in;
   if (!openInput(in, path.c_str(), false)) {
-    return false;
+    return in.error == ENOENT;
   }
   unsigned char block[1 << 14];
   for (size_t n; (n = readRecordBytes(in, block, sizeof block)) > 0;) {
@@ -59,33 +57,6 @@ bool readWhole(const std::string& path, std::string& bytes) {
 }
 
 // ---- The unknowns ----------------------------------------------------------
-
-// Splits the report of unknowns (CSV: quoted fields with "" for a quote,
-// rows ended by CR LF) into rows of fields.
-std::vector<std::vector<std::string>> csvRows(std::string_view csv) {
-  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
-  bool quoted = false;
-  for (size_t i = 0; i < csv.size(); ++i) {
-    const char c = csv[i];
-    std::string& field = rows.back().back();
-    if (quoted && c == '"' && i + 1 < csv.size() && csv[i + 1] == '"') {
-      field += '"';
-      ++i;
-    } else if (c == '"') {
-      quoted = !quoted;
-    } else if (!quoted && c == ',') {
-      rows.back().emplace_back();
-    } else if (!quoted && c == '\n') {
-      rows.emplace_back(1);
-    } else if (quoted || c != '\r') {
-      field += c;
-    }
-  }
-  if (rows.back().size() == 1 && rows.back()[0].empty()) {
-    rows.pop_back();
-  }
-  return rows;
-}
 
 // How an unknown row is mended, and what to tell the person.
 struct Mending {
@@ -123,53 +94,52 @@ Mending wordMending(const std::string& word) {
           "a word that words.txt lacks: type its kanji below and add it to the page's words.txt."};
 }
 
-// A code: past the end of kanjis.dat, or one that never names a kanji.
+// A code: one that never names a kanji, or one past the end of kanjis.dat
+// (all of them, where there is no kanjis.dat).
 Mending codeMending(const std::string& code, const KanjiTable& table) {
-  int64_t n = 0;
-  size_t digits = 0;
-  const bool negative = !code.empty() && code[0] == '-';
-  for (size_t i = negative ? 1 : 0; i < code.size() && code[i] >= '0' && code[i] <= '9'; ++i) {
-    n = n < 1000000000 ? n * 10 + (code[i] - '0') : n;
-    ++digits;
+  if (kanjiCodeNumber(code) < kFirstKanjiCode) {
+    return {"record", "a code that never names a kanji (kanji codes start at " +
+                          std::to_string(kFirstKanjiCode) + "): correct the code in the record."};
   }
-  if (!negative && digits > 0 && n >= kFirstKanjiCode) {
-    return {"record", "a code past the end of kanjis.dat, whose last kanji has the code " +
-                          std::to_string(static_cast<int64_t>(table.size()) - 2) +
-                          ": correct the code in the record (the look-up below gives the code "
-                          "of each kanji), or give kanjis.dat a record for it."};
+  if (table.empty()) {
+    return {"record",
+            "a kanji code, but the page has no kanji table: without kanjis.dat no code names a "
+            "kanji. Give the page kanjis.dat; a code still unknown then is corrected in the "
+            "record."};
   }
-  return {"record", "a code that never names a kanji (kanji codes start at " +
-                        std::to_string(kFirstKanjiCode) + "): correct the code in the record."};
+  // The last entry of the table is the read that met the end of the file.
+  const int64_t last = static_cast<int64_t>(table.size()) - 2;
+  if (last < kFirstKanjiCode) {
+    return {"record",
+            "a code past the end of kanjis.dat, which holds no kanji: its records end "
+            "before code " +
+                std::to_string(kFirstKanjiCode) +
+                ". Give the page the kanjis.dat of the records, or correct the code in "
+                "the record."};
+  }
+  return {"record", "a code past the end of kanjis.dat, whose last kanji has the code " +
+                        std::to_string(last) +
+                        ": correct the code in the record (the look-up below gives the code "
+                        "of each kanji), or give kanjis.dat a record for it."};
 }
 
 }  // namespace
 
-std::string unknownListJson(const std::string& reportPath, const std::string& dir) {
-  std::string csv;
-  if (!readWhole(reportPath, csv)) {
-    return "{\"rows\":[]}";
-  }
-  if (csv.compare(0, 3, kByteOrderMark) == 0) {
-    csv.erase(0, 3);
-  }
+std::string unknownListJson(const UnknownReport& report, const std::string& dir) {
   KanjiTable table;
   loadKanjiTableFrom(dataFilesIn(dir).kanji.c_str(), table);
-  const std::vector<std::vector<std::string>> rows = csvRows(csv);
+  const std::vector<UnknownRow> rows = unknownRows(report);
   std::string out = "{\"rows\":[";
-  size_t shown = 0;
-  for (size_t r = 1; r < rows.size(); ++r) {
-    const std::vector<std::string>& row = rows[r];
-    if (row.size() != 4) {
-      continue;
-    }
-    const bool word = row[0] == "word";
-    const Mending m = word ? wordMending(row[1]) : codeMending(row[1], table);
-    out += shown++ == 0 ? "{\"kind\":" : ",{\"kind\":";
-    appendJsonString(out, row[0]);
+  for (const UnknownRow& row : rows) {
+    const std::string text = cp932AsUtf8(*row.text);
+    const bool word = std::string_view(row.kind) == "word";
+    const Mending m = word ? wordMending(text) : codeMending(text, table);
+    out += &row == &rows.front() ? "{\"kind\":" : ",{\"kind\":";
+    appendJsonString(out, row.kind);
     out += ",\"text\":";
-    appendJsonString(out, row[1]);
-    out += ",\"count\":" + std::to_string(std::atoll(row[2].c_str()));
-    out += ",\"first\":" + std::to_string(std::atoll(row[3].c_str()));
+    appendJsonString(out, text);
+    out += ",\"count\":" + std::to_string(row.tally.count);
+    out += ",\"first\":" + std::to_string(row.tally.first);
     out += ",\"mend\":";
     appendJsonString(out, m.mend);
     out += ",\"advice\":";
@@ -184,19 +154,20 @@ std::string unknownListJson(const std::string& reportPath, const std::string& di
 
 namespace {
 
-// One character of a kanji text and the code kanjis.dat gives it, or -1 and
-// why it has none.
+// One character of a kanji text and the code kanjis.dat gives it, or no
+// code and why it has none.
 struct KanjiCode {
   std::string kanji;  // UTF-8
-  int32_t code = -1;
+  std::string code;   // as words.txt holds it; "" for none
   std::string why;
 };
 
 // The code of every character of the UTF-8 text `kanji`, as listconv-import
-// finds the codes of a dictionary row's kanji: the first code that shows the
-// character. The text is taken as UTF-8 only where it is that.
-std::vector<KanjiCode> codesOfKanji(const KanjiIndex& index, std::string_view kanji) {
+// finds the codes of a dictionary row's kanji. The text is taken as UTF-8
+// only where it is that.
+std::vector<KanjiCode> kanjiCodesOf(const KanjiIndex& index, std::string_view kanji) {
   std::vector<KanjiCode> out;
+  TextList found;
   for (size_t p = 0; p < kanji.size();) {
     const size_t n =
         std::min(utf8CharLength(static_cast<unsigned char>(kanji[p])), kanji.size() - p);
@@ -204,13 +175,13 @@ std::vector<KanjiCode> codesOfKanji(const KanjiIndex& index, std::string_view ka
     k.kanji.assign(kanji.substr(p, n));
     std::string cp932;
     Cp932EncodeError error;
-    if (!appendUtf8AsCp932(cp932, k.kanji, error)) {
+    found.clear();
+    if (!storedBytes(k.kanji, true, cp932, error)) {
       k.why = error.malformed ? "not UTF-8" : "not a character of Shift-JIS";
+    } else if (!codesOfKanji(index, cp932, found).empty()) {
+      k.why = "kanjis.dat has no such kanji";
     } else {
-      k.code = findKanjiCode(index, cp932);
-      if (k.code < 0) {
-        k.why = "kanjis.dat has no such kanji";
-      }
+      k.code = found.front();
     }
     out.push_back(k);
     p += n;
@@ -266,11 +237,11 @@ std::string kanjiLookupJson(const std::string& dir, std::string_view text) {
     return out + "]}";
   }
   out = "{\"byCode\":false,\"items\":[";
-  const std::vector<KanjiCode> codes = codesOfKanji(index, text);
+  const std::vector<KanjiCode> codes = kanjiCodesOf(index, text);
   for (size_t i = 0; i < codes.size(); ++i) {
     out += i == 0 ? "{\"kanji\":" : ",{\"kanji\":";
     appendJsonString(out, codes[i].kanji);
-    out += ",\"code\":" + (codes[i].code < 0 ? std::string("null") : std::to_string(codes[i].code));
+    out += ",\"code\":" + (codes[i].code.empty() ? std::string("null") : codes[i].code);
     out += ",\"why\":";
     appendJsonString(out, codes[i].why);
     out += '}';
@@ -293,16 +264,13 @@ std::string refused(const std::string& reason) {
 bool typedAsStored(const char* what, std::string_view utf8, std::string& stored,
                    std::string& reason) {
   Cp932EncodeError error;
-  if (appendUtf8AsCp932(stored, utf8, error)) {
+  if (storedBytes(utf8, true, stored, error)) {
     return true;
   }
   reason =
       std::string("the ") + what + " holds " +
-      (error.malformed ? "bytes that are not text" : error.text + ", which Shift-JIS cannot hold");
-  const std::string_view advice = cp932Advice(error.codePoint);
-  if (!advice.empty()) {
-    reason += " (" + std::string(advice) + ")";
-  }
+      (error.malformed ? "bytes that are not text" : error.text + ", which Shift-JIS cannot hold") +
+      adviceInBrackets(error.codePoint);
   return false;
 }
 
@@ -350,11 +318,11 @@ std::string addWordJson(const std::string& dir, std::string_view key, std::strin
   if (kanji.empty()) {
     return refused("type the kanji of the word");
   }
-  for (const KanjiCode& k : codesOfKanji(index, kanji)) {
-    if (k.code < 0) {
+  for (const KanjiCode& k : kanjiCodesOf(index, kanji)) {
+    if (k.code.empty()) {
       return refused(k.kanji + ": " + k.why);
     }
-    entry.codes.push_back(std::to_string(k.code));
+    entry.codes.push_back(k.code);
   }
 
   WordFileWriter writer;
@@ -378,7 +346,8 @@ std::string addWordJson(const std::string& dir, std::string_view key, std::strin
   }
 
   std::string bytes;
-  if (!readWhole(files.words, bytes) && entries > 0) {
+  // What could not be read whole is not written over with a part of it.
+  if (!readWhole(files.words, bytes)) {
     return refused("words.txt could not be read");
   }
   if (bytes.find(kCtrlZ) != std::string::npos) {
@@ -386,10 +355,7 @@ std::string addWordJson(const std::string& dir, std::string_view key, std::strin
         "words.txt holds the byte 0x1A, where its reader stops: a line after it "
         "would never be read");
   }
-  // A last line without its line end would run into the new one.
-  if (!bytes.empty() && bytes.back() != '\n') {
-    bytes += kWordLineEnd;
-  }
+  endOpenWordLine(bytes);
   bytes += line;
   bytes += kWordLineEnd;
   std::FILE* out = std::fopen(output.c_str(), "wb");

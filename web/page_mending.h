@@ -7,11 +7,13 @@
 #include <string>
 #include <string_view>
 
-// The rows of the report of unknowns at `reportPath` (a CSV of the unknown
-// format, with or without a byte-order mark), each with how it is mended, as
-// {"rows":[{"kind":..,"text":..,"count":..,"first":..,"mend":"dictionary"|
-// "record"|"either","advice":..},..]}, for the data files of `dir`.
-std::string unknownListJson(const std::string& reportPath, const std::string& dir);
+#include "formats/unknown_report.h"
+
+// The rows of the report of unknowns `report`, in the report's order, each
+// with how it is mended, as {"rows":[{"kind":..,"text":..,"count":..,
+// "first":..,"mend":"dictionary"|"record"|"either","advice":..},..]}, for the
+// data files of `dir`.
+std::string unknownListJson(const UnknownReport& report, const std::string& dir);
 
 // What kanjis.dat of `dir` gives for `text`: for a text of codes (digits,
 // blanks and commas), the kanji of each code, as

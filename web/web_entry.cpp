@@ -37,6 +37,10 @@ bool takesPageByteOrderMark(const ExportFormat& format) {
   return takesByteOrderMark(format, defaults.utf8, defaults.jsonLines);
 }
 
+// The report of unknowns of the page's latest export, kept for its list of
+// unknowns (web_unknown_list).
+UnknownReport latestUnknowns;
+
 // The lines of a block of the listing (formatListingBlock's seven).
 const int kListingBlockLines = 7;
 
@@ -101,6 +105,7 @@ EMSCRIPTEN_KEEPALIVE int web_convert(const char* dir) {
 // unknown format).
 EMSCRIPTEN_KEEPALIVE int web_export(const char* format, int bom, const char* title, const char* dir,
                                     const char* output) {
+  latestUnknowns = UnknownReport();
   ExportOptions options;
   options.format = findExportFormat(format);
   if (options.format == nullptr) {
@@ -121,14 +126,17 @@ EMSCRIPTEN_KEEPALIVE int web_export(const char* format, int bom, const char* tit
   }
   options.output = output;
   options.inPage = true;
+  options.keptUnknowns = &latestUnknowns;
   return runExport(options);
 }
 
-// The unknown words and codes of the report at `report` (an export of the
-// unknown format), each with how it is mended (unknownListJson).
-EMSCRIPTEN_KEEPALIVE const char* web_unknown_list(const char* report, const char* dir) {
+// The unknown words and codes the latest export noted (none where it failed
+// or its format notes none), each with how it is mended (unknownListJson),
+// codes looked up in the kanjis.dat of `dir`; the report is let go after.
+EMSCRIPTEN_KEEPALIVE const char* web_unknown_list(const char* dir) {
   static std::string answer;
-  answer = unknownListJson(report, dir);
+  answer = unknownListJson(latestUnknowns, dir);
+  latestUnknowns = UnknownReport();
   return answer.c_str();
 }
 

@@ -162,7 +162,7 @@ function exportAs(request) {
   // The mending section's list: the rows of the report of unknowns, each
   // with how it is mended.
   var unknowns = request.unknownList ?
-    JSON.parse(Module.ccall('web_unknown_list', 'string', ['string', 'string'], [output, DATA_DIR])) :
+    JSON.parse(Module.ccall('web_unknown_list', 'string', ['string'], [DATA_DIR])) :
     null;
   var pieces = request.lineStarts ? filePieces(output) : null;
   var starts = pieces ? lineStarts(pieces) : null;

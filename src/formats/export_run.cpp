@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "driver/run.h"
@@ -353,6 +354,9 @@ int runExport(const ExportOptions& options) {
     std::fprintf(stderr,
                  "%s: %" PRIu64 " bytes could not be decoded as CP932 and were written as U+FFFD\n",
                  kProgram, static_cast<uint64_t>(state.encoding.undecodable));
+  }
+  if (readsOk && options.keptUnknowns != nullptr) {
+    *options.keptUnknowns = std::move(state.report);
   }
   return readsOk ? 0 : 1;
 }

@@ -18,7 +18,8 @@ struct ExportOptions {
   std::string title = "Listing";  // the HTML catalogue's title
   bool inPage =
       false;  // run by the browser page: the catalogue and the check point to its list of unknowns
-  size_t unknownLimit = kUnknownLimit;  // the most distinct unknowns kept (tests set a small one)
+  size_t unknownLimit = kUnknownLimit;    // the most distinct unknowns kept (tests set a small one)
+  UnknownReport* keptUnknowns = nullptr;  // given the run's report of unknowns when it succeeds
 };
 
 // Runs the export; returns the exit status: 0 on success, 1 when a data file

@@ -58,6 +58,44 @@ TEST(ExportRun, AReadFaultInTheMiddleOfTheRecordsLeavesNoOutputFile) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(ExportRun, AReportOfUnknownsIsHandedBackOnlyByARunThatSucceeds) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() /
+      ("listconv-export-unknowns-" + std::to_string(std::random_device()()));
+  std::filesystem::create_directories(dir);
+  for (const char* name : {"kanjis.dat", "words.txt", "list.rec"}) {
+    std::filesystem::copy_file(std::filesystem::path(LISTCONV_SAMPLE_DIR) / name, dir / name);
+  }
+  const std::filesystem::path out = dir / "unknown.csv";
+  ExportOptions options;
+  options.format = findExportFormat("unknown");
+  options.dir = dir.string();
+  options.output = out.string();
+  UnknownReport kept;
+  options.keptUnknowns = &kept;
+  ASSERT_EQ(runExport(options), 0);
+  std::ifstream written(out, std::ios::binary);
+  const std::string csv((std::istreambuf_iterator<char>(written)),
+                        std::istreambuf_iterator<char>());
+  // The rows handed back are those of the report written.
+  std::string again;
+  TextEncoding utf8;
+  appendUnknownReport(again, kept, utf8, false);
+  EXPECT_EQ(again, csv);
+  EXPECT_NE(csv.find("word,UNKNOWNWORD,"), std::string::npos) << csv;
+
+  // A run that fails leaves what was kept as it was.
+  gInjectedFaults.readFailAfter = static_cast<int64_t>(fixtures::kRecordSize);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(runExport(options), 1);
+  ::testing::internal::GetCapturedStderr();
+  gInjectedFaults = InjectedFaults();
+  std::string after;
+  appendUnknownReport(after, kept, utf8, false);
+  EXPECT_EQ(after, csv);
+  std::filesystem::remove_all(dir);
+}
+
 // The names in `dir`, in order, each followed by a blank.
 std::string filesIn(const std::filesystem::path& dir) {
   std::vector<std::string> names;

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cassert>
 #include <string_view>
-#include <vector>
 
 void noteUnknowns(UnknownReport& report, int64_t number, const UnknownWords& unknown) {
   const auto note = [number, &report](std::unordered_map<std::string, UnknownTally>& tallies,
@@ -26,15 +25,8 @@ void noteUnknowns(UnknownReport& report, int64_t number, const UnknownWords& unk
   }
 }
 
-void appendUnknownReport(std::string& out, const UnknownReport& report, TextEncoding& encoding,
-                         bool escapeFormulas) {
-  // One row of the report.
-  struct Row {
-    const char* kind;
-    const std::string* text;
-    UnknownTally tally;
-  };
-  std::vector<Row> rows;
+std::vector<UnknownRow> unknownRows(const UnknownReport& report) {
+  std::vector<UnknownRow> rows;
   rows.reserve(report.words.size() + report.codes.size());
   for (const auto& [text, tally] : report.words) {
     rows.push_back({"word", &text, tally});
@@ -43,15 +35,20 @@ void appendUnknownReport(std::string& out, const UnknownReport& report, TextEnco
     rows.push_back({"code", &text, tally});
   }
   // std::string compares its bytes as unsigned char.
-  std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+  std::sort(rows.begin(), rows.end(), [](const UnknownRow& a, const UnknownRow& b) {
     if (a.tally.count != b.tally.count) {
       return a.tally.count > b.tally.count;
     }
     const int byText = a.text->compare(*b.text);
     return byText != 0 ? byText < 0 : std::string_view(a.kind) < std::string_view(b.kind);
   });
+  return rows;
+}
+
+void appendUnknownReport(std::string& out, const UnknownReport& report, TextEncoding& encoding,
+                         bool escapeFormulas) {
   out += "kind,text,count,first\r\n";
-  for (const Row& row : rows) {
+  for (const UnknownRow& row : unknownRows(report)) {
     out += row.kind;
     out += ',';
     assert(row.tally.count >= 1 && row.tally.first >= 1);

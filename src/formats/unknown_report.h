@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "formats/export_rows.h"
 #include "records/field_assembly.h"
@@ -34,9 +35,20 @@ struct UnknownReport {
 // codes in `unknown`, each new one only while the report has room for it.
 void noteUnknowns(UnknownReport& report, int64_t number, const UnknownWords& unknown);
 
+// One word or code of a report: its kind ("word" or "code"), its text as
+// stored (the report's own) and its tally.
+struct UnknownRow {
+  const char* kind;
+  const std::string* text;
+  UnknownTally tally;
+};
+
+// The words and codes of `report` in the report's order: by count (highest
+// first), then by the text's bytes, then by kind.
+std::vector<UnknownRow> unknownRows(const UnknownReport& report);
+
 // Appends the report as CSV: a header "kind,text,count,first", then a row
-// for each word and code, by count (highest first), then by the text's
-// bytes, then by kind; rows ended by CR LF. `escapeFormulas` as for
+// for each of unknownRows; rows ended by CR LF. `escapeFormulas` as for
 // appendCsvField; only the texts can start like a formula.
 void appendUnknownReport(std::string& out, const UnknownReport& report, TextEncoding& encoding,
                          bool escapeFormulas);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -39,6 +40,12 @@ TEST(UnknownReport, CountsWhatGaveQuestionMarksAndSortsItByCountTextAndKind) {
             "code,X,1,2\r\n"
             "word,X,1,2\r\n"
             "word,\xFF,1,2\r\n");
+  // The rows as a list, in the same order, their texts those the report holds.
+  const std::vector<UnknownRow> rows = unknownRows(report);
+  ASSERT_EQ(rows.size(), 8u);
+  EXPECT_EQ(std::string(rows[3].kind) + " " + *rows[3].text, "word A,B");
+  EXPECT_EQ(rows[3].text, &report.words.find("A,B")->first);
+  EXPECT_EQ(rows[5].tally.first, 2);
 
   TextEncoding utf8;
   out.clear();

@@ -21,3 +21,9 @@ KanjiIndex indexKanjiTable(const KanjiTable& table);
 
 // The first code whose kanji text is `kanji`, or -1 when none is.
 int32_t findKanjiCode(const KanjiIndex& index, std::string_view kanji);
+
+// Appends to `codes` the code of each character of the CP932 text `kanji`,
+// as words.txt holds codes: the first code that shows the character. Stops
+// at the first character that no code shows and returns its bytes (a view
+// into `kanji`); returns "" when every character has a code.
+std::string_view codesOfKanji(const KanjiIndex& index, std::string_view kanji, TextList& codes);

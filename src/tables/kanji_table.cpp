@@ -78,6 +78,10 @@ void loadKanjiTable(InputFile& in, KanjiTable& table) {
   } while (!in.atEnd);
 }
 
+int32_t kanjiCodeNumber(std::string_view code) {
+  return scanCode(code);
+}
+
 KanjiLookup lookupKanji(const KanjiTable& table, std::string_view code) {
   return lookupKanjiNumber(table, scanCode(code));
 }

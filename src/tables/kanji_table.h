@@ -39,6 +39,11 @@ struct KanjiLookup {
   bool found = false;
 };
 
+// The number lookupKanji reads from a code text: blanks removed, a leading
+// decimal number with its sign; 0 for none, -1 for one outside the 32-bit
+// range.
+int32_t kanjiCodeNumber(std::string_view code);
+
 // Looks a code text up in `table`: blanks removed, a leading decimal number
 // read; "" for no number or 0, the table entry for codes from 525 to the last
 // index (the code one past the last whole record included), "1037" for 3867;

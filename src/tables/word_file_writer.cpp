@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+const char kWordLineEnd[] = "\r\n";
+
 namespace {
 
 const char kCtrlZ = 0x1A;
@@ -139,4 +141,10 @@ bool keepWordLine(WordFileWriter& writer, std::string_view bytes,
   }
   std::swap(writer.working, writer.readBack);
   return true;
+}
+
+void endOpenWordLine(std::string& bytes) {
+  if (!bytes.empty() && bytes.back() != '\n') {
+    bytes += kWordLineEnd;
+  }
 }

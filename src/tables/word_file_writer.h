@@ -37,6 +37,14 @@ struct WordLineFault {
 // takes at a time, or a missing word or codes that the reader would fill in from the line before.
 WordLineFault writeWordLine(WordFileWriter& writer, const WordLine& entry, std::string& line);
 
+// What the writers of words.txt end a line with.
+extern const char kWordLineEnd[];
+
+// Ends the last line of the words.txt bytes `bytes` where it has no line
+// end, so that what follows starts a line of its own instead of running
+// into it.
+void endOpenWordLine(std::string& bytes);
+
 // A words.txt as it is stored: every line's bytes, its line end included (a
 // last line may have none), and the bytes from the first 0x1A on, where the
 // reader's file ends.
