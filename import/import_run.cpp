@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/run.h"
+#include "driver/data_files.h"
+#include "formats/table_rows.h"
 #include "import_problems.h"
 #include "import_records.h"
 #include "import_words.h"
@@ -20,7 +21,6 @@
 #include "io/platform.h"
 #include "io/replacement_file.h"
 #include "table_reader.h"
-#include "formats/table_rows.h"
 #include "tables/kanji_index.h"
 #include "tables/kanji_table.h"
 

@@ -8,10 +8,9 @@
 
 #include "column_match.h"
 #include "cp932/cp932.h"
-#include "driver/run.h"
+#include "formats/table_rows.h"
 #include "io/file_error.h"
 #include "io/input_file.h"
-#include "formats/table_rows.h"
 #include "tables/word_file_writer.h"
 #include "tables/word_rules.h"
 #include "textutil/shown_text.h"

@@ -10,18 +10,17 @@
 
 #include "cp932/cp932.h"
 #include "cp932/cp932_encode.h"
-#include "driver/run.h"
+#include "driver/data_files.h"
 #include "io/input_file.h"
 #include "formats/table_rows.h"
 #include "tables/kanji_index.h"
 #include "tables/kanji_table.h"
 #include "tables/word_file_writer.h"
 #include "tables/word_rules.h"
+#include "textutil/text_bytes.h"
 
 namespace {
 
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
-const char kCtrlZ = 0x1A;
 // What a line of words.txt ends with, as listconv-import writes it.
 const char kWordLineEnd[] = "\r\n";
 

@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "driver/data_files.h"
 #include "driver/run.h"
 #include "io/output_file.h"
 #include "io/platform.h"
@@ -17,11 +18,11 @@
 #include "records/stored_record.h"
 #include "tables/kanji_table.h"
 #include "textutil/core.h"
+#include "textutil/text_bytes.h"
 
 namespace {
 
 const char kProgram[] = "listconv-export";
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 // Prints "listconv-export: cannot WHAT OUTPUT: reason".
 void reportOutputFailure(const OutputFile& out, const char* what, const char* reason) {
@@ -67,7 +68,7 @@ int64_t exportListedRecords(RunInputs& inputs, const ExportFormat& format, Expor
   ExportItem item;
   item.block = &work.block;
   item.unknown = &unknown;
-  return convertRecords(inputs.records, inputs.tables, out, work,
+  return convertRecords(inputs.records, inputs.tables, &out, work,
                         format.notesUnknown ? &unknown : nullptr,
                         [&] { writeRow(format, item, state, out, chunk); });
 }
@@ -325,7 +326,7 @@ int runExport(const ExportOptions& options) {
   }
   // Only now is it known what the output really is and which files the
   // inputs really are: /dev/fd/3 may be list.rec, opened as descriptor 3.
-  if (const std::string* input = inputUnderOutput(out.over, files, inputs)) {
+  if (const std::string* input = inputUnderOutput(out.over, files, inputs.records)) {
     reportOutputIsInput(options.output, *input);
     abandonOutput(out);
     closeInput(inputs.records);

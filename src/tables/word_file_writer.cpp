@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
+#include "textutil/text_bytes.h"
 
-const char kCtrlZ = 0x1A;
+namespace {
 
 // Why the values of `entry` cannot stand on a line after `working`, or no
 // fault.
