@@ -328,12 +328,8 @@ int importLocked(const ImportOptions& options) {
 }  // namespace
 
 int runImport(const ImportOptions& options) {
-  if (!options.dir.empty()) {
-    const FileError e = folderFailure(options.dir);
-    if (failed(e)) {
-      reportFailures(kProgram, {e});
-      return 1;
-    }
+  if (!dataFolderIsThere(kProgram, options.dir)) {
+    return 1;
   }
   FolderLock lock;
   if (!openDataFolder(options, lock)) {

@@ -109,6 +109,14 @@ const std::string* inputUnderOutput(const FileId& output, const DataFiles& files
   return nullptr;
 }
 
+bool dataFolderIsThere(const char* program, const std::string& dir) {
+  const FileError e = dir.empty() ? FileError() : folderFailure(dir);
+  if (failed(e)) {
+    reportFailures(program, {e});
+  }
+  return !failed(e);
+}
+
 bool openDataFolderOf(const char* program, FolderLock& lock, const std::string& dir) {
   std::string said;
   const FileError e = openDataFolderToRead(lock, dir, dir.empty() ? "." : dir, said);

@@ -66,6 +66,10 @@ bool reportNameClashes(const char* program, const DataFiles& files,
 const std::string* inputUnderOutput(const FileId& output, const DataFiles& files,
                                     const InputFile& records);
 
+// True when `dir` is "" (the current folder) or a folder that can be looked
+// into; else prints why under `program`'s name.
+bool dataFolderIsThere(const char* program, const std::string& dir);
+
 // Takes the shared lock on the data folder `dir` ("" for the current one)
 // and finishes or undoes an interrupted import there, saying so under the
 // name `program`; false (a message printed) when the data files cannot be

@@ -280,12 +280,8 @@ bool finishOutput(OutputFile& out, bool readsOk) {
 
 int runExport(const ExportOptions& options) {
   const ExportFormat& format = *options.format;
-  if (!options.dir.empty()) {
-    const FileError e = folderFailure(options.dir);
-    if (failed(e)) {
-      reportFailures(kProgram, {e});
-      return 1;
-    }
+  if (!dataFolderIsThere(kProgram, options.dir)) {
+    return 1;
   }
   FolderLock lock;
   if (!openDataFolderOf(kProgram, lock, options.dir)) {
