@@ -104,6 +104,19 @@ const FolderCase kFolderCases[] = {
      true},
 };
 
+// Expects the data file found at `found` to be the one at `expected`: by
+// name, or where the system itself takes a name in any letter case (Windows
+// passes the bare name to it), by the file it opens.
+void expectFound(const std::string& found, const std::string& expected, bool foldsCase) {
+  if (!foldsCase) {
+    EXPECT_EQ(found, expected);
+    return;
+  }
+  const FileId expectedId = fileIdAt(expected);
+  EXPECT_EQ(fileIdAt(found).known, expectedId.known) << found;
+  EXPECT_TRUE(!expectedId.known || sameFile(fileIdAt(found), expectedId)) << found;
+}
+
 std::string withDir(std::string text, const std::string& dir) {
   const size_t at = text.find("{DIR}");
   return at == std::string::npos ? text : text.replace(at, 5, dir);
@@ -113,7 +126,8 @@ TEST(DataFiles, AreFoundInAnyLetterCaseAndSeveralCandidatesClash) {
   for (const FolderCase& c : kFolderCases) {
     SCOPED_TRACE(c.what);
     const Folder folder;
-    if (c.needsCaseSensitiveNames && foldsCase(folder)) {
+    const bool folds = foldsCase(folder);
+    if (c.needsCaseSensitiveNames && folds) {
       continue;  // such a folder cannot hold these names side by side
     }
     for (const std::string& name : c.files) {
@@ -121,9 +135,9 @@ TEST(DataFiles, AreFoundInAnyLetterCaseAndSeveralCandidatesClash) {
     }
     const std::string dir = folder.path.string();
     const DataFiles files = dataFilesIn(dir);
-    EXPECT_EQ(files.kanji, pathInFolder(dir, c.kanji));
-    EXPECT_EQ(files.words, pathInFolder(dir, c.words));
-    EXPECT_EQ(files.records, pathInFolder(dir, c.records));
+    expectFound(files.kanji, pathInFolder(dir, c.kanji), folds);
+    expectFound(files.words, pathInFolder(dir, c.words), folds);
+    expectFound(files.records, pathInFolder(dir, c.records), folds);
     std::vector<std::string> messages;
     for (const NameClash& clash : files.clashes) {
       messages.push_back(clash.message);
