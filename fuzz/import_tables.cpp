@@ -28,6 +28,7 @@
 #include "check.h"
 #include "cp932/cp932.h"
 #include "table_reader.h"
+#include "textutil/text_bytes.h"
 
 namespace {
 
@@ -122,11 +123,8 @@ void appendQuoted(std::string& out, const std::string& value) {
 
 // Appends \u and four hex digits.
 void appendUnicodeEscape(std::string& out, uint32_t unit) {
-  static const char kHex[] = "0123456789abcdef";
   out += "\\u";
-  for (int shift = 12; shift >= 0; shift -= 4) {
-    out += kHex[(unit >> shift) & 15];
-  }
+  appendHex(out, unit, 4, kLowerHexDigits);
 }
 
 // Appends a value as a JSON string: the short escapes where JSON has them,

@@ -2,6 +2,8 @@
 // (a quote inside doubled) so that they may hold commas, quotes, CR and LF,
 // rows ended by CR LF or LF or by the end of the data. The four bytes that
 // shape a row are below 0x40, so no CP932 trail byte is taken for one.
+#include "csv_rows.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string>

@@ -42,50 +42,6 @@ RecordColumns recordColumnsOf(const TableReader& reader, std::vector<TableProble
   return columns;
 }
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  return -1;
-}
-
-// The four reserved bytes written as eight hex digits; none is zero bytes.
-bool parseReserved(std::string_view text, StoredRecord& record) {
-  record.reserved.fill(0);
-  if (text.empty()) {
-    return true;
-  }
-  if (text.size() != 2 * kReservedBytes) {
-    return false;
-  }
-  for (size_t i = 0; i < kReservedBytes; ++i) {
-    const int high = hexDigit(text[2 * i]);
-    const int low = hexDigit(text[2 * i + 1]);
-    if (high < 0 || low < 0) {
-      return false;
-    }
-    record.reserved[i] = static_cast<unsigned char>(high * 16 + low);
-  }
-  return true;
-}
-
-// The reserved bytes as the export writes them.
-std::string reservedText(const StoredRecord& record) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string text;
-  for (const unsigned char b : record.reserved) {
-    text += kHex[b >> 4];
-    text += kHex[b & 0xF];
-  }
-  return text;
-}
-
 // An import of records under way: the rows' file, the list.rec replaced and
 // the one written, and scratch space kept from row to row.
 struct RecordRun {
@@ -126,7 +82,7 @@ void listChange(RecordRun& r, int64_t record, const std::string& what) {
 bool takeRecordRow(RecordRun& r) {
   const size_t before = r.problems.count;
   if (r.columns.reserved != kNoColumn &&
-      !parseReserved(r.reader.cells[r.columns.reserved], r.record)) {
+      !parseReservedText(r.reader.cells[r.columns.reserved], r.record)) {
     refuse(r, r.columns.reserved, recordColumns()[kReservedColumn],
            "eight hex digits, such as 00000000, or nothing");
   }

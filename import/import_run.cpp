@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/run.h"
+#include "driver/data_files.h"
+#include "formats/table_rows.h"
 #include "import_problems.h"
 #include "import_records.h"
 #include "import_words.h"
@@ -20,7 +21,6 @@
 #include "io/platform.h"
 #include "io/replacement_file.h"
 #include "table_reader.h"
-#include "formats/table_rows.h"
 #include "tables/kanji_index.h"
 #include "tables/kanji_table.h"
 
@@ -328,12 +328,8 @@ int importLocked(const ImportOptions& options) {
 }  // namespace
 
 int runImport(const ImportOptions& options) {
-  if (!options.dir.empty()) {
-    const FileError e = folderFailure(options.dir);
-    if (failed(e)) {
-      reportFailures(kProgram, {e});
-      return 1;
-    }
+  if (!dataFolderIsThere(kProgram, options.dir)) {
+    return 1;
   }
   FolderLock lock;
   if (!openDataFolder(options, lock)) {

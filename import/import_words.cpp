@@ -7,7 +7,6 @@
 
 #include "column_match.h"
 #include "cp932/cp932.h"
-#include "driver/run.h"
 #include "formats/table_rows.h"
 #include "io/file_error.h"
 #include "io/input_file.h"

@@ -5,6 +5,8 @@
 // does not keep the next ones from being read. In CP932 mode a string's bytes
 // are taken as they stand: an escape stands for one byte, and a trail byte
 // 0x5C is a backslash to JSON, as it is to a writer that escapes bytes.
+#include "jsonl_rows.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -12,6 +14,7 @@
 #include "cp932/cp932.h"
 #include "table_parts.h"
 #include "textutil/shown_text.h"
+#include "textutil/text_bytes.h"
 
 namespace {
 
@@ -67,15 +70,7 @@ int32_t hex4(const char* at, const char* e) {
   }
   int32_t v = 0;
   for (int k = 0; k < 4; ++k) {
-    const char c = at[k];
-    int32_t d = -1;
-    if (c >= '0' && c <= '9') {
-      d = c - '0';
-    } else if (c >= 'a' && c <= 'f') {
-      d = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'F') {
-      d = c - 'A' + 10;
-    }
+    const int d = hexDigitValue(at[k]);
     if (d < 0) {
       return -1;
     }

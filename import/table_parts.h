@@ -1,4 +1,6 @@
-// What the table reader's CSV and JSON Lines parts share; not for callers.
+// What the table reader's CSV and JSON Lines parts share: the file's lines,
+// the row's value slots and its problems; not for callers. It calls neither
+// part: the reader calls the parts, and they call this.
 #pragma once
 
 #include <cstddef>
@@ -6,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "table_reader.h"
+#include "table_types.h"
 
 // Reads the next physical line into r.line, its LF included, taking at most
 // `room` + 1 bytes so that a longer line shows as longer than `room`. False
@@ -41,12 +43,3 @@ void noteNonUtf8Line(TableReader& r, std::string_view line);
 
 // The text of a byte limit in messages.
 std::string byteLimitText(size_t bytes);
-
-// Reads the CSV header row into r.header.
-TableStatus readCsvHeader(TableReader& r);
-
-// Reads the next CSV row.
-TableStatus readCsvRow(TableReader& r);
-
-// Reads the next JSON line as a row; the `first` line's keys make the header.
-TableStatus readJsonRow(TableReader& r, bool first);

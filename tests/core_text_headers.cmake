@@ -10,7 +10,7 @@ string(REPLACE "|" ";" SOURCES "${SOURCES}")
 string(REPLACE "|" ";" DEFINES "${DEFINES}")
 list(TRANSFORM DEFINES PREPEND -D)
 # The headers of src/textutil/ that belong to listconv_core.
-set(CORE_TEXT_HEADERS core.h replace_engine.h)
+set(CORE_TEXT_HEADERS core.h replace_engine.h text_bytes.h)
 
 set(FAILED FALSE)
 foreach(source IN LISTS SOURCES)

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cp932/cp932.h"
-#include "driver/run.h"
+#include "driver/data_files.h"
 #include "formats/table_rows.h"
 #include "io/input_file.h"
 #include "tables/kanji_index.h"
@@ -17,10 +17,9 @@
 #include "tables/typed_text.h"
 #include "tables/word_file_writer.h"
 #include "tables/word_rules.h"
+#include "textutil/text_bytes.h"
 
 namespace {
-
-const char kCtrlZ = 0x1A;
 
 // The length of the UTF-8 character that starts with `lead`.
 size_t utf8CharLength(unsigned char lead) {

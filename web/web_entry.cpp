@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "driver/data_files.h"
 #include "driver/run.h"
 #include "formats/export_formats.h"
 #include "formats/export_run.h"

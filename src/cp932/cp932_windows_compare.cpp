@@ -11,6 +11,7 @@
 
 #include "cp932/cp932.h"
 #include "cp932/cp932_encode.h"
+#include "textutil/text_bytes.h"
 
 namespace {
 
@@ -43,15 +44,6 @@ struct Deliberate {
 const Deliberate kDeliberate[] = {
     {0x0080, 0x80}, {0xF8F0, 0xA0}, {0xF8F1, 0xFD}, {0xF8F2, 0xFE}, {0xF8F3, 0xFF}};
 
-// The value of the hex digit `c`, or -1.
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
-
 // Reads the line "XXXX BYTES" or "XXXX -" into `table`; false when it is
 // not such a line.
 bool readLine(const std::string& line, std::vector<WindowsCode>& table) {
@@ -59,7 +51,7 @@ bool readLine(const std::string& line, std::vector<WindowsCode>& table) {
     return false;
   uint32_t cp = 0;
   for (size_t i = 0; i < 4; ++i) {
-    const int d = hexDigit(line[i]);
+    const int d = hexDigitValue(line[i]);
     if (d < 0)
       return false;
     cp = cp << 4 | static_cast<uint32_t>(d);
@@ -76,8 +68,8 @@ bool readLine(const std::string& line, std::vector<WindowsCode>& table) {
   if (rest.size() % 2 != 0 || rest.size() > 4)
     return false;
   for (size_t i = 0; i < rest.size(); i += 2) {
-    const int high = hexDigit(rest[i]);
-    const int low = hexDigit(rest[i + 1]);
+    const int high = hexDigitValue(rest[i]);
+    const int low = hexDigitValue(rest[i + 1]);
     if (high < 0 || low < 0)
       return false;
     code.bytes += static_cast<char>(high << 4 | low);
@@ -112,9 +104,7 @@ std::string describe(bool refused, const std::string& bytes) {
     return "refused";
   std::string s;
   for (const char c : bytes) {
-    char buf[4];
-    std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned char>(c));
-    s += buf;
+    appendHex(s, static_cast<unsigned char>(c), 2);
   }
   return s;
 }

@@ -1,15 +1,12 @@
 // The run sequence: tables first, then every record of list.rec.
 #include "driver/run.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
-#include <string_view>
 
-#include "io/data_folder.h"
 #include "io/in_place_output.h"
+#include "io/platform.h"
 #include "records/era_annotation.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
@@ -39,98 +36,6 @@ bool convertNextRecord(InputFile& in, const RunTables& tables, RecordWork& work,
   block.number = ++recordCount;
   block.record = &record;
   return true;
-}
-
-namespace {
-
-// True when both names are equal once a-z are taken as A-Z.
-bool sameButForCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), charEqualsIgnoreCase);
-}
-
-// "two files could be NAME in DIR: A and B" (three or more: "3 files ...:
-// A, B and C"), the candidates in byte order.
-std::string clashMessage(const char* name, const std::string& dir,
-                         std::vector<std::string> candidates) {
-  std::sort(candidates.begin(), candidates.end());
-  std::string message =
-      candidates.size() == 2 ? std::string("two") : std::to_string(candidates.size());
-  message += " files could be ";
-  message += name;
-  message += dir.empty() ? "" : " in " + dir;
-  message += ": ";
-  for (size_t i = 0; i < candidates.size(); ++i) {
-    message += i == 0 ? "" : i + 1 == candidates.size() ? " and " : ", ";
-    message += candidates[i];
-  }
-  return message;
-}
-
-// The name the data file `name` has in a folder of the names `names`: its
-// own when it is there, else the only one that differs from it in letter
-// case; its own, and a clash in `files`, when several do.
-std::string nameInFolder(const char* name, const std::string& dir,
-                         const std::vector<std::string>& names, DataFiles& files) {
-  std::vector<std::string> candidates;
-  for (const std::string& other : names) {
-    if (other == name) {
-      return other;
-    }
-    if (sameButForCase(other, name)) {
-      candidates.push_back(other);
-    }
-  }
-  if (candidates.size() == 1) {
-    return candidates.front();
-  }
-  if (candidates.size() > 1) {
-    files.clashes.push_back(NameClash{name, clashMessage(name, dir, candidates)});
-  }
-  return name;
-}
-
-}  // namespace
-
-DataFiles dataFilesIn(const std::string& dir) {
-  DataFiles files;
-  std::vector<std::string> names;
-  const bool listed = namesToMatchIn(dir, names);
-  const auto path = [&](const char* name) {
-    const std::string found = listed ? nameInFolder(name, dir, names, files) : name;
-    return dir.empty() ? found : pathInFolder(dir, found);
-  };
-  files.kanji = path(kKanjiFile);
-  files.words = path(kWordFile);
-  files.records = path(kRecordFile);
-  return files;
-}
-
-bool reportNameClashes(const char* program, const DataFiles& files, const RunReads& reads) {
-  bool any = false;
-  for (const NameClash& clash : files.clashes) {
-    const std::string_view file = clash.file;
-    if ((file == kKanjiFile && reads.kanji) || (file == kWordFile && reads.words) ||
-        (file == kRecordFile && reads.records)) {
-      std::fprintf(stderr, "%s: %s\n", program, clash.message.c_str());
-      any = true;
-    }
-  }
-  return any;
-}
-
-const std::string* inputUnderOutput(const FileId& output, const DataFiles& files,
-                                    const RunInputs& inputs) {
-  const FileId records =
-      inputs.records.file != nullptr ? fileIdOf(inputs.records.file) : fileIdAt(files.records);
-  if (sameFile(output, records)) {
-    return &files.records;
-  }
-  for (const std::string* input : {&files.words, &files.kanji}) {
-    if (sameFile(output, fileIdAt(*input))) {
-      return input;
-    }
-  }
-  return nullptr;
 }
 
 void openRunInputs(const DataFiles& files, RunInputs& inputs, const RunReads& reads) {
@@ -168,24 +73,6 @@ bool closeRunInputs(const char* program, const DataFiles& files, RunInputs& inpu
   return true;
 }
 
-void reportFailures(const char* program, const std::vector<FileError>& failures) {
-  for (const FileError& e : failures) {
-    std::fprintf(stderr, "%s: %s\n", program, describeFailure(e).c_str());
-  }
-}
-
-bool openDataFolderOf(const char* program, FolderLock& lock, const std::string& dir) {
-  std::string said;
-  const FileError e = openDataFolderToRead(lock, dir, dir.empty() ? "." : dir, said);
-  if (!said.empty()) {
-    std::fprintf(stderr, "%s: %s\n", program, said.c_str());
-  }
-  if (failed(e)) {
-    reportFailures(program, {e});
-  }
-  return !failed(e);
-}
-
 namespace {
 
 // Prints "listconv: cannot WHAT list.txt: reason".
@@ -201,16 +88,6 @@ void flushConsole(int& error) {
   }
 }
 
-// True when the data file `dataFile` clashed: several files could be it.
-bool clashedOver(const DataFiles& files, const char* dataFile) {
-  for (const NameClash& clash : files.clashes) {
-    if (std::string_view(clash.file) == dataFile) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // True when the data file at `path` is simply not there: no clash, no
 // failure to open it (which was reported already), and nothing at its name.
 bool isMissing(const DataFiles& files, const char* dataFile, const std::string& path,
@@ -220,7 +97,7 @@ bool isMissing(const DataFiles& files, const char* dataFile, const std::string& 
       return false;
     }
   }
-  return !clashedOver(files, dataFile) && !fileIdAt(path).known;
+  return clashOver(files, dataFile) == nullptr && !fileIdAt(path).known;
 }
 
 // Prints what the listing shows for lack of a table file that is not there.
@@ -242,7 +119,7 @@ void reportMissingTables(const DataFiles& files, const RunInputs& inputs) {
 // True, with the inputs closed and the message printed, when `listing` is one
 // of the inputs: writing it would destroy that input.
 bool isAnInput(const FileId& listing, const DataFiles& files, RunInputs& inputs) {
-  const std::string* input = inputUnderOutput(listing, files, inputs);
+  const std::string* input = inputUnderOutput(listing, files, inputs.records);
   if (input == nullptr) {
     return false;
   }
@@ -293,7 +170,8 @@ int convert() {
   openRunInputs(files, inputs);
   reportFailures(kConverterName, inputs.failures);
   bool readsOk = inputs.failures.empty() && !clashed;
-  if (!inputs.haveRecords && inputs.records.error == ENOENT && !clashedOver(files, kRecordFile)) {
+  if (!inputs.haveRecords && inputs.records.error == ENOENT &&
+      clashOver(files, kRecordFile) == nullptr) {
     // A run in the wrong folder: list.txt may be the only listing left.
     std::fprintf(stderr, "%s: no list.rec in this folder: list.txt left as it was\n",
                  kConverterName);
@@ -312,7 +190,7 @@ int convert() {
     return readsOk && closed ? 0 : 1;
   }
   RecordWork work;
-  const int64_t recordCount = convertRecords(inputs.records, inputs.tables, listing, work, nullptr,
+  const int64_t recordCount = convertRecords(inputs.records, inputs.tables, &listing, work, nullptr,
                                              [&] { writeListingBlock(listing, work.block); });
   readsOk = closeRunInputs(kConverterName, files, inputs) && readsOk;
   if (!closeOutput(listing)) {

@@ -4,12 +4,13 @@
 
 #include <unordered_map>
 
+#include "driver/run.h"
+#include "formats/unknown_report.h"
 #include "io/input_file.h"
 #include "io/platform.h"
 #include "records/field_assembly.h"
 #include "tables/kanji_table.h"
 #include "tables/word_dictionary.h"
-#include "formats/unknown_report.h"
 
 namespace {
 
@@ -19,12 +20,10 @@ namespace {
 bool openChecked(const DataFiles& files, const char* dataFile, const std::string& path, bool text,
                  InputFile& in, CheckedFile& file, std::vector<FileError>& failures) {
   file.name = path.substr(folderOf(path).size());
-  for (const NameClash& clash : files.clashes) {
-    if (std::string_view(clash.file) == dataFile) {
-      file.state = CheckedState::clash;
-      file.problem = clash.message;
-      return false;
-    }
+  if (const NameClash* clash = clashOver(files, dataFile)) {
+    file.state = CheckedState::clash;
+    file.problem = clash->message;
+    return false;
   }
   if (!openInput(in, path.c_str(), text)) {
     const FileError e = openFailure(path, in.error);
@@ -116,12 +115,8 @@ void checkRecordFile(const DataFiles& files, const RunTables& tables, RecordFile
   UnknownWords unknown;
   UnknownReport report;
   report.limit = unknownLimit;
-  do {
-    clearUnknownWords(unknown);
-    if (convertNextRecord(in, tables, work, check.listed, &unknown)) {
-      noteUnknowns(report, work.block.number, unknown);
-    }
-  } while (!in.atEnd);
+  check.listed = convertRecords(in, tables, nullptr, work, &unknown,
+                                [&] { noteUnknowns(report, work.block.number, unknown); });
   check.unknownWords = static_cast<int64_t>(report.words.size());
   check.unknownCodes = static_cast<int64_t>(report.codes.size());
   check.unknownLeftOut = report.leftOut;

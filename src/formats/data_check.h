@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
+#include "driver/data_files.h"
 #include "formats/export_rows.h"
 #include "formats/file_kind.h"
 #include "formats/unknown_report.h"
+#include "io/file_error.h"
+#include "tables/word_dictionary.h"
 
 // How far the check got with one data file.
 enum class CheckedState {

@@ -2,6 +2,7 @@
 // looks wrong in it, and a line of the unknown words and codes.
 #include <cstdint>
 
+#include "driver/data_files.h"
 #include "formats/data_check.h"
 #include "records/source_record.h"
 #include "tables/kanji_table.h"

@@ -1,6 +1,8 @@
 // The table of the export's formats and encodings.
 #include "formats/export_formats.h"
 
+#include "driver/data_files.h"
+
 namespace {
 
 // The formats' functions, as kExportFormats names them.

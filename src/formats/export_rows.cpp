@@ -7,6 +7,7 @@
 
 #include "cp932/cp932.h"
 #include "textutil/core.h"
+#include "textutil/text_bytes.h"
 
 const char* const kExportFields[kExportFieldCount] = {
     "number",    "entryId",   "name1",     "name2",      "name3",      "nameKey",
@@ -86,7 +87,6 @@ bool allPlainInJson(std::string_view text, bool asciiOnly) {
 }  // namespace
 
 void appendJsonString(std::string& out, std::string_view utf8) {
-  static const char kHex[] = "0123456789abcdef";
   out += '"';
   size_t plain = 0;  // the start of the bytes not yet appended
   for (size_t i = 0; i < utf8.size(); ++i) {
@@ -118,9 +118,8 @@ void appendJsonString(std::string& out, std::string_view utf8) {
         out += 'r';
         break;
       default:
-        out += "u00";
-        out += kHex[c >> 4];
-        out += kHex[c & 0xF];
+        out += 'u';
+        appendHex(out, c, 4, kLowerHexDigits);
     }
   }
   out.append(utf8.substr(plain));

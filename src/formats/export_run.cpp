@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "driver/data_files.h"
 #include "driver/run.h"
 #include "io/output_file.h"
 #include "io/platform.h"
@@ -18,11 +19,11 @@
 #include "records/stored_record.h"
 #include "tables/kanji_table.h"
 #include "textutil/core.h"
+#include "textutil/text_bytes.h"
 
 namespace {
 
 const char kProgram[] = "listconv-export";
-const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 // Prints "listconv-export: cannot WHAT OUTPUT: reason".
 void reportOutputFailure(const OutputFile& out, const char* what, const char* reason) {
@@ -68,7 +69,7 @@ int64_t exportListedRecords(RunInputs& inputs, const ExportFormat& format, Expor
   ExportItem item;
   item.block = &work.block;
   item.unknown = &unknown;
-  return convertRecords(inputs.records, inputs.tables, out, work,
+  return convertRecords(inputs.records, inputs.tables, &out, work,
                         format.notesUnknown ? &unknown : nullptr,
                         [&] { writeRow(format, item, state, out, chunk); });
 }
@@ -280,12 +281,8 @@ bool finishOutput(OutputFile& out, bool readsOk) {
 
 int runExport(const ExportOptions& options) {
   const ExportFormat& format = *options.format;
-  if (!options.dir.empty()) {
-    const FileError e = folderFailure(options.dir);
-    if (failed(e)) {
-      reportFailures(kProgram, {e});
-      return 1;
-    }
+  if (!dataFolderIsThere(kProgram, options.dir)) {
+    return 1;
   }
   FolderLock lock;
   if (!openDataFolderOf(kProgram, lock, options.dir)) {
@@ -326,7 +323,7 @@ int runExport(const ExportOptions& options) {
   }
   // Only now is it known what the output really is and which files the
   // inputs really are: /dev/fd/3 may be list.rec, opened as descriptor 3.
-  if (const std::string* input = inputUnderOutput(out.over, files, inputs)) {
+  if (const std::string* input = inputUnderOutput(out.over, files, inputs.records)) {
     reportOutputIsInput(options.output, *input);
     abandonOutput(out);
     closeInput(inputs.records);

@@ -84,24 +84,18 @@ const char* const kKanjiColumns[kKanjiColumnCount] = {"code", "kanji"};
 
 void appendStoredRecordRow(std::string& out, bool jsonLines, int64_t position,
                            const StoredRecord& record, TextEncoding& encoding) {
-  static const char kHex[] = "0123456789ABCDEF";
-  char reserved[2 * kReservedBytes];
-  for (size_t i = 0; i < kReservedBytes; ++i) {
-    reserved[2 * i] = kHex[record.reserved[i] >> 4];
-    reserved[2 * i + 1] = kHex[record.reserved[i] & 0xF];
-  }
   TableRow row;
   beginTableRow(row, out, jsonLines);
   addTableNumber(row, recordColumns()[0], position);
-  addTableWord(row, recordColumns()[kReservedColumn], std::string_view(reserved, sizeof reserved));
+  addTableWord(row, recordColumns()[kReservedColumn], reservedText(record));
   for (size_t i = 0; i < kStoredFieldCount; ++i) {
     addTableText(row, kStoredFields[i].name, record.fields[i], encoding);
   }
   endTableRow(row);
 }
 
-void appendWordEntryRow(std::string& out, bool jsonLines, const ListedWordEntry& entry,
-                        bool found, TextEncoding& encoding) {
+void appendWordEntryRow(std::string& out, bool jsonLines, const ListedWordEntry& entry, bool found,
+                        TextEncoding& encoding) {
   std::string codes;
   for (const std::string& code : entry.values->codes) {
     codes += codes.empty() ? "" : " ";

@@ -2,6 +2,7 @@
 #include "io/file_error.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 std::string describeFailure(const char* operation, const std::string& name, const char* reason) {
@@ -26,4 +27,10 @@ FileError openFailure(const std::string& name, int error) {
     return FileError();
   }
   return FileError{"open", name, error};
+}
+
+void reportFailures(const char* program, const std::vector<FileError>& failures) {
+  for (const FileError& e : failures) {
+    std::fprintf(stderr, "%s: %s\n", program, describeFailure(e).c_str());
+  }
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What failed in a file operation: the operation ("open", "read", "create",
 // "write"), the file as a message names it ("" for standard output) and the
@@ -32,3 +33,6 @@ std::string describeFailure(const char* operation, const std::string& name, cons
 // The failure of an input named `name` that did not open with `error`; none
 // when the file does not exist, which is no failure.
 FileError openFailure(const std::string& name, int error);
+
+// Prints "PROGRAM: MESSAGE" on standard error for every failure.
+void reportFailures(const char* program, const std::vector<FileError>& failures);

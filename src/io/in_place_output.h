@@ -23,6 +23,11 @@ int linkRefusalAt(const std::string& link);
 // and is no path to walk.
 bool isInProc(const std::string& folder);
 
+// Makes `out` write to the open descriptor `fd` (a C runtime descriptor on
+// Windows), `out.over` the file it is; on failure closes `fd` and gives a
+// failure of `operation` on `out.path`.
+FileError attachDescriptor(OutputFile& out, int fd, const char* operation);
+
 // Opens `path` for writing in place, without emptying it: created (mode 0666
 // under the umask) when it is not there. Every link on the way is checked by
 // linkRefusalAt; a link that must not be followed fails with "write". Any

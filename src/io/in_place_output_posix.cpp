@@ -30,9 +30,9 @@ int linkTarget(const std::string& link, std::string& next) {
   return 0;
 }
 
-// Makes `out` write to the open descriptor `fd`, noting which file it is;
-// closes `fd` on failure.
-FileError attachDescriptor(OutputFile& out, int fd) {
+}  // namespace
+
+FileError attachDescriptor(OutputFile& out, int fd, const char* operation) {
   struct stat st;
   if (fstat(fd, &st) == 0) {
     out.over = FileId{true, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
@@ -40,12 +40,10 @@ FileError attachDescriptor(OutputFile& out, int fd) {
   errno = 0;
   if (!attachStream(out, fdopen(fd, "wb"))) {
     close(fd);
-    return FileError{"create", out.path, out.error};
+    return FileError{operation, out.path, out.error};
   }
   return FileError();
 }
-
-}  // namespace
 
 int linkRefusalAt(const std::string& link) {
   struct stat st;
@@ -90,7 +88,7 @@ FileError openOutputInPlace(OutputFile& out, const std::string& path, bool text)
         // A file the program has open (standard output, say): the kernel
         // knows where it leads.
         const int fd = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        return fd < 0 ? FileError{"create", path, errno} : attachDescriptor(out, fd);
+        return fd < 0 ? FileError{"create", path, errno} : attachDescriptor(out, fd, "create");
       }
       std::string next;
       if (const int error = linkTarget(target, next)) {
@@ -104,7 +102,7 @@ FileError openOutputInPlace(OutputFile& out, const std::string& path, bool text)
     const int fd =
         open(target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd >= 0) {
-      return attachDescriptor(out, fd);
+      return attachDescriptor(out, fd, "create");
     }
     if (errno != ELOOP) {
       return FileError{"create", path, errno};

@@ -32,10 +32,14 @@ FileError openOutputInPlace(OutputFile& out, const std::string& path, bool text)
     CloseHandle(h);
     return FileError{"create", path, EIO};
   }
+  return attachDescriptor(out, fd, "create");
+}
+
+FileError attachDescriptor(OutputFile& out, int fd, const char* operation) {
   errno = 0;
   if (!attachStream(out, _fdopen(fd, "wb"))) {
     _close(fd);
-    return FileError{"create", path, out.error};
+    return FileError{operation, out.path, out.error};
   }
   out.over = fileIdOf(out.file);
   return FileError();

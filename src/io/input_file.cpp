@@ -9,11 +9,11 @@
 
 #include "io/fault_injection.h"
 #include "io/platform.h"
+#include "textutil/text_bytes.h"
 
 namespace {
 
 const int kEndOfData = -1;
-const unsigned char kCtrlZ = 0x1A;
 
 // Reads up to `n` bytes from the stream, honouring an injected failure: the
 // budget counts the bytes delivered, and the first read that would deliver

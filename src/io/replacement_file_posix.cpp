@@ -125,19 +125,7 @@ void releaseEndSignals(const sigset_t& saved) {
 // regular file that the program already has open (through /proc).
 FileError openInPlace(OutputFile& out, const std::string& path, bool append) {
   const int fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (append ? O_APPEND : 0));
-  if (fd < 0) {
-    return FileError{"write", out.path, errno};
-  }
-  struct stat st;
-  if (fstat(fd, &st) == 0) {
-    out.over = FileId{true, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
-  }
-  errno = 0;
-  if (!attachStream(out, fdopen(fd, "wb"))) {
-    close(fd);
-    return FileError{"write", out.path, out.error};
-  }
-  return FileError();
+  return fd < 0 ? FileError{"write", out.path, errno} : attachDescriptor(out, fd, "write");
 }
 
 // Gives the replacement the owner (or at least the group) and the permission

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "io/counted_field.h"
+#include "textutil/text_bytes.h"
 
 namespace {
 
@@ -88,4 +89,31 @@ void readStoredRecord(const RecordBytes& bytes, StoredRecord& record) {
   for (size_t i = 0; i < kStoredFieldCount; ++i) {
     record.fields[i].assign(coveredBytes(bytes, kStoredFields[i]));
   }
+}
+
+std::string reservedText(const StoredRecord& record) {
+  std::string text;
+  for (const unsigned char b : record.reserved) {
+    appendHex(text, b, 2);
+  }
+  return text;
+}
+
+bool parseReservedText(std::string_view text, StoredRecord& record) {
+  record.reserved.fill(0);
+  if (text.empty()) {
+    return true;
+  }
+  if (text.size() != 2 * kReservedBytes) {
+    return false;
+  }
+  for (size_t i = 0; i < kReservedBytes; ++i) {
+    const int high = hexDigitValue(text[2 * i]);
+    const int low = hexDigitValue(text[2 * i + 1]);
+    if (high < 0 || low < 0) {
+      return false;
+    }
+    record.reserved[i] = static_cast<unsigned char>(high * 16 + low);
+  }
+  return true;
 }

@@ -49,5 +49,13 @@ bool writeStoredField(RecordBytes& bytes, size_t i, std::string_view value);
 // as the listing's decoder reads it, and the reserved bytes.
 bool readsBackAs(const RecordBytes& bytes, const StoredRecord& record);
 
+// The reserved bytes of `record` as eight upper-case hex digits, as the
+// records export writes them.
+std::string reservedText(const StoredRecord& record);
+
+// Reads the reserved bytes of `record` from `text`: eight hex digits of
+// either case, or "" for four zero bytes. False for any other text.
+bool parseReservedText(std::string_view text, StoredRecord& record);
+
 // The stored content of the 666 bytes of `bytes`.
 void readStoredRecord(const RecordBytes& bytes, StoredRecord& record);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -185,5 +186,36 @@ TEST(StoredRecord, TheReadmeTableOfFieldsIsTheFieldTable) {
     EXPECT_EQ(rows[i][0], "`" + std::string(f.name) + "`") << "row " << i + 1;
     EXPECT_EQ(rows[i][1], std::to_string(storableBytes(f))) << f.name;
     EXPECT_FALSE(rows[i][2].empty()) << f.name << " is not described";
+  }
+}
+
+TEST(StoredRecord, ReservedBytesAreWrittenAsEightHexDigitsAndReadBackInEitherCase) {
+  StoredRecord record;
+  record.reserved = {0x00, 0x9F, 0xA0, 0xFF};
+  EXPECT_EQ(reservedText(record), "009FA0FF");
+  struct TextCase {
+    const char* text;
+    bool taken;
+    std::array<unsigned char, kReservedBytes> reserved;
+  };
+  const TextCase cases[] = {
+      {"009FA0FF", true, {0x00, 0x9F, 0xA0, 0xFF}},
+      {"009fa0fF", true, {0x00, 0x9F, 0xA0, 0xFF}},
+      {"", true, {0, 0, 0, 0}},
+      {"009FA0F", false, {0, 0, 0, 0}},    // seven digits
+      {"009FA0FF0", false, {0, 0, 0, 0}},  // nine
+      {"009FA0FG", false, {0, 0, 0, 0}},   // a letter beyond F
+      {"0x9FA0FF", false, {0, 0, 0, 0}},   // a prefix
+      {"009FA0F ", false, {0, 0, 0, 0}},   // a blank
+      {"009F:0FF", false, {0, 0, 0, 0}},   // the byte after 9
+      {"009F@0FF", false, {0, 0, 0, 0}},   // the byte before A
+  };
+  for (const TextCase& c : cases) {
+    SCOPED_TRACE(c.text);
+    StoredRecord read;
+    EXPECT_EQ(parseReservedText(c.text, read), c.taken);
+    if (c.taken) {
+      EXPECT_EQ(read.reserved, c.reserved);
+    }
   }
 }

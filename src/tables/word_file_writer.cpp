@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "textutil/text_bytes.h"
+
 const char kWordLineEnd[] = "\r\n";
 
 namespace {
-
-const char kCtrlZ = 0x1A;
 
 // Why the values of `entry` cannot stand on a line after `working`, or no
 // fault.

@@ -1,18 +1,10 @@
 // Escaping a user's text for a message.
 #include "textutil/shown_text.h"
 
+#include "textutil/text_bytes.h"
 #include "textutil/utf8.h"
 
 namespace {
-
-const char kHex[] = "0123456789ABCDEF";
-
-// Appends `value` as `digits` upper-case hex digits.
-void appendHex(std::string& out, uint32_t value, int digits) {
-  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
-    out += kHex[(value >> shift) & 15];
-  }
-}
 
 // A range of code points, both ends included.
 struct CodeRange {
