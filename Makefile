@@ -189,8 +189,11 @@ windows: $(WINDOWS_BUILD)/CMakeCache.txt
 # natively) against listconv.exe and listconv-export.exe, both under Wine with a private, quiet Wine
 # prefix. Starting Wine first (wineboot) creates or updates the prefix, so no
 # test sees its messages; the slow first start is bounded by WINE_TIMEOUT
-# seconds. At the end wineserver is waited for (or stopped), so nothing of
-# Wine outlives the run.
+# seconds. The Wine server that Wine starts by itself (Debian's runs it with
+# -p0) stops as soon as its last program ends, so that each of the tests'
+# program runs would start one anew while another may be stopping: one server
+# is started first, kept for the whole run (-p) and stopped at its end, so
+# nothing of Wine outlives the run.
 WINE ?= wine
 WINE_TIMEOUT ?= 300
 WINE_ENV = WINEPREFIX='$(abspath $(WINDOWS_BUILD))/wineprefix' WINEDEBUG=-all \
@@ -207,7 +210,9 @@ WINE32_SERVER ?= /usr/lib/wine/wineserver32
 
 test-windows: wine32-check build windows
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
-	@$(WINE_ENV) timeout $(WINE_TIMEOUT) $(WINE) wineboot >$(WINDOWS_BUILD)/wineboot.log 2>&1 || \
+	@$(WINE_ENV) wineserver -k 2>/dev/null; \
+	{ $(WINE_ENV) wineserver -p && $(WINE_ENV) timeout $(WINE_TIMEOUT) $(WINE) wineboot; } \
+	  >$(WINDOWS_BUILD)/wineboot.log 2>&1 || \
 	  { echo "wine could not start (prefix $(WINDOWS_BUILD)/wineprefix); it said:" >&2; \
 	    tail -n 20 $(WINDOWS_BUILD)/wineboot.log | sed 's/^/    /' >&2; \
 	    $(WINE_ENV) wineserver -k; exit 1; }
@@ -224,7 +229,7 @@ test-windows: wine32-check build windows
 	  LISTCONV_RUNNER='$(WINE)' LISTCONV_CONSOLE_CRLF=1 \
 	  ctest -R '^(EndToEnd|ExportEndToEnd|ImportEndToEnd|ImportChange|ImportRecords|ImportWordsEndToEnd|ListingLinks|LetterCase|FileFaults)\.' \
 	  --output-on-failure --timeout 300 -j $(JOBS) || status=1; \
-	$(WINE_ENV) timeout 60 wineserver -w || $(WINE_ENV) wineserver -k; \
+	$(WINE_ENV) wineserver -k; \
 	exit $$status
 
 wine32-check:

@@ -80,9 +80,10 @@ int modeAt(const std::string& path) {
   return stat(path.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
 }
 
-// Waits up to five seconds for a file to appear.
+// Waits for a file to appear, up to a minute: the bound is only for a file
+// that never comes, as a busy machine may take seconds to get there.
 bool appears(const std::string& path) {
-  for (int i = 0; i < 500; ++i) {
+  for (int i = 0; i < 6000; ++i) {
     if (e2e::exists(path)) {
       return true;
     }
@@ -230,7 +231,8 @@ TEST(ExportOutputFiles, AKilledExportLeavesNoTemporaryFileAndTheOldFileWhole) {
     ASSERT_GE(fifo, 0);
     ASSERT_EQ(write(fifo, records.data(), records.size()), static_cast<ssize_t>(records.size()));
     bool tempThere = false;
-    for (int i = 0; i < 500 && !tempThere; ++i) {
+    // Up to a minute, for a busy machine; it ends as soon as the file is there.
+    for (int i = 0; i < 6000 && !tempThere; ++i) {
       tempThere = !temporaryFilesIn(w.path("")).empty();
       usleep(10000);
     }

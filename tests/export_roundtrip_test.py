@@ -168,7 +168,7 @@ class Programs:
         # open until it exits, seconds later.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             proc = subprocess.run(self.runner + [exe] + list(args), cwd=folder,
-                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=120)
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=300)
             out.seek(0)
             err.seek(0)
             return proc.returncode, out.read(), err.read()
