@@ -42,8 +42,9 @@ bool takesPageByteOrderMark(const ExportFormat& format) {
 // unknowns (web_unknown_list).
 UnknownReport latestUnknowns;
 
-// The lines of a block of the listing (formatListingBlock's seven).
-const int kListingBlockLines = 7;
+// The lines of a block of the listing whose note holds no line feed: its
+// six lines of text, the blank line and the rule (formatListingBlock).
+const int kListingBlockLines = 8;
 
 // The facts the page takes from the programs, as a JSON object:
 // {"inputs":[{"name":..,"whenMissing":..},..],"records":..,"listing":..,
