@@ -15,6 +15,7 @@
 #include "import_words.h"
 #include "io/data_change.h"
 #include "io/data_folder.h"
+#include "io/data_journal.h"
 #include "io/file_error.h"
 #include "io/folder_lock.h"
 #include "io/output_file.h"

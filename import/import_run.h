@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "io/data_journal.h"
+#include "io/data_backup.h"
 
 // What one import is asked to do (the command line, checked).
 struct ImportOptions {

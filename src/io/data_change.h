@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "io/data_backup.h"
 #include "io/data_journal.h"
 #include "io/file_error.h"
 #include "io/output_file.h"

@@ -1,9 +1,10 @@
-// The journal of a change of several data files, and the backups a change
-// keeps. A change is one: its new files are written beside the old ones
-// under temporary names, listed in the journal "listconv.journal" of the data
-// folder, and only put in place once the journal says the change is
-// committed. A program that finds a journal finishes a committed change and
-// undoes any other, so that every program sees all of a change or none.
+// The journal of a change of several data files (the backups a change keeps
+// are data_backup.h's). A change is one: its new files are written beside
+// the old ones under temporary names, listed in the journal
+// "listconv.journal" of the data folder, and only put in place once the
+// journal says the change is committed. A program that finds a journal
+// finishes a committed change and undoes any other, so that every program
+// sees all of a change or none.
 #pragma once
 
 #include <string>
@@ -13,10 +14,6 @@
 
 // The journal's name in the data folder.
 extern const char kJournalName[];
-
-// What a change keeps of a file it replaces: nothing, NAME~, or NAME.~N~
-// with N one above the highest there (as GNU cp --backup does).
-enum class BackupKind { none, simple, numbered };
 
 // One file of a change, as the journal lists it; every path is absolute or
 // relative to the journal's folder.
@@ -56,15 +53,6 @@ std::string nameInFolder(const std::string& dir, const std::string& path);
 // Writes the journal of `dir` as a whole, synced, in place of the one there
 // (through a new file renamed over it, so that it is never seen torn).
 FileError writeJournal(const std::string& dir, const Journal& journal);
-
-// Keeps the file `target` as `backup` (a second name, or a copy), never
-// over anything already there: a numbered backup takes the next free number
-// (setting `backup`). Nothing is done when `target` is not there.
-FileError makeBackup(const std::string& target, std::string& backup, BackupKind kind);
-
-// The backup's name for the data file `path`: path~, or path.~N~ with N one
-// above the highest in its folder; "" for none.
-std::string backupNameFor(const std::string& path, BackupKind kind);
 
 // Puts one file of a committed change in place, unless that was done
 // already: its backup made (a numbered one only if not made before), then
