@@ -140,20 +140,21 @@ bench: bench-build
 bench-profile: bench-build
 	python3 bench/run_bench.py --build $(BENCH_BUILD) --profile $(BENCH_ARGS)
 
-# The Debian package of the Release build: both programs, their manual pages
-# and the bash completion, as $(BUILD)/listconv_VERSION_ARCH.deb.
+# The Debian package of the Release build: the three programs, their manual
+# pages and bash completions, as $(BUILD)/listconv_VERSION_ARCH.deb.
 package: build
 	@rm -f $(BUILD)/listconv_*.deb
 	cd $(BUILD) && cpack -G DEB
 
-# Installs that package into this machine (as root), runs both programs from
+# Installs that package into this machine (as root), runs the programs from
 # it on the sample, and removes it again.
 test-package: package
 	bash tests/package_test.sh $(BUILD)/listconv_*.deb sample
 
-# The Windows zip: the 32-bit listconv.exe and listconv-export.exe, the page
-# listconv.html (built by make web, so it needs emscripten: a zip without the
-# page is not made), a read-me and the sample data, as
+# The Windows zip: the 32-bit listconv.exe, listconv-export.exe and
+# listconv-import.exe, the page listconv.html (built by make web, so it needs
+# emscripten: a zip without the page is not made), a read-me and the sample
+# data, as
 # $(WINDOWS_BUILD)/listconv-VERSION-win32.zip. Its test converts the zip's
 # sample in the zip's page in headless Chromium, and reports that part
 # skipped (77) where Chromium or Selenium is missing.
@@ -186,14 +187,15 @@ windows: $(WINDOWS_BUILD)/CMakeCache.txt
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target listconv listconv-export listconv-import
 
 # Runs the unit tests as a Windows program and the end-to-end tests (built
-# natively) against listconv.exe and listconv-export.exe, both under Wine with a private, quiet Wine
-# prefix. Starting Wine first (wineboot) creates or updates the prefix, so no
+# natively) against listconv.exe, listconv-export.exe and listconv-import.exe
+# under Wine, with a private, quiet Wine prefix. The Wine server that Wine
+# starts by itself (Debian's runs it with -p0) stops as soon as its last
+# program ends, so each of the tests' runs would start one anew while another
+# may be stopping: one server is started first in the prefix's folder, kept
+# for the whole run (-p) and stopped at its end, so nothing of Wine outlives
+# the run. Starting Wine first (wineboot) creates or updates the prefix, so no
 # test sees its messages; the slow first start is bounded by WINE_TIMEOUT
-# seconds. The Wine server that Wine starts by itself (Debian's runs it with
-# -p0) stops as soon as its last program ends, so that each of the tests'
-# program runs would start one anew while another may be stopping: one server
-# is started first, kept for the whole run (-p) and stopped at its end, so
-# nothing of Wine outlives the run.
+# seconds.
 WINE ?= wine
 WINE_TIMEOUT ?= 300
 WINE_ENV = WINEPREFIX='$(abspath $(WINDOWS_BUILD))/wineprefix' WINEDEBUG=-all \
@@ -210,7 +212,7 @@ WINE32_SERVER ?= /usr/lib/wine/wineserver32
 
 test-windows: wine32-check build windows
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
-	@$(WINE_ENV) wineserver -k 2>/dev/null; \
+	@$(WINE_ENV) wineserver -k 2>/dev/null; mkdir -p '$(WINDOWS_BUILD)/wineprefix'; \
 	{ $(WINE_ENV) wineserver -p && $(WINE_ENV) timeout $(WINE_TIMEOUT) $(WINE) wineboot; } \
 	  >$(WINDOWS_BUILD)/wineboot.log 2>&1 || \
 	  { echo "wine could not start (prefix $(WINDOWS_BUILD)/wineprefix); it said:" >&2; \
