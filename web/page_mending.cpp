@@ -17,7 +17,6 @@
 #include "tables/typed_text.h"
 #include "tables/word_file_writer.h"
 #include "tables/word_rules.h"
-#include "textutil/text_bytes.h"
 
 namespace {
 

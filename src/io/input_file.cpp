@@ -9,7 +9,6 @@
 
 #include "io/fault_injection.h"
 #include "io/platform.h"
-#include "textutil/text_bytes.h"
 
 namespace {
 

@@ -32,6 +32,10 @@ struct InputFile {
   uint64_t bytesRead = 0;  // bytes the file has given so far, before any text translation
 };
 
+// The byte that ends the data of a file read in the text convention (DOS's
+// end-of-file mark): the readers stop at it, and no writer writes it.
+const char kCtrlZ = 0x1A;
+
 // Opens `path` for reading; false, with `error` set to the system's reason,
 // when it cannot be opened.
 bool openInput(InputFile& in, const char* path, bool text);

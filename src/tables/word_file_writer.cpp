@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "textutil/text_bytes.h"
+#include "io/input_file.h"
 
 const char kWordLineEnd[] = "\r\n";
 

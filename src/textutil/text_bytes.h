@@ -1,14 +1,11 @@
-// Bytes with a meaning of their own in the data files and the tables, and
-// hex digits, read and written: the one definition of each for every
-// program. Part of listconv_core (header only).
+// The byte-order mark and hex digits, read and written: the one definition
+// of each for every program (the byte that ends a text file's data,
+// kCtrlZ, is the input layer's: io/input_file.h). Part of listconv_core (header only).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-// The byte that ends a DOS text file's data: the readers stop at it.
-const char kCtrlZ = 0x1A;
 
 // The UTF-8 byte-order mark that may start a text file.
 const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
