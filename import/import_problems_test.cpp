@@ -19,8 +19,10 @@ using namespace std::string_literals;
 // The messages a table file's reading notes, as the import prints them, the
 // file being named in.csv.
 std::vector<std::string> readingMessages(const std::string& bytes, bool utf8) {
+  // In the test's own folder, not the machine's shared temporary one, where
+  // another build's tests of the same name may be writing at the same time.
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::string path = ::testing::TempDir() + "listconv-problems-" + info->name();
+  const std::string path = std::string("ImportProblems.") + info->name() + ".csv";
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
   TableOptions options;
   options.utf8 = utf8;

@@ -25,8 +25,10 @@ using namespace std::string_view_literals;
 struct TableFile {
   std::string path;
   explicit TableFile(const std::string& bytes) {
+    // In the test's own folder, not the machine's shared temporary one, where
+    // another build's tests of the same name may be writing at the same time.
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path = ::testing::TempDir() + "listconv-table-" + info->test_suite_name() + "." + info->name();
+    path = std::string(info->test_suite_name()) + "." + info->name() + ".table";
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
   }
   ~TableFile() { std::remove(path.c_str()); }

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "fixtures.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -15,9 +17,10 @@ long long msSince(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-// A file in the test's scratch folder holding exactly `bytes`.
+// A file in the test's own folder (not the machine's shared temporary one,
+// where another build's run may be writing) holding exactly `bytes`.
 std::string scratchFile(const std::string& name, const std::string& bytes) {
-  const std::string path = testing::TempDir() + "textutil_files_" + name;
+  const std::string path = fixtures::scratchName(name);
   std::FILE* f = std::fopen(path.c_str(), "wb");
   EXPECT_NE(f, nullptr) << path;
   if (f != nullptr) {
