@@ -5,7 +5,11 @@
 
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -47,6 +51,37 @@ inline std::string kanjiFile(size_t records, const std::map<size_t, std::string>
     data.replace(at + 1, text.size() < 4 ? text.size() : 4, text, 0, 4);
   }
   return data;
+}
+
+// A folder of the test's own below the temporary folder, removed with
+// everything in it at the end of its scope.
+struct ScratchFolder {
+  std::string dir;
+  ScratchFolder() {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() /
+        ("listconv-scratch-" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(path);
+    dir = path.string();
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  std::string path(const std::string& name) const { return dir + "/" + name; }
+};
+
+// The bytes of the file at `path` ("" when there is none).
+inline std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Writes `bytes` as the whole file at `path`.
+inline void writeAll(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 // A file name private to the running test, so tests can run in parallel.

@@ -2,37 +2,18 @@
 // file, whatever else the folder holds; and a backup never takes a name
 // that is already there.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "fixtures.h"
 #include "io/data_backup.h"
 
 namespace {
 
-// A scratch folder, removed with everything in it.
-struct Scratch {
-  std::string dir;
-  Scratch() {
-    char name[] = "/tmp/listconv-backup-XXXXXX";
-    dir = mkdtemp(name);
-  }
-  ~Scratch() { std::system(("rm -rf '" + dir + "'").c_str()); }
-  std::string path(const std::string& name) const { return dir + "/" + name; }
-};
-
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeAll(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using Scratch = fixtures::ScratchFolder;
+using fixtures::readAll;
+using fixtures::writeAll;
 
 TEST(DataBackup, ANumberedBackupIsOneAboveTheHighestOfItsOwnFile) {
   struct Case {

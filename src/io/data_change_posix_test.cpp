@@ -8,35 +8,18 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "fixtures.h"
 #include "io/data_change.h"
 #include "io/fault_injection.h"
 #include "io/platform.h"
 
 namespace {
 
-// A scratch folder, removed with everything in it.
-struct Scratch {
-  std::string dir;
-  Scratch() {
-    char name[] = "/tmp/listconv-change-XXXXXX";
-    dir = mkdtemp(name);
-  }
-  ~Scratch() { std::system(("rm -rf '" + dir + "'").c_str()); }
-  std::string path(const std::string& name) const { return dir + "/" + name; }
-};
-
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeAll(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using Scratch = fixtures::ScratchFolder;
+using fixtures::readAll;
+using fixtures::writeAll;
 
 // The names in `dir` but . and .., sorted, each followed by a blank.
 std::string namesIn(const std::string& dir) {
