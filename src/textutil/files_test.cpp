@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <string>
 
 #include "fixtures.h"
@@ -21,12 +20,7 @@ long long msSince(Clock::time_point start) {
 // where another build's run may be writing) holding exactly `bytes`.
 std::string scratchFile(const std::string& name, const std::string& bytes) {
   const std::string path = fixtures::scratchName(name);
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  EXPECT_NE(f, nullptr) << path;
-  if (f != nullptr) {
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
+  fixtures::writeAll(path, bytes);
   return path;
 }
 
